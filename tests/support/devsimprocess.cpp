@@ -1,0 +1,109 @@
+#include "devsimprocess.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+DevsimProcess::DevsimProcess()
+{
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.setReadChannel(QProcess::StandardOutput);
+}
+
+DevsimProcess::~DevsimProcess()
+{
+    stop();
+}
+
+QString DevsimProcess::portsFile() const
+{
+    return m_dir.path() + "/ports";
+}
+
+quint16 DevsimProcess::udpPort() const
+{
+    return quint16(m_udpEndpoint.section(':', -1).toUInt());
+}
+
+bool DevsimProcess::start(const QStringList &arguments, int expectedLines, int timeoutMs)
+{
+#ifdef DEVSIM_EXECUTABLE
+    QStringList args = arguments;
+    args << "--ports-file" << portsFile();
+    m_process.start(DEVSIM_EXECUTABLE, args);
+    if (!m_process.waitForStarted(timeoutMs))
+        return false;
+    for (int i = 0; i < expectedLines; ++i) {
+        if (waitForLine("", timeoutMs).isEmpty())
+            return false;
+    }
+    return true;
+#else
+    Q_UNUSED(arguments) Q_UNUSED(expectedLines) Q_UNUSED(timeoutMs)
+    return false;
+#endif
+}
+
+void DevsimProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(3000)) {
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+}
+
+void DevsimProcess::command(const QByteArray &line)
+{
+    m_process.write(line + '\n');
+    m_process.waitForBytesWritten(1000);
+}
+
+void DevsimProcess::collect()
+{
+    const QByteArray data = m_process.readAllStandardOutput();
+    m_output += data;
+    m_pending += data;
+}
+
+bool DevsimProcess::takeLine(const QByteArray &prefix, QByteArray &line)
+{
+    int start = 0;
+    while (true) {
+        const int end = m_pending.indexOf('\n', start);
+        if (end < 0)
+            return false;
+        const QByteArray candidate = m_pending.mid(start, end - start).trimmed();
+        if (candidate.startsWith("serial "))
+            m_serialPath = QString::fromLocal8Bit(candidate.mid(7));
+        else if (candidate.startsWith("udp "))
+            m_udpEndpoint = QString::fromLocal8Bit(candidate.mid(4));
+        if (candidate.startsWith(prefix) && !candidate.isEmpty()) {
+            m_pending.remove(0, end + 1);
+            line = candidate;
+            return true;
+        }
+        start = end + 1;
+    }
+}
+
+QByteArray DevsimProcess::waitForLine(const QByteArray &prefix, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    QByteArray line;
+    while (!deadline.hasExpired()) {
+        collect();
+        if (takeLine(prefix, line))
+            return line;
+        if (m_process.state() == QProcess::NotRunning)
+            break;
+        // Keep the caller's event loop alive: links under test live on this thread.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        m_process.waitForReadyRead(20);
+    }
+    collect();
+    takeLine(prefix, line);
+    return line;
+}
