@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "messagelog.h"
 #include "startupoptions.h"
+#include "terminationwatcher.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -60,12 +61,15 @@ int main(int argc, char *argv[])
 
     auto qtTranslator = std::make_unique<QTranslator>();
     auto myTranslator = std::make_unique<QTranslator>();
-    installTranslations(*app, parsed.language, *qtTranslator, *myTranslator);
+    installTranslations(*app, parsed.language, QCoreApplication::applicationDirPath(), *qtTranslator,
+                        *myTranslator);
 
     auto window = std::make_unique<MainWindow>(nullptr, app.get());
     window->setWindowTitle("Kestrova");
     window->setWindowIcon(QIcon(":/images/mainframe.png"));
     window->show();
+    TerminationWatcher watcher;
+    QObject::connect(&watcher, &TerminationWatcher::terminationRequested, app.get(), &QCoreApplication::quit);
     const int result = app->exec();
 
     if (options.logToFile && logFile) {

@@ -13,22 +13,21 @@ static bool germanWanted(LanguageChoice choice)
     return QLocale::system().language() == QLocale::German;
 }
 
-void installTranslations(QCoreApplication &app, LanguageChoice choice,
+void installTranslations(QCoreApplication &app, LanguageChoice choice, const QString &baseDir,
                          QTranslator &qtTranslator, QTranslator &myTranslator)
 {
     qDebug("locale: %d", int(QLocale::system().language()));
     if (!germanWanted(choice))
         return;
 
-    const QString base = QCoreApplication::applicationDirPath();
-    if (qtTranslator.load(base + "/translations/qt_de.qm")) {
+    if (qtTranslator.load(baseDir + "/translations/qt_de.qm")) {
         qDebug("qtTranslator ok");
         if (app.installTranslator(&qtTranslator))
             qDebug("qtTranslator installed");
     } else {
         qDebug("qtTranslator not found");
     }
-    if (myTranslator.load(base + "/translations/orvatel_de.qm")) {
+    if (myTranslator.load(baseDir + "/translations/orvatel_de.qm")) {
         qDebug("my translator ok");
         if (app.installTranslator(&myTranslator))
             qDebug("my translator installed");

@@ -11,10 +11,11 @@ function(kestrova_translation target qmname)
     add_dependencies(${target} ${target}_translations)
 endfunction()
 
-# Qt's own German catalogue: qt_de.qm only points at the module catalogues, so they travel with it.
+# Qt's own German catalogue: qt_de.qm only names the module catalogues and loads only
+# when all of them sit beside it, so they travel with it.
 set(_qt_tr_dir /usr/share/qt5/translations)
 set(KESTROVA_QT_QM_FILES)
-foreach(_f qt_de.qm qtbase_de.qm qtserialport_de.qm)
+foreach(_f qt_de.qm qtbase_de.qm qtscript_de.qm qtmultimedia_de.qm qtxmlpatterns_de.qm)
     if(EXISTS ${_qt_tr_dir}/${_f})
         list(APPEND KESTROVA_QT_QM_FILES ${KESTROVA_TRANSLATIONS_DIR}/${_f})
         add_custom_command(OUTPUT ${KESTROVA_TRANSLATIONS_DIR}/${_f}

@@ -1,0 +1,39 @@
+// The German catalogues built with the program turn the window German.
+#include "mainwindow.h"
+#include "translations.h"
+
+#include <QApplication>
+#include <QToolBar>
+#include <QtTest>
+
+class tst_translation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void germanWindow()
+    {
+        QTranslator qt, mine;
+        installTranslations(*qApp, LanguageChoice::German, KESTROVA_BIN_DIR, qt, mine);
+        MainWindow w(nullptr, qApp);
+        const auto bars = w.findChildren<QToolBar *>();
+        QVERIFY(!bars.isEmpty());
+        QCOMPARE(bars.first()->windowTitle(), QString("Datei"));
+        // Qt's own texts come with it.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString("&Ja"));
+        qApp->removeTranslator(&mine);
+        qApp->removeTranslator(&qt);
+    }
+
+    void englishLoadsNothing()
+    {
+        QTranslator qt, mine;
+        installTranslations(*qApp, LanguageChoice::English, KESTROVA_BIN_DIR, qt, mine);
+        QVERIFY(mine.isEmpty());
+        MainWindow w(nullptr, qApp);
+        QCOMPARE(w.findChildren<QToolBar *>().first()->windowTitle(), QString("File"));
+    }
+};
+
+QTEST_MAIN(tst_translation)
+#include "tst_translation.moc"
