@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QVector>
+
+#include <cstdint>
+
+class daqConfig;
+
+// Turns stream frames into numbers: display rows normalised to -1 ... +1, and batches
+// of physical values (volt, g, grad/s, raw AUX words) for the trace file.
+//
+// Frame layout, little-endian: [24-bit status word, N24 x int32] [N16 x 2 int16 in
+// sample-instant order] [NIMU x (acc xyz, gyro xyz) int16] [L AUX int16 words].
+class FrameConverter
+{
+public:
+    static constexpr int maxRowValues = 144;  // the plot area's channel limit
+
+    void configure(const daqConfig &conf);
+
+    int frameSize() const { return sampleSize; }
+    int rowLength() const { return n24 + n16 + 6 * nImu + nAux; }
+    int imuCount() const { return nImu; }
+    int imuRowOffset(int imu) const { return n24 + n16 + 6 * imu; }
+
+    // Display conversion of one frame; returns the number of values written to row.
+    int displayRow(const uint8_t *frame, float *row) const;
+
+    // Recording conversions of n whole frames. Each returns a pointer to a buffer that
+    // stays valid until the next conversion call: N24 values per frame, 2 rows of N16
+    // per frame, 6*NIMU per frame, L words per frame. Null when the kind is absent.
+    const float *adc24Values(const uint8_t *frames, int n);
+    const float *adc16Values(const uint8_t *frames, int n);
+    const float *imuValues(const uint8_t *frames, int n);
+    const int16_t *auxWords(const uint8_t *frames, int n);
+
+private:
+    int sampleSize = 0;
+    int n24 = 0, n16 = 0, nImu = 0, nAux = 0;
+    int offset16 = 0, offsetImu = 0, offsetAux = 0;
+    QVector<float> factor24, factor16, factorImu;
+    QVector<float> values;      // reused from step to step
+    QVector<int16_t> words;
+};

@@ -1,0 +1,171 @@
+// The acquisition's plain pieces: channel-count answers, device families, the
+// configuration command text, frame conversion and trace file names.
+#include "acquisition/channelcounts.h"
+#include "acquisition/configcommand.h"
+#include "acquisition/devicefamily.h"
+#include "acquisition/frameconverter.h"
+#include "acquisition/tracefilename.h"
+#include "config/daqconfig.h"
+
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+void put16(QByteArray &f, int at, int v) { qToLittleEndian<qint16>(qint16(v), f.data() + at); }
+void put32(QByteArray &f, int at, qint32 v) { qToLittleEndian<qint32>(v, f.data() + at); }
+const uint8_t *bytes(const QByteArray &a) { return reinterpret_cast<const uint8_t *>(a.constData()); }
+
+daqConfig fourAdc24OneImu()
+{
+    daqConfig c;
+    for (int k = 0; k < 4; ++k)
+        c.adc24 << adcChannel(-2.4, 2.4, 1, 0, "adc" + QByteArray::number(k));
+    c.imu6 << imuChannel(6, 500, "imu0");
+    c.sampleSize = c.expectedSampleSize();
+    return c;
+}
+}
+
+class tst_acquisitionparts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void channelCounts()
+    {
+        const ChannelCounts a = ChannelCounts::parse("8,0,2,2\r\n");
+        QCOMPARE(a.adc24, 8);
+        QCOMPARE(a.aux, 2);
+        const ChannelCounts b = ChannelCounts::parse("2,1");
+        QCOMPARE(b.adc24, 2);
+        QCOMPARE(b.adc16, 1);
+        QCOMPARE(b.imu, 0);
+        QCOMPARE(b.aux, 0);
+        const ChannelCounts c = ChannelCounts::parse("x, 4 ,,7");
+        QCOMPARE(c.adc24, 0);
+        QCOMPARE(c.adc16, 4);
+        QCOMPARE(c.imu, 0);
+        QCOMPARE(c.aux, 7);
+    }
+
+    void families()
+    {
+        QCOMPARE(DeviceFamily::of("KESTR0001"), DeviceFamily::Kestr);
+        QCOMPARE(DeviceFamily::of("g12"), DeviceFamily::Kestr);
+        QCOMPARE(DeviceFamily::of("H9"), DeviceFamily::Kestr);
+        QCOMPARE(DeviceFamily::of("B77"), DeviceFamily::Vortiq);
+        QCOMPARE(DeviceFamily::of("x1"), DeviceFamily::None);
+        QCOMPARE(DeviceFamily::of(""), DeviceFamily::None);
+    }
+
+    void commandTextMainFamily()
+    {
+        const daqConfig c = fourAdc24OneImu();
+        QCOMPARE(configurationCommandText(c, DeviceFamily::Kestr, false),
+                 QByteArray("conf:sca:rat 1000\nconf:sca:hea 1\nconf:imu:para 0,6,500\n"
+                            "conf:sca:ove 2\nconf:dev 4,0,1"));
+        QVERIFY(configurationCommandText(c, DeviceFamily::Kestr, true).contains("conf:sca:hea 0\n"));
+    }
+
+    void commandTextOlderFamily()
+    {
+        daqConfig c;
+        c.sampleRate = 500;
+        c.adc24 << adcChannel(-1, 1, 1, 0, "a") << adcChannel(-1, 1, 1, 0, "b");
+        QCOMPARE(configurationCommandText(c, DeviceFamily::Vortiq, false),
+                 QByteArray("conf:sca:rat 500\nconf:sca:gai 0,1\nconf:sca:gai 1,1\nconf:dev 2,0,0"));
+    }
+
+    void commandTextRangesAndAux()
+    {
+        daqConfig c;
+        c.imu6 << imuChannel(2000.0, 0.5, "i");
+        c.aux << 2;
+        const QByteArray t = configurationCommandText(c, DeviceFamily::Kestr, false);
+        QVERIFY(t.contains("conf:imu:para 0,2000,0.5\n"));
+        QVERIFY(t.endsWith("conf:dev 0,0,1,2"));
+        c.aux = {0};
+        QVERIFY(configurationCommandText(c, DeviceFamily::Kestr, false).endsWith("conf:dev 0,0,1,0"));
+        c.aux.clear();
+        QVERIFY(configurationCommandText(c, DeviceFamily::Kestr, false).endsWith("conf:dev 0,0,1"));
+    }
+
+    void frameLayoutAndDisplay()
+    {
+        const daqConfig c = fourAdc24OneImu();
+        FrameConverter fc;
+        fc.configure(c);
+        QCOMPARE(fc.frameSize(), 32);
+        QCOMPARE(fc.rowLength(), 10);
+        QByteArray f(32, 0);
+        put32(f, 4, 0x7FFFFFFF);
+        put32(f, 8, qint32(0x80000000));
+        put16(f, 20, 16384); // accelerometer x of the IMU sits at byte 20
+        float row[FrameConverter::maxRowValues];
+        QCOMPARE(fc.displayRow(bytes(f), row), 10);
+        QCOMPARE(row[0], 32767.0f / 32768.0f);
+        QCOMPARE(row[1], -1.0f);
+        QCOMPARE(row[4], 0.5f);
+
+        const float *v24 = fc.adc24Values(bytes(f), 1);
+        QVERIFY(qAbs(v24[0] - 2.4f) < 1e-5f);
+        QVERIFY(qAbs(v24[1] + 2.4f) < 1e-5f);
+        const float *imu = fc.imuValues(bytes(f), 1);
+        QCOMPARE(imu[0], 3.0f);
+        QVERIFY(!fc.adc16Values(bytes(f), 1));
+        QVERIFY(!fc.auxWords(bytes(f), 1));
+    }
+
+    void sixteenBitSectionAndAux()
+    {
+        daqConfig c;
+        c.adc16 << adcChannel(0, 10, 1, 0, "a") << adcChannel(-5, 5, 1, 0, "b");
+        c.aux << 3;
+        FrameConverter fc;
+        fc.configure(c);
+        QCOMPARE(fc.frameSize(), 8 + 6);
+        QByteArray frames(2 * 14, 0);
+        for (int s = 0; s < 2; ++s) {
+            // Sample-instant order: a1 b1 a2 b2
+            put16(frames, 14 * s + 0, 1000 + s);
+            put16(frames, 14 * s + 2, 2000 + s);
+            put16(frames, 14 * s + 4, 3000 + s);
+            put16(frames, 14 * s + 6, 4000 + s);
+            put16(frames, 14 * s + 8, -1);
+            put16(frames, 14 * s + 10, 7);
+            put16(frames, 14 * s + 12, 32767);
+        }
+        float row[FrameConverter::maxRowValues];
+        QCOMPARE(fc.displayRow(bytes(frames) + 14, row), 5);
+        QCOMPARE(row[0], 1001 / 32768.0f);
+        QCOMPARE(row[1], 2001 / 32768.0f);
+        QCOMPARE(row[2], -1 / 32768.0f);
+
+        const float *v16 = fc.adc16Values(bytes(frames), 2);
+        const float scale = 10.0f / 65536.0f;
+        QCOMPARE(v16[0], 1000 * scale);
+        QCOMPARE(v16[1], 2000 * scale);
+        QCOMPARE(v16[2], 3000 * scale);
+        QCOMPARE(v16[7], 4001 * scale);
+        const int16_t *aux = fc.auxWords(bytes(frames), 2);
+        QCOMPARE(aux[0], int16_t(-1));
+        QCOMPARE(aux[5], int16_t(32767));
+    }
+
+    void traceNamesNeverOverwrite()
+    {
+        QTemporaryDir dir;
+        const QDateTime t(QDate(2024, 3, 5), QTime(14, 7, 9));
+        const QString first = newTraceFileName(dir.path(), t);
+        QCOMPARE(first, dir.path() + "/trace_2024.03.05_14-07-09.h5");
+        QFile(first).open(QIODevice::WriteOnly);
+        const QString second = newTraceFileName(dir.path(), t);
+        QCOMPARE(second, dir.path() + "/trace_2024.03.05_14-07-09_1.h5");
+        QFile(second).open(QIODevice::WriteOnly);
+        QCOMPARE(newTraceFileName(dir.path(), t), dir.path() + "/trace_2024.03.05_14-07-09_2.h5");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_acquisitionparts)
+#include "tst_acquisitionparts.moc"
