@@ -5,6 +5,7 @@
 #include "acquisition/devicefamily.h"
 #include "acquisition/frameconverter.h"
 #include "acquisition/tracefilename.h"
+#include "config/configdevicecheck.h"
 #include "config/daqconfig.h"
 
 #include <QTemporaryDir>
@@ -151,6 +152,22 @@ private slots:
         const int16_t *aux = fc.auxWords(bytes(frames), 2);
         QCOMPARE(aux[0], int16_t(-1));
         QCOMPARE(aux[5], int16_t(32767));
+    }
+
+    void loadedConfigurationAgainstDevice()
+    {
+        daqConfig c;
+        c.imu6 << imuChannel(6, 500, "a") << imuChannel(6, 500, "b") << imuChannel(6, 500, "c");
+        c.adc24 << adcChannel(-1, 1, 1, 0, "x");
+        // Only the first failing check is reported.
+        QVERIFY(QByteArray(configDeviceMismatch(c, 0, 0, 2, 0)).contains("IMU"));
+        QVERIFY(QByteArray(configDeviceMismatch(c, 0, 0, 3, 0)).contains("Adc24"));
+        QVERIFY(!configDeviceMismatch(c, 0, 1, 3, 0));
+        c.aux = {2};
+        QVERIFY(QByteArray(configDeviceMismatch(c, 0, 1, 3, 0)).contains("Aux"));
+        QVERIFY(!configDeviceMismatch(c, 0, 1, 3, 2));
+        c.aux = {0};
+        QVERIFY(!configDeviceMismatch(c, 0, 1, 3, 0));
     }
 
     void traceNamesNeverOverwrite()
