@@ -89,10 +89,10 @@ void drawPlugPair(QPainter &p, qreal gap)
     p.rotate(-45);
     const qreal half = gap / 2;
     QPainterPath cables;
-    cables.moveTo(-44, 0);
+    cables.moveTo(-38, 0);
     cables.lineTo(-12 - half, 0);
     cables.moveTo(12 + half, 0);
-    cables.lineTo(44, 0);
+    cables.lineTo(38, 0);
     strokeSymbol(p, cables, Palette::slate.edge, 7);
     strokeSymbol(p, cables, Palette::slate.light, 3);
     for (int y : {-6, 6})
@@ -163,8 +163,10 @@ void drawSaveLog(QPainter &p)
 {
     drawPage(p, QRectF(7, 3, 38, 52), 11);
     QPainterPath lines;
-    for (int y : {19, 27, 35})
-        lines.moveTo(14, y), lines.lineTo(y == 19 ? 30 : 38, y);
+    for (int y : {19, 27, 35}) {
+        lines.moveTo(14, y);
+        lines.lineTo(y == 19 ? 30 : 38, y);
+    }
     strokeSymbol(p, lines, Palette::grey.base, 3.5);
     drawFloppy(p, QRectF(31, 31, 30, 30));
 }
@@ -282,6 +284,7 @@ void drawTools(QPainter &p)
     p.save();
     p.translate(kCenter);
     p.rotate(45);
+    p.scale(1.1, 1.1);
     QPainterPath wrench = roundedRect(QRectF(-28, -6.5, 40, 13), 6.5);
     wrench = wrench.united(circle(QPointF(15, 0), 15));
     wrench = wrench.subtracted(roundedRect(QRectF(15, -6, 20, 12), 2));

@@ -8,6 +8,8 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <initializer_list>
+
 // Three shades of one colour: gradient top, gradient bottom, outline.
 struct Tone {
     QColor light;

@@ -159,11 +159,11 @@ void drawDeviceVortiq(QPainter &p)
     const Tone body{QColor(0x8a, 0x92, 0x9c), QColor(0x56, 0x5e, 0x68), QColor(0x26, 0x2b, 0x31)};
     drawBox(p, BoxStyle{body, QColor(0xa8, 0xb0, 0xb8), QColor(0x44, 0x4a, 0x52)}, front, 28);
     drawScrews(p, front);
-    fillTone(p, QPainterPath(roundedRect(QRectF(21.5, 118, 187, 12), 0)), Palette::amber, 0);
+    fillTone(p, polygon({{21.5, 118}, {208.5, 118}, {208.5, 130}, {21.5, 130}}), Palette::amber, 0);
     for (int i = 0; i < 4; ++i)
         drawRoundSocket(p, QPointF(48 + i * 36, 166), 12);
-    drawLamp(p, QPointF(188, 166), 7, Palette::red);
-    drawUsbPort(p, QRectF(172, 186, 32, 18));
+    drawLamp(p, QPointF(186, 154), 7, Palette::red);
+    drawUsbPort(p, QRectF(170, 174, 28, 18));
 }
 
 void drawSearching(QPainter &p)
