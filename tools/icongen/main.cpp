@@ -1,23 +1,72 @@
 // Draws the image resources of both programs into the folder given on the command line.
+#include "icons.h"
+#include "pictures.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QStringList>
 #include <cstdio>
 
-static bool drawPlain(const QString &dir, const QString &name, const QColor &color)
+namespace {
+
+constexpr int kIconSize = 64;
+
+struct ImageSpec {
+    const char *name;
+    int width;
+    int height;
+    void (*draw)(QPainter &);
+};
+
+// Icons are drawn on the 64-unit grid at 64 x 64; the pictures know their own canvas.
+const ImageSpec kImages[] = {
+    {"application-exit.png", kIconSize, kIconSize, drawPower},
+    {"system-shutdown-6.png", kIconSize, kIconSize, drawPower},
+    {"arrow-right-3.png", kIconSize, kIconSize, drawPlay},
+    {"pause.png", kIconSize, kIconSize, drawPause},
+    {"record_on.png", kIconSize, kIconSize, drawRecord},
+    {"process-stop.png", kIconSize, kIconSize, drawProcessStop},
+    {"new.png", kIconSize, kIconSize, drawNewFile},
+    {"open.png", kIconSize, kIconSize, drawOpenFile},
+    {"save.png", kIconSize, kIconSize, drawSave},
+    {"document-save-2.png", kIconSize, kIconSize, drawSaveLog},
+    {"hardware.png", kIconSize, kIconSize, drawHardware},
+    {"configure-2.png", kIconSize, kIconSize, drawWifiConfig},
+    {"hw_ok.png", kIconSize, kIconSize, drawStatusOk},
+    {"hw_problem.png", kIconSize, kIconSize, drawStatusProblem},
+    {"help.png", kIconSize, kIconSize, drawHelp},
+    {"question.png", kIconSize, kIconSize, drawQuestion},
+    {"led_green.png", kIconSize, kIconSize, drawLedGreen},
+    {"led_red.png", kIconSize, kIconSize, drawLedRed},
+    {"connect.png", kIconSize, kIconSize, drawConnect},
+    {"disconnect.png", kIconSize, kIconSize, drawDisconnect},
+    {"clear.png", kIconSize, kIconSize, drawClear},
+    {"settings.png", kIconSize, kIconSize, drawSettings},
+    {"tools.png", kIconSize, kIconSize, drawTools},
+    {"logoblue.png", 256, 128, drawLogoLarge},
+    {"logoblue32.png", 128, 32, drawLogoToolbar},
+    {"mainframe.png", 256, 256, drawAppIcon},
+    {"device-kestrova.png", 256, 256, drawDeviceKestrova},
+    {"device-vortiq.jpg", 256, 256, drawDeviceVortiq},
+    {"edit-find-7.png", 256, 256, drawSearching},
+};
+
+bool render(const QString &dir, const ImageSpec &spec)
 {
-    QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    const QString name = QString::fromLatin1(spec.name);
+    // JPEG has no alpha channel: such pictures paint their own background.
+    const bool opaque = name.endsWith(QLatin1String(".jpg"));
+    QImage img(spec.width, spec.height, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    img.fill(opaque ? Qt::white : Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(color);
-    p.setPen(QPen(color.darker(160), 3));
-    p.drawRoundedRect(QRectF(6, 6, 52, 52), 10, 10);
+    spec.draw(p);
     p.end();
-    return img.save(dir + "/" + name);
+    return img.save(dir + QLatin1Char('/') + name, nullptr, opaque ? 92 : -1);
 }
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -28,16 +77,9 @@ int main(int argc, char **argv)
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(dir);
-    const QStringList names = {
-        "application-exit.png", "arrow-right-3.png", "clear.png", "configure-2.png", "connect.png",
-        "device-kestrova.png", "device-vortiq.jpg", "disconnect.png", "document-save-2.png",
-        "edit-find-7.png", "hardware.png", "help.png", "hw_ok.png", "hw_problem.png", "led_green.png",
-        "led_red.png", "logoblue.png", "logoblue32.png", "mainframe.png", "new.png", "open.png", "pause.png",
-        "process-stop.png", "question.png", "record_on.png", "save.png", "settings.png",
-        "system-shutdown-6.png", "tools.png"};
-    for (const QString &n : names) {
-        if (!drawPlain(dir, n, QColor(40, 90, 170))) {
-            std::fprintf(stderr, "icongen: cannot write %s\n", qPrintable(n));
+    for (const ImageSpec &spec : kImages) {
+        if (!render(dir, spec)) {
+            std::fprintf(stderr, "icongen: cannot write %s\n", spec.name);
             return 1;
         }
     }
