@@ -1,12 +1,276 @@
 #include "mainwindow.h"
 
+#include "buildinfo.h"
+#include "display/renderarea.h"
+#include "link/serialcom.h"
+#include "link/udp_com.h"
+#include "link/wifinetworkcheck.h"
+#include "recording/myHdf5.h"
+#include "startupoptions.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QNetworkInterface>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
 #include <QToolBar>
 
 MainWindow::MainWindow(QWidget *parent, QApplication *application)
-    : QMainWindow(parent), app(application)
+    : QMainWindow(parent), app(application),
+      hdf(std::make_unique<myHdf>(QByteArray("Kestrova.exe Version") + KESTROVA_VERSION_TEXT, false))
+{
+    sinceConstruction.start();
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect g = screen->geometry();
+        qDebug() << "Geometry of screen" << g;
+        screenWidth = g.right() - g.left() + 1;
+        screenHeight = g.bottom() - g.top() + 1;
+    }
+    configFileName = startupOptions().configFileName;
+
+    udpLink = new udp_com(this, "192.168.4.1");
+    serialLink = new SerialCom(this);
+    link = startupOptions().useWifi ? static_cast<myAdw *>(udpLink) : static_cast<myAdw *>(serialLink);
+
+    createActions();
+    createToolBar();
+    statusBar()->showMessage(tr("Ready"));
+    readSettings();
+    renderArea = new RenderArea(this, QSize(screenWidth / 2, screenHeight / 2));
+    setCentralWidget(renderArea);
+
+    setActions(1, 1, 0, 0, 0, 0, 0, 0);
+
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, SIGNAL(timeout()), this, SLOT(onTimer()));
+    connect(link, "2onResponseReady( bool, QByteArray, QByteArray)", this,
+            "1onCommunicationResponse(bool, QByteArray,QByteArray)");
+    connect(link, "2onOpenResults(bool)", this, "1onOpenResultss(bool)");
+    timer.start(300);
+}
+
+MainWindow::~MainWindow()
+{
+    timer.stop();
+    writeSettings();
+    closeTraceFile();
+    if (link)
+        link->close();
+}
+
+QAction *MainWindow::makeAction(const char *name, const char *icon, const QString &text, const QString &tip,
+                                void (MainWindow::*slot)())
+{
+    auto *action = new QAction(QIcon(icon), text, this);
+    action->setObjectName(name);
+    action->setStatusTip(tip);
+    if (slot)
+        connect(action, &QAction::triggered, this, slot);
+    return action;
+}
+
+void MainWindow::createActions()
+{
+    openAct = makeAction("open", ":/images/open.png", tr("&Open..."), tr("Open an existing configuration"),
+                         &MainWindow::onOpenConfig);
+    newAct = makeAction("new", ":/images/new.png", tr("&New..."), tr("Create new configuration"),
+                        &MainWindow::onNewConfig);
+    saveAct = makeAction("save", ":/images/save.png", tr("&Save..."), tr("Save configuration"),
+                         &MainWindow::onSaveConfig);
+    exitAct = makeAction("exit", ":/images/system-shutdown-6.png", tr("E&xit"), tr("Exit the application"),
+                         nullptr);
+    exitAct->setShortcuts(QKeySequence::Quit);
+    connect(exitAct, &QAction::triggered, this, &QWidget::close);
+    configurationAct = makeAction("configuration", ":/images/hardware.png", tr("Configuration"),
+                                  tr("Edit Configuration"), &MainWindow::onConfiguration);
+    startAct = makeAction("start", ":/images/arrow-right-3.png", tr("Start"), tr("Start Sampling"),
+                          &MainWindow::onButtonStart);
+    stopAct = makeAction("stop", ":/images/pause.png", tr("Stop"), tr("Stop Sampling"), &MainWindow::onButtonStop);
+    recordAct = makeAction("record", ":/images/record_on.png", tr("Record"), tr("Start Recording"),
+                           &MainWindow::onButtonRecord);
+    statusAct = makeAction("status", ":/images/hw_problem.png", tr("Status"), tr("Hardware Status"),
+                           &MainWindow::onButtonStatus);
+    helpAct = makeAction("help", ":/images/help.png", tr("Help"), tr("Help"), &MainWindow::onButtonHelp);
+    wifiAct = makeAction("wifi", ":/images/configure-2.png", tr("Wifi Configuration"), tr("Wifi Configuration"),
+                         &MainWindow::onWifiConfig);
+    deleteConfigAct = makeAction("deleteConfig", ":/images/help.png", tr("delete Config File"),
+                                 tr("delete Config File"), &MainWindow::onButtondeleteConfigfile);
+    deleteDataAct = makeAction("deleteData", ":/images/help.png", tr("delete Data File"), tr("delete Data File"),
+                               &MainWindow::onButtondeleteDatafile);
+
+    // Keyboard control of a running measurement.
+    startAct->setShortcut(Qt::Key_F5);
+    stopAct->setShortcut(Qt::Key_F6);
+    recordAct->setShortcut(Qt::Key_F7);
+    for (QAction *a : {startAct, stopAct, recordAct})
+        a->setToolTip(a->text() + " (" + a->shortcut().toString(QKeySequence::NativeText) + ")");
+}
+
+void MainWindow::createToolBar()
 {
     fileToolBar = addToolBar(tr("File"));
     fileToolBar->setObjectName("fileToolBar");
     fileToolBar->setMovable(false);
+    const int side = screenWidth / 80;
+    fileToolBar->setIconSize(QSize(side, side));
+    fileToolBar->addAction(newAct);
+    fileToolBar->addAction(openAct);
+    fileToolBar->addAction(saveAct);
+    fileToolBar->addAction(configurationAct);
+    fileToolBar->addSeparator();
+    fileToolBar->addAction(startAct);
+    fileToolBar->addAction(stopAct);
+    fileToolBar->addAction(recordAct);
+    fileToolBar->addSeparator();
+    fileToolBar->addAction(statusAct);
+    fileToolBar->addAction(helpAct);
+    fileToolBar->addAction(wifiAct);
+    fileToolBar->addAction(exitAct);
+    auto *spacer = new QWidget(fileToolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    fileToolBar->addWidget(spacer);
+    auto *logo = new QLabel(fileToolBar);
+    logo->setText("<img src=:/images/logoblue32.png>");
+    fileToolBar->addWidget(logo);
+    connect(fileToolBar, &QToolBar::visibilityChanged, this, &MainWindow::onToolbarVisiblityChanged);
+}
+
+QAction *MainWindow::action(const QString &objectName) const
+{
+    return findChild<QAction *>(objectName);
+}
+
+// Each argument: 1 = enable, 0 = disable, -1 = leave as it is.
+void MainWindow::setActions(int open, int newConf, int save, int configuration, int wifi, int start, int stop,
+                            int record, int exit)
+{
+    const QList<QPair<QAction *, int>> all = {{openAct, open},   {newAct, newConf}, {saveAct, save},
+                                              {configurationAct, configuration},   {wifiAct, wifi},
+                                              {startAct, start}, {stopAct, stop},   {recordAct, record},
+                                              {exitAct, exit}};
+    for (const auto &a : all) {
+        if (a.second >= 0)
+            a.first->setEnabled(a.second == 1);
+    }
+}
+
+void MainWindow::showStatus(const QString &text)
+{
+    statusBar()->showMessage(text);
+}
+
+void MainWindow::setLogoImage(const char *resource)
+{
+    renderArea->setLogo(QImage(resource));
+}
+
+void MainWindow::markUnsaved()
+{
+    setWindowTitle("Kestrova" + QString(8, ' ') + tr("unsaved configuration"));
+}
+
+void MainWindow::readSettings()
+{
+    QSettings settings("lumetrix", "Kestrova");
+    const QPoint pos = settings.value("pos", QPoint(200, 200)).toPoint();
+    const QSize size = settings.value("size", QSize(400, 400)).toSize();
+    resize(size);
+    move(pos);
+}
+
+void MainWindow::writeSettings()
+{
+    QSettings settings("lumetrix", "Kestrova");
+    settings.setValue("pos", pos());
+    settings.setValue("size", size());
+}
+
+bool MainWindow::checkWifiNetwork()
+{
+    QStringList addresses;
+    const QList<QHostAddress> all = QNetworkInterface::allAddresses();
+    for (const QHostAddress &address : all)
+        addresses << address.toString();
+    bool exitRequested = false;
+    const bool found = WifiNetworkCheck::run(this, addresses, exitRequested);
+    if (exitRequested)
+        close();
+    return found;
+}
+
+void MainWindow::onButtonStatus()
+{
+    qDebug("onButtonStatus()");
+    if (wifiTaskPending)
+        return;
+    if (connectionState == 4) {
+        const QString text = tr("device is connected.") + "<p>Interface: "
+                             + (startupOptions().useWifi ? tr("Wifi") : QString("USB"))
+                             + "<p>Device information String:<p>" + idnString + "<p>"
+                             + tr("You may configure and measure.");
+        QMessageBox::information(this, "Kestrova", text, QMessageBox::Ok);
+    } else {
+        QMessageBox::information(this, "status",
+                                 tr("No Device connected. If you want to connect with Wifi, use the option --useWifi."),
+                                 QMessageBox::Ok);
+    }
+}
+
+void MainWindow::onButtonHelp()
+{
+    if (wifiTaskPending)
+        return;
+    const QString text = QString("<img src=:/images/logoblue32>") + "<br><br>Data aquisition software<br>"
+                         + "Kestrova" + "<br><br>Version: " + KESTROVA_VERSION_TEXT + "<br>build: "
+                         + KESTROVA_BUILD_ID;
+    QMessageBox::information(this, "Kestrova", text, QMessageBox::Ok);
+}
+
+void MainWindow::onWifiConfig()
+{
+    qDebug("onWifiConfig()");
+    wifiTaskPending = true;
+}
+
+void MainWindow::onToolbarVisiblityChanged(bool onoff)
+{
+    if (!onoff)
+        fileToolBar->setVisible(true);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    qDebug("keypress\n");
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (usingUdp())
+        link->close();
+    qDebug("######################## close event #############");
+    if (sampling) {
+        QMessageBox::warning(this, "Kestrova", tr("Device is sampling.\nPlease stop sampling first."),
+                             QMessageBox::Ok);
+        event->ignore();
+        return;
+    }
+    if (!configSaved) {
+        const auto answer = QMessageBox::warning(this, "Kestrova",
+                                                 tr("Configuration is unsaved.\nDo you want to save your changes?"),
+                                                 QMessageBox::Save | QMessageBox::Discard, QMessageBox::Save);
+        if (answer == QMessageBox::Save)
+            onSaveConfig();
+    }
+    event->accept();
 }
