@@ -1,0 +1,86 @@
+#pragma once
+
+#include "deviceinfo.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+class QSerialPort;
+
+// One queued write of a link.
+struct CommandEntry
+{
+    QByteArray data;            // terminator already appended where wanted
+    bool expectAnswer = false;
+    bool startStreaming = false;
+    bool isBinary = false;
+    quint32 answerWaitMs = 0;   // first answer wait; 0 means 50 ms
+};
+
+// Owns the serial port and does all blocking port I/O on its own thread: command mode
+// writes one queued entry at a time and collects its answer, streaming mode hands every
+// chunk read to the facade. Lives on the GUI thread; its signals reach the facade queued.
+class SerialComWorker : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit SerialComWorker(QObject *parent = nullptr);
+    ~SerialComWorker() override;
+
+    // GUI thread.
+    void startWorker(const DeviceInfo &device);
+    void requestStop();
+    void sendCommand(const QByteArray &data, bool expectAnswer, bool startStreaming, quint32 answerWaitMs);
+    void sendBinary(const QByteArray &data);
+    bool sendWhileStreaming(const QByteArray &data);
+    void stopStreaming();
+    bool isDeviceDisconnected();
+    qint32 queuedCommands() const { return m_queuedCommands.load(); }
+
+signals:
+    void onOpenResults(bool success);
+    void onCloseResults(bool success);
+    void onResponseReady(bool success, QByteArray command, QByteArray response);
+    void onResponseError(bool success, QByteArray command, QByteArray response);
+    void onDataReady(QByteArray data);
+    void onDataTimeout();
+
+protected:
+    void run() override;
+
+private:
+    // Worker thread.
+    bool openPort();
+    void closePort();
+    void watchPortErrors();
+    bool checkDevice();
+    void streamTurn();
+    void commandTurn();
+    bool takeEntry(CommandEntry &entry);
+    void writeData(const QByteArray &data, int line);
+    QByteArray collectAnswer(quint32 firstWaitMs);
+    void finishEntry();
+    void markDeviceLost();
+    bool deviceLost() const;
+
+    QList<CommandEntry> commandQueue;
+    QMutex queueMutex;                  // guards commandQueue, pendingData and writes of queuedCommands
+    std::atomic<bool> stopRequested{true};
+    std::atomic<bool> streamingMode{false};
+    std::unique_ptr<QSerialPort> port;  // created, used and deleted on the worker thread only
+    std::atomic<bool> portOpen{false};  // what the GUI thread may know about the port
+    DeviceInfo deviceInfo;
+    std::atomic<bool> resourceError{false};
+    bool resourceErrorReported = false;
+    bool dataTimeoutReported = false;
+    bool lineStateCheck = false;        // the port reports its modem lines (not so on a pseudo-terminal)
+    std::atomic<bool> sendPending{false};
+    QByteArray pendingData;
+    std::atomic<qint32> m_queuedCommands{0};
+};
