@@ -1,5 +1,4 @@
-#ifndef ADCCHANNEL_H
-#define ADCCHANNEL_H
+#pragma once
 
 #include <QByteArray>
 
@@ -21,4 +20,3 @@ struct adcChannel
 bool operator==(const adcChannel &a, const adcChannel &b);
 bool operator!=(const adcChannel &a, const adcChannel &b);
 
-#endif // ADCCHANNEL_H

@@ -38,11 +38,29 @@ bool daqConfig::auxActive() const
     return aux.size() == 1 && aux.first() > 0;
 }
 
+namespace {
+
+// Element by element on purpose: QVector's own == treats two shared copies as equal
+// without looking, which would let a NaN compare equal to itself.
+template <typename T>
+bool listsEqual(const QVector<T> &a, const QVector<T> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (!(a.at(i) == b.at(i)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool operator==(const daqConfig &a, const daqConfig &b)
 {
     return a.timeline == b.timeline && a.sampleRate == b.sampleRate
-        && a.sampleSize == b.sampleSize && a.imu6 == b.imu6
-        && a.adc16 == b.adc16 && a.adc24 == b.adc24 && a.aux == b.aux;
+        && a.sampleSize == b.sampleSize && listsEqual(a.imu6, b.imu6)
+        && listsEqual(a.adc16, b.adc16) && listsEqual(a.adc24, b.adc24) && a.aux == b.aux;
 }
 
 bool operator!=(const daqConfig &a, const daqConfig &b)

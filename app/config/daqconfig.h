@@ -1,5 +1,4 @@
-#ifndef DAQCONFIG_H
-#define DAQCONFIG_H
+#pragma once
 
 #include <QVector>
 #include <cstdint>
@@ -43,4 +42,3 @@ public:
 bool operator==(const daqConfig &a, const daqConfig &b);
 bool operator!=(const daqConfig &a, const daqConfig &b);
 
-#endif // DAQCONFIG_H

@@ -1,5 +1,4 @@
-#ifndef IMUCHANNEL_H
-#define IMUCHANNEL_H
+#pragma once
 
 #include <QByteArray>
 
@@ -18,4 +17,3 @@ struct imuChannel
 bool operator==(const imuChannel &a, const imuChannel &b);
 bool operator!=(const imuChannel &a, const imuChannel &b);
 
-#endif // IMUCHANNEL_H
