@@ -1,0 +1,91 @@
+#pragma once
+
+#include "portsettings.h"
+#include "reconnectsearch.h"
+#include "termoptions.h"
+
+#include <QFile>
+#include <QMainWindow>
+#include <QSerialPort>
+#include <QStringList>
+#include <QTimer>
+
+class QApplication;
+class QCloseEvent;
+class Console;
+
+// The terminal window: one serial port, the console, the macros and an optional log file.
+// Connects to the port chosen in the settings dialog or found by vendor, product and
+// serial number, and reconnects by itself when that device comes back.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow(QWidget *parent, QApplication *app, const TermOptions &options);
+    ~MainWindow() override;
+
+    QSerialPort *port() const { return serial; }
+    Console *consoleView() const { return console; }
+    const PortSettings &portSettings() const { return settings; }
+    bool isLogging() const { return logging; }
+
+public slots:
+    void onConnect();
+    void onDisconnect();
+    void onTryToReconnect();
+    void onClear();
+    void onTools();
+    void onConfigure();
+    void onLog();
+    void onTimer();
+    void onToggleDTR();
+    void onToggleRTS();
+    void writeData(const QByteArray &data);
+    void readData();
+    void handleError(QSerialPort::SerialPortError error);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void loadSettings();
+    void saveSettings();
+    void applyOptions();
+    void createActions();
+    void createToolBar();
+    void createPort();
+    bool runSettingsDialog(bool *accepted);
+    void openLogFile(const QString &fileName);
+    void setConsoleColours(bool connected);
+    void setLineIcon(QAction *action, bool setOk, bool on);
+    void showConnected();
+    void portLost();
+
+    const TermOptions options;
+    PortSettings settings;
+    bool crlf = false;
+    QStringList keyList;
+    QSerialPort *serial = nullptr;
+    Console *console = nullptr;
+    QByteArray rxBuffer;
+    QTimer refreshTimer;
+    QFile logFile;
+    bool logging = false;
+    bool dtrOn = true;
+    bool rtsOn = true;
+    bool autoMode = false;
+    ReconnectSearch search;  // lastVid, lastPid, lastSn, firstMatch
+    bool reconnectPlanned = false;
+    QPoint savedPos;
+    QSize savedSize;
+
+    QAction *settingsAct = nullptr;
+    QAction *connectAct = nullptr;
+    QAction *disconnectAct = nullptr;
+    QAction *clearAct = nullptr;
+    QAction *logAct = nullptr;
+    QAction *toolsAct = nullptr;
+    QAction *dtrAct = nullptr;
+    QAction *rtsAct = nullptr;
+};
