@@ -13,6 +13,10 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr, QApplication *application = nullptr);
 
+    // True when the computer is in the WiFi device's network; otherwise asks the user and
+    // closes the window when the answer is Yes.
+    bool checkWifiNetwork();
+
 private:
     QApplication *app;
     QToolBar *fileToolBar;
