@@ -38,6 +38,8 @@ public:
     explicit MainWindow(QWidget *parent = nullptr, QApplication *application = nullptr);
     ~MainWindow() override;
 
+    // True when the computer is in the WiFi device's network; otherwise asks the user and
+    // closes the window when the answer is Yes.
     bool checkWifiNetwork();
 
     // State, for the status box, the tests and the demonstration.

@@ -1,0 +1,102 @@
+#include "udpreorder.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+void UdpReorder::add(quint32 index, const QByteArray &payload, bool streaming)
+{
+    // Older than everything waiting: a resent packet whose first copy got through late.
+    if (!m_pending.empty() && quint32(index - m_pending.front().index) > 0x80000000u) {
+        ++m_retransmits;
+        qDebug().noquote() << QStringLiteral("Retrans cnt %1").arg(index);
+    }
+    insertSorted(index, payload);
+    // Copies below the expected index would otherwise be taken for the resync point.
+    dropStale();
+    if (m_pending.size() >= size_t(ResyncPending))
+        resynchronise();
+    deliver(streaming);
+}
+
+void UdpReorder::insertSorted(quint32 index, const QByteArray &payload)
+{
+    const auto at = std::upper_bound(m_pending.begin(), m_pending.end(), index,
+                                     [](quint32 i, const Block &b) { return i < b.index; });
+    m_pending.insert(at, Block{index, payload});
+}
+
+void UdpReorder::dropStale()
+{
+    const auto firstCurrent = std::lower_bound(
+        m_pending.begin(), m_pending.end(), m_expectedIndex,
+        [](const Block &b, quint32 i) { return b.index < i; });
+    m_pending.erase(m_pending.begin(), firstCurrent);
+}
+
+void UdpReorder::resynchronise()
+{
+    const quint32 first = m_pending.front().index;
+    const quint32 lost = first - m_expectedIndex;
+    qDebug().noquote() << QStringLiteral("Error in UDP reception %1").arg(m_pending.size());
+    qDebug().noquote() << QStringLiteral("indices %1  %2").arg(first).arg(m_expectedIndex);
+    qDebug().noquote() << QStringLiteral("lostPacks = %1").arg(lost);
+    m_lostPackets += lost;
+    // Never below zero: a stream that starts with a gap has received nothing yet.
+    m_packetsReceived = m_packetsReceived > lost ? m_packetsReceived - lost : 0;
+    m_retransmits += 4 * lost;
+    m_lostLog += QStringLiteral("%1 %2\n").arg(m_packetsReceived).arg(lost);
+    m_expectedIndex = first;
+}
+
+void UdpReorder::deliver(bool streaming)
+{
+    auto it = m_pending.begin();
+    for (; it != m_pending.end(); ++it) {
+        if (it->index > m_expectedIndex) {
+            m_stoppedAtGap = true;
+            break;
+        }
+        if (it->index < m_expectedIndex)
+            continue;   // a duplicate of a delivered packet
+        ++m_packetsReceived;
+        ++m_expectedIndex;
+        ++m_deliveredPackets;
+        if (streaming)
+            m_dataQueue.append(it->payload);
+    }
+    m_pending.erase(m_pending.begin(), it);
+    if (m_pending.empty() && m_stoppedAtGap) {
+        qDebug() << "report() now found more than one block (retransmission event?)";
+        m_stoppedAtGap = false;
+    }
+}
+
+QString UdpReorder::report() const
+{
+    qDebug().noquote() << QStringLiteral("\n    UDP counters:\n    retransmits %1\n    lostPackets %2"
+                                         "\n    packets rec %3\n")
+                              .arg(m_retransmits)
+                              .arg(m_lostPackets)
+                              .arg(m_packetsReceived);
+    return m_lostLog;
+}
+
+void UdpReorder::resetReport()
+{
+    qDebug() << "ResetReport()";
+    m_packetsReceived = 0;
+    m_retransmits = 0;
+    m_lostPackets = 0;
+    m_deliveredPackets = 0;
+    m_lostLog.clear();
+}
+
+void UdpReorder::resetIncoming()
+{
+    qDebug() << "######################################## Reset incoming udp";
+    m_dataQueue.clear();
+    m_pending.clear();
+    m_expectedIndex = 0;
+    m_stoppedAtGap = false;
+}
