@@ -3,6 +3,8 @@
 #include <QDebug>
 #include <QFile>
 
+#include <cmath>
+
 namespace {
 
 // A configuration file is a few hundred bytes; anything far larger (or an endless
@@ -27,13 +29,23 @@ QByteArray readBounded(QFile &file)
     return data;
 }
 
+// "nan" and "inf" parse as numbers, but no range, coefficient or duration can be one;
+// they would turn every converted sample into NaN or infinity downstream.
 bool parseDouble(const QString &word, double &value)
 {
     bool ok = false;
     const double parsed = word.toDouble(&ok);
-    if (ok)
-        value = parsed;
-    return ok;
+    if (!ok || !std::isfinite(parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
+// General lines: a value that does not parse reads as 0 and still counts.
+double generalDouble(const QString &value)
+{
+    double parsed = 0.0;
+    return parseDouble(value, parsed) ? parsed : 0.0;
 }
 
 // Lines hold one Latin-1 character per file byte; the file's text is in the local
@@ -62,12 +74,12 @@ void processGeneralKeys(daqConfig &cfg, const QString &line, LoadState &state)
 {
     QString value = getmatch(line, QStringLiteral("timeline="));
     if (!value.isEmpty()) {
-        cfg.timeline = value.toDouble();
+        cfg.timeline = generalDouble(value);
         ++state.keyCount;
     }
     value = getmatch(line, QStringLiteral("maxDuration="));
     if (!value.isEmpty()) {
-        cfg.maxDuration = value.toDouble();
+        cfg.maxDuration = generalDouble(value);
         ++state.keyCount;
     }
     value = getmatch(line, QStringLiteral("sampleRate="));
