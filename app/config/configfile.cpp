@@ -7,9 +7,10 @@
 
 namespace {
 
-// A configuration file is a few hundred bytes; anything far larger (or an endless
-// device file) is rejected instead of being read into memory without bound.
-constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
+// A configuration file is a few hundred bytes (1 MiB holds some 25000 channel lines);
+// anything larger, or an endless device file, is rejected instead of being read and
+// logged line by line without bound.
+constexpr qint64 maxFileBytes = 1024 * 1024;
 constexpr qint64 readChunk = 64 * 1024;
 
 const QString msgCannotOpen = QStringLiteral("could not open configuration file.");
