@@ -3,11 +3,14 @@
 #include <QDebug>
 #include <QFile>
 
+#include <cmath>
+
 namespace {
 
-// A configuration file is a few hundred bytes; anything far larger (or an endless
-// device file) is rejected instead of being read into memory without bound.
-constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
+// A configuration file is a few hundred bytes (1 MiB holds some 25000 channel lines);
+// anything larger, or an endless device file, is rejected instead of being read and
+// logged line by line without bound.
+constexpr qint64 maxFileBytes = 1024 * 1024;
 constexpr qint64 readChunk = 64 * 1024;
 
 const QString msgCannotOpen = QStringLiteral("could not open configuration file.");
@@ -27,13 +30,23 @@ QByteArray readBounded(QFile &file)
     return data;
 }
 
+// "nan" and "inf" parse as numbers, but no range, coefficient or duration can be one;
+// they would turn every converted sample into NaN or infinity downstream.
 bool parseDouble(const QString &word, double &value)
 {
     bool ok = false;
     const double parsed = word.toDouble(&ok);
-    if (ok)
-        value = parsed;
-    return ok;
+    if (!ok || !std::isfinite(parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
+// General lines: a value that does not parse reads as 0 and still counts.
+double generalDouble(const QString &value)
+{
+    double parsed = 0.0;
+    return parseDouble(value, parsed) ? parsed : 0.0;
 }
 
 // Lines hold one Latin-1 character per file byte; the file's text is in the local
@@ -62,12 +75,12 @@ void processGeneralKeys(daqConfig &cfg, const QString &line, LoadState &state)
 {
     QString value = getmatch(line, QStringLiteral("timeline="));
     if (!value.isEmpty()) {
-        cfg.timeline = value.toDouble();
+        cfg.timeline = generalDouble(value);
         ++state.keyCount;
     }
     value = getmatch(line, QStringLiteral("maxDuration="));
     if (!value.isEmpty()) {
-        cfg.maxDuration = value.toDouble();
+        cfg.maxDuration = generalDouble(value);
         ++state.keyCount;
     }
     value = getmatch(line, QStringLiteral("sampleRate="));

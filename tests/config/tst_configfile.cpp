@@ -135,6 +135,8 @@ void tst_configfile::wordAndKeyHelpers()
     QCOMPARE(ch.name, QByteArray("n"));
     QVERIFY(!adcdecode("\t2\t-6\t6\t1", ch));
     QVERIFY(!adcdecode("\t2\t-6\tsix\t1\t0\tn", ch));
+    QVERIFY(!adcdecode("\t2\tnan\t6\t1\t0\tn", ch));
+    QVERIFY(!adcdecode("\t2\t-6\t1e999\t1\t0\tn", ch));
 
     imuChannel imu;
     QVERIFY(imudecode("\t3\t125", imu));
@@ -146,6 +148,7 @@ void tst_configfile::wordAndKeyHelpers()
     QCOMPARE(imu.name, QByteArray());
     QVERIFY(!imudecode("\t24", imu));
     QVERIFY(!imudecode("\tx\t2000", imu));
+    QVERIFY(!imudecode("\tinf\t2000", imu));
 }
 
 void tst_configfile::openFailures()
@@ -194,6 +197,13 @@ void tst_configfile::generalKeyRules()
     text.replace("sampleRate=1000", "sampleRate=fast");
     QCOMPARE(loadConfiguration(cfg, write(text)), QString());
     QCOMPARE(cfg.sampleRate, 0);
+
+    // Non-finite values read as 0, like any other unreadable number.
+    text = workedExample;
+    text.replace("timeline=10", "timeline=nan").replace("maxDuration=0", "maxDuration=-inf");
+    QCOMPARE(loadConfiguration(cfg, write(text)), QString());
+    QCOMPARE(cfg.timeline, 0.0);
+    QCOMPARE(cfg.maxDuration, 0.0);
 
     text = workedExample;
     text.replace("maxDuration=0", "maxDuration=120");
@@ -281,13 +291,15 @@ void tst_configfile::hostileInput()
     QCOMPARE(cfg.adc16.at(1).name, QByteArray("ri\0ght", 6));
 
     QCOMPARE(loadConfiguration(cfg, write(QByteArray(100000, '\0'))), invalid);
-    QCOMPARE(loadConfiguration(cfg, write(QByteArray(1 << 20, 'x') + "\n")), invalid);
+    QCOMPARE(loadConfiguration(cfg, write(QByteArray(900000, 'x') + "\n")), invalid);
 
     // Far larger than any configuration: refused without being taken in whole.
     QByteArray huge = workedExample;
-    huge += QByteArray(17 * 1024 * 1024, '\n');
+    huge += QByteArray(2 * 1024 * 1024, '\n');
     QCOMPARE(loadConfiguration(cfg, write(huge)), invalid);
     QVERIFY(!cfg.hasChannels());
+    if (QFile::exists("/dev/zero"))
+        QCOMPARE(loadConfiguration(cfg, "/dev/zero"), invalid);
 }
 
 void tst_configfile::saveRules()

@@ -1,0 +1,286 @@
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include "config/adc16tab.h"
+#include "config/adc24tab.h"
+#include "config/auxtab.h"
+#include "config/configfile.h"
+#include "config/generaltab.h"
+#include "config/imu6tab.h"
+#include "config/tabdialog.h"
+
+class tst_tabdialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tabsFollowDevice();
+    void sampleRateLists();
+    void pressedCheckBoxKeepsPrefix();
+    void reopeningShowsStoredAndDefaultNames();
+    void getparamsReadsEveryKind();
+    void getparamsWithAuxUnchecked();
+    void maxDurationKeepsLargeValues();
+    void roundTripThroughFile();
+    void buttonsCloseDialog();
+
+private:
+    static void showPage(tabdialog &dialog, QWidget *page);
+    static void click(QCheckBox *box);
+    static QVector<bool> checkedStates(const channelTab *tab);
+};
+
+void tst_tabdialog::showPage(tabdialog &dialog, QWidget *page)
+{
+    dialog.show();
+    dialog.tabWidget()->setCurrentWidget(page);
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+}
+
+void tst_tabdialog::click(QCheckBox *box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(box->width() / 2, box->height() / 2));
+}
+
+QVector<bool> tst_tabdialog::checkedStates(const channelTab *tab)
+{
+    QVector<bool> states;
+    for (int i = 0; i < tab->channelCount(); ++i)
+        states.append(tab->isChecked(i));
+    return states;
+}
+
+void tst_tabdialog::tabsFollowDevice()
+{
+    daqConfig cfg;
+    tabdialog all(nullptr, cfg, 4, 2, 1, 2);
+    QCOMPARE(all.windowTitle(), QString("Kestrova"));
+    QStringList titles;
+    for (int i = 0; i < all.tabWidget()->count(); ++i)
+        titles << all.tabWidget()->tabText(i);
+    QCOMPARE(titles, QStringList({"General", "ADC24", "ADC16", "IMU 6", "Aux"}));
+    QCOMPARE(all.adc16()->channelCount(), 4);
+    QCOMPARE(all.adc24()->channelCount(), 2);
+    QCOMPARE(all.imu6()->channelCount(), 1);
+    QVERIFY(!all.aux()->isActivated());
+
+    tabdialog some(nullptr, cfg, 3, 0, 0, 0);
+    QCOMPARE(some.tabWidget()->count(), 2);
+    QCOMPARE(some.tabWidget()->tabText(1), QString("ADC16"));
+    QVERIFY(!some.adc24() && !some.imu6() && !some.aux());
+}
+
+void tst_tabdialog::sampleRateLists()
+{
+    daqConfig cfg;
+    cfg.sampleRate = 2000;
+    tabdialog without24(nullptr, cfg, 8, 0, 0, 0);
+    QComboBox *rates = without24.general()->sampleRateBox();
+    QStringList items;
+    for (int i = 0; i < rates->count(); ++i)
+        items << rates->itemText(i);
+    QCOMPARE(items, QStringList({"100", "200", "500", "1000"}));
+    QCOMPARE(rates->currentText(), QString("100"));
+    daqConfig out;
+    without24.adc16()->checkBox(0)->setChecked(true);
+    QVERIFY(without24.getparams(out));
+    QCOMPARE(out.sampleRate, 100);
+
+    tabdialog with24(nullptr, cfg, 0, 1, 0, 0);
+    QCOMPARE(with24.general()->sampleRateBox()->count(), 4);
+    QCOMPARE(with24.general()->sampleRateBox()->currentText(), QString("2000"));
+    with24.general()->sampleRateBox()->setCurrentIndex(3);
+    with24.getparams(out);
+    QCOMPARE(out.sampleRate, 4000);
+}
+
+void tst_tabdialog::pressedCheckBoxKeepsPrefix()
+{
+    daqConfig cfg;
+    tabdialog dialog(nullptr, cfg, 8, 0, 4, 0);
+    adc16Tab *adc = dialog.adc16();
+    showPage(dialog, adc);
+    QCOMPARE(checkedStates(adc), QVector<bool>(8, false));
+
+    click(adc->checkBox(2));
+    QCOMPARE(checkedStates(adc), QVector<bool>({true, true, true, false, false, false, false, false}));
+    click(adc->checkBox(1));
+    QCOMPARE(checkedStates(adc), QVector<bool>({true, false, false, false, false, false, false, false}));
+    click(adc->checkBox(5));
+    QCOMPARE(checkedStates(adc), QVector<bool>({true, true, true, true, true, true, false, false}));
+    click(adc->checkBox(0));
+    QCOMPARE(checkedStates(adc), QVector<bool>(8, false));
+
+    imu6Tab *imu = dialog.imu6();
+    showPage(dialog, imu);
+    click(imu->checkBox(3));
+    QCOMPARE(checkedStates(imu), QVector<bool>(4, true));
+    click(imu->checkBox(3));
+    QCOMPARE(checkedStates(imu), QVector<bool>({true, true, true, false}));
+
+    daqConfig out;
+    QVERIFY(dialog.getparams(out));
+    QCOMPARE(out.imu6.size(), 3);
+    QCOMPARE(out.adc16.size(), 0);
+}
+
+void tst_tabdialog::reopeningShowsStoredAndDefaultNames()
+{
+    daqConfig cfg;
+    cfg.adc16 = {adcChannel(-6, 6, 1, 0, "force"), adcChannel(-6, 6, 1, 0, "torque")};
+    cfg.imu6 = {imuChannel(12, 1000, "hand")};
+    cfg.timeline = 30;
+    tabdialog dialog(nullptr, cfg, 5, 2, 2, 0);
+    adc16Tab *adc = dialog.adc16();
+    QCOMPARE(checkedStates(adc), QVector<bool>({true, true, false, false, false}));
+    QStringList names;
+    for (int i = 0; i < adc->channelCount(); ++i)
+        names << adc->nameField(i)->text();
+    QCOMPARE(names, QStringList({"force", "torque", "adc_3", "adc_4", "adc_5"}));
+    QCOMPARE(dialog.adc24()->nameField(1)->text(), QString("adc_2"));
+    QVERIFY(!dialog.adc24()->isChecked(0));
+
+    imu6Tab *imu = dialog.imu6();
+    QCOMPARE(imu->nameField(0)->text(), QString("hand"));
+    QCOMPARE(imu->accBox(0)->currentText(), QString("12"));
+    QCOMPARE(imu->gyroBox(0)->currentText(), QString("1000"));
+    QCOMPARE(imu->nameField(1)->text(), QString("imu2"));
+    QCOMPARE(imu->accBox(1)->currentText(), QString("3"));
+    QCOMPARE(imu->gyroBox(1)->currentText(), QString("125"));
+    QCOMPARE(dialog.general()->timelineBox()->value(), 30.0);
+
+    // A stored range the dialog does not offer falls back to the first entry.
+    cfg.imu6[0].accRange = 5;
+    tabdialog other(nullptr, cfg, 0, 0, 1, 0);
+    QCOMPARE(other.imu6()->accBox(0)->currentIndex(), 0);
+}
+
+void tst_tabdialog::getparamsReadsEveryKind()
+{
+    daqConfig cfg;
+    cfg.adc16 = {adcChannel(-1, 1, 3, 4, "a")};  // ranges and coefficients come from the dialog
+    cfg.adc24 = {adcChannel(-2.4, 2.4, 1, 0, "b"), adcChannel(-2.4, 2.4, 1, 0, "c")};
+    cfg.imu6 = {imuChannel(24, 2000, "d")};
+    tabdialog dialog(nullptr, cfg, 2, 3, 2, 0);
+    daqConfig out;
+    out.aux = {5};
+    QVERIFY(dialog.getparams(out));
+    QCOMPARE(out.adc16, QVector<adcChannel>({adcChannel(-6, 6, 1, 0, "a")}));
+    QCOMPARE(out.adc24, QVector<adcChannel>({adcChannel(-2.4, 2.4, 1, 0, "b"), adcChannel(-2.4, 2.4, 1, 0, "c")}));
+    QCOMPARE(out.imu6, QVector<imuChannel>({imuChannel(24, 2000, "d")}));
+    QVERIFY(out.aux.isEmpty());
+    QCOMPARE(out.sampleSize, 4 + 2 * 4 + 4 + 12);
+    QCOMPARE(out.sampleSize, out.expectedSampleSize());
+
+    // 24-bit channels present on the device but none checked: no block word.
+    dialog.adc24()->checkBox(0)->setChecked(false);
+    dialog.adc24()->checkBox(1)->setChecked(false);
+    QVERIFY(dialog.getparams(out));
+    QVERIFY(out.adc24.isEmpty());
+    QCOMPARE(out.sampleSize, 16);
+
+    dialog.adc16()->checkBox(0)->setChecked(false);
+    dialog.imu6()->checkBox(0)->setChecked(false);
+    QVERIFY(!dialog.getparams(out));
+    QCOMPARE(out.sampleSize, 0);
+}
+
+void tst_tabdialog::getparamsWithAuxUnchecked()
+{
+    daqConfig cfg;
+    cfg.aux = {2};  // the AUX page ignores what the configuration holds
+    tabdialog dialog(nullptr, cfg, 2, 0, 0, 2);
+    QVERIFY(!dialog.aux()->isActivated());
+    daqConfig out;
+    QVERIFY(dialog.getparams(out));
+    QCOMPARE(out.aux, QVector<int32_t>({0}));
+    QCOMPARE(out.sampleSize, 0);
+    QVERIFY(out.hasChannels());
+
+    showPage(dialog, dialog.aux());
+    click(dialog.aux()->activateBox());
+    QVERIFY(dialog.getparams(out));
+    QCOMPARE(out.aux, QVector<int32_t>({2}));
+    QCOMPARE(out.sampleSize, 4);
+}
+
+void tst_tabdialog::maxDurationKeepsLargeValues()
+{
+    daqConfig cfg;
+    cfg.adc16 = {adcChannel(-6, 6, 1, 0, "a")};
+    for (double limit : {120.0, 86400.0, 0.25}) {
+        cfg.maxDuration = limit;
+        tabdialog dialog(nullptr, cfg, 1, 0, 0, 0);
+        QCOMPARE(dialog.general()->maxDurationBox()->decimals(), 2);
+        daqConfig out;
+        QVERIFY(dialog.getparams(out));
+        QCOMPARE(out.maxDuration, limit);
+    }
+}
+
+void tst_tabdialog::roundTripThroughFile()
+{
+    daqConfig start;
+    tabdialog dialog(nullptr, start, 4, 2, 2, 1);
+    showPage(dialog, dialog.adc16());
+    click(dialog.adc16()->checkBox(1));
+    QLineEdit *name = dialog.adc16()->nameField(0);
+    name->clear();
+    QTest::keyClicks(name, "hip_L");
+    showPage(dialog, dialog.adc24());
+    click(dialog.adc24()->checkBox(1));
+    showPage(dialog, dialog.imu6());
+    click(dialog.imu6()->checkBox(0));
+    dialog.imu6()->accBox(0)->setCurrentIndex(2);
+    dialog.imu6()->gyroBox(0)->setCurrentIndex(4);
+    dialog.general()->sampleRateBox()->setCurrentIndex(2);
+    dialog.general()->timelineBox()->setValue(42.5);
+    dialog.general()->maxDurationBox()->setValue(300);
+
+    daqConfig fromDialog;
+    QVERIFY(dialog.getparams(fromDialog));
+    QCOMPARE(fromDialog.adc16.at(0).name, QByteArray("hip_L"));
+    QCOMPARE(fromDialog.adc16.size(), 2);
+    QCOMPARE(fromDialog.adc24.size(), 2);
+    QCOMPARE(fromDialog.imu6.at(0).accRange, 12.0);
+    QCOMPARE(fromDialog.aux, QVector<int32_t>({0}));
+    QCOMPARE(fromDialog.sampleSize, fromDialog.expectedSampleSize());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("run1.conf");
+    QVERIFY(saveConfiguration(fromDialog, path));
+    daqConfig loaded;
+    QCOMPARE(loadConfiguration(loaded, path), QString());
+    QVERIFY(loaded == fromDialog);
+    QCOMPARE(loaded.maxDuration, 300.0);
+
+    // And back into a new dialog: the same selection is shown.
+    tabdialog reopened(nullptr, loaded, 4, 2, 2, 1);
+    daqConfig again;
+    QVERIFY(reopened.getparams(again));
+    QVERIFY(again == fromDialog);
+}
+
+void tst_tabdialog::buttonsCloseDialog()
+{
+    daqConfig cfg;
+    tabdialog dialog(nullptr, cfg, 1, 0, 0, 0);
+    dialog.show();
+    QTest::mouseClick(dialog.buttonBox()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+    dialog.show();
+    QTest::mouseClick(dialog.buttonBox()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(tst_tabdialog)
+#include "tst_tabdialog.moc"
