@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace {
 
 const QByteArray creatorText = "Kestrova.exe Version1.2.0.1";
@@ -75,19 +77,18 @@ private slots:
 private:
     QString checkValuesDataset(hid_t file, const char *path, H5T_class_t typeClass, size_t size,
                                QVector<hsize_t> shape, QVector<hsize_t> chunk);
-    QTemporaryDir *dir = nullptr;
+    std::unique_ptr<QTemporaryDir> dir;
 };
 
 void tst_HdfWriter::init()
 {
-    dir = new QTemporaryDir;
+    dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
 }
 
 void tst_HdfWriter::cleanup()
 {
-    delete dir;
-    dir = nullptr;
+    dir.reset();
     // Every handle the writer made must be gone once its file is closed.
     QCOMPARE(H5Fget_obj_count(H5F_OBJ_ALL, H5F_OBJ_ALL), ssize_t(0));
 }
@@ -334,12 +335,15 @@ void tst_HdfWriter::mixedAdcKindsKeepBoth()
 
 void tst_HdfWriter::unwrittenDatasetsHoldOneZeroRow()
 {
-    myHdf hdf(creatorText, false);
-    QList<hdfDataset> records;
-    const QString name = createTraceFile(hdf, config(3, 0, 1, {2}), dir->path(), startTime, records);
-    // An empty block changes nothing, in particular not the initial row.
-    QVERIFY(hdf.appendRows(records[0], nullptr, 0));
-    QVERIFY(hdf.closeFile());
+    QString name;
+    {
+        myHdf hdf(creatorText, false);
+        QList<hdfDataset> records;
+        name = createTraceFile(hdf, config(3, 0, 1, {2}), dir->path(), startTime, records);
+        // An empty block changes nothing, in particular not the initial row.
+        QVERIFY(hdf.appendRows(records[0], nullptr, 0));
+        // Destroying the writer closes the file.
+    }
 
     ReadFile f(name);
     QCOMPARE(datasetInfo(f.id, "/adc/values").dims, dims({1, 3}));
