@@ -28,6 +28,7 @@ private slots:
     void silentDeviceGivesEmptySuccess();
     void unexpectedAnswerIsCounted();
     void streamLandsIntact();
+    void badHeaderStopsPayloadUntilNextStream();
     void unplugWhileStreaming();
 };
 
@@ -80,7 +81,7 @@ void tst_serialcom::initTestCase()
 #ifndef DEVSIM_EXECUTABLE
     QSKIP("devsim is not built");
 #endif
-    QVERIFY2(devsim.start({"--pty"}), devsim.allOutput().constData());
+    QVERIFY2(devsim.start({"--pty", "--unaligned"}), devsim.allOutput().constData());
     qputenv(SerialPortList::environmentVariable(), devsim.portsFile().toLocal8Bit());
 }
 
@@ -205,6 +206,28 @@ void tst_serialcom::streamLandsIntact()
     link->sendCommand("*idn?", true, false, false, 0);
     QVERIFY(responses.wait(10000));
     QVERIFY(!responses.at(0).at(2).toByteArray().isEmpty());
+}
+
+void tst_serialcom::badHeaderStopsPayloadUntilNextStream()
+{
+    QByteArray raw;
+    startStream(&raw);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("scpiDecoder\\(\\) fatal error at state [45]"));
+    devsim.command("badheader");
+    QTRY_VERIFY_WITH_TIMEOUT(link->decoderFailed(), 10000);
+    QByteArray out;
+    link->readBlocks(out, 0);
+    const int before = raw.size();
+    QTRY_VERIFY_WITH_TIMEOUT(raw.size() > before + 10000, 10000);   // the stream goes on...
+    QCOMPARE(link->readBlocks(out, 0), 0u);                          // ...but yields nothing
+    QVERIFY(link->sendWhileStreaming("abort\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(link->dataTimedOut(), 10000);
+    // The next stream starts with a fresh decoder.
+    link->sendCommand("init", false, true, false, 0);
+    QVERIFY(!link->decoderFailed());
+    quint32 frames = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((frames += link->readBlocks(out, 64)) > 10, 10000);
+    QVERIFY(!link->decoderFailed());
 }
 
 void tst_serialcom::unplugWhileStreaming()
