@@ -428,8 +428,8 @@ QString RenderArea::labelText(const GraphConf &g) const
     if (!g.isImu)
         return g.name;
     if (g.displayAcc)
-        return g.name + QStringLiteral(" : Acc");
-    return g.name + (g.displayEuler ? QStringLiteral(" : Euler") : QStringLiteral(" : Gyro"));
+        return g.name + tr(" : Acc");
+    return g.name + (g.displayEuler ? tr(" : Euler") : tr(" : Gyro"));
 }
 
 // The box also covers whatever text reaches beyond the nominal width, since text outside
