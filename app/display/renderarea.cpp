@@ -276,8 +276,10 @@ int RenderArea::prepareBackingPixmap(int w, int h, bool &full)
 {
     const int newColumns = int(std::min<unsigned>(hist.newColumns(), unsigned(w - 1)));
     if (adoptedWidth == w && adoptedHeight == h && !fullRedrawRequested && backing.size() == QSize(w, h)) {
+        // The whole picture is the scroll area: with a smaller one Qt clips the moved
+        // pixels to it and the leftmost columns would stay behind empty.
         if (newColumns > 0)
-            backing.scroll(-newColumns, 0, QRect(newColumns, 0, w - newColumns, h));
+            backing.scroll(-newColumns, 0, backing.rect());
         full = false;
         return newColumns;
     }

@@ -209,6 +209,19 @@ private slots:
         // No trace of the frame's right edge travels left with the picture.
         for (int x = 300; x < 398; ++x)
             QVERIFY(pixel(image, x, 30) != black);
+
+        // Once the window is full, scrolling carries data right up to the left edge:
+        // the window now holds 600 rows of +0.5, 400 of -0.5, 2600 of +0.5, 400 of -0.5.
+        feedConstant(area, {0.5f}, 2600);
+        snap(area);
+        feedConstant(area, {-0.5f}, 400);
+        image = snap(area);
+        const auto expect = [](int x) { return x < 60 || (x > 100 && x < 360) ? 75 : 225; };
+        for (int x = 1; x < 398; ++x) {
+            if (x == 60 || x == 100 || x == 360)
+                continue;  // columns that join the two levels
+            QVERIFY2(rowsOf(image, x, blue) == std::vector<int>({expect(x)}), qPrintable(QString::number(x)));
+        }
     }
 
     void gridLinesTravelWithTheData()
