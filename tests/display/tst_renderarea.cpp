@@ -500,6 +500,27 @@ private slots:
             QCOMPARE(rowsOf(image, x, blue), std::vector<int>({75}));
     }
 
+    void fullRedrawRequestSurvivesLaterTicks()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("before"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        feedConstant(area, {0.5f}, 400);
+        snap(area);
+        // Reconfigured to two bands, then a tick arrives before the next paint.
+        area.clearGraphs();
+        area.addGraph(1, QStringLiteral("a"), false, true);
+        area.addGraph(1, QStringLiteral("b"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        area.applyScales(true);
+        feedConstant(area, {0.0f, 0.0f}, 10);
+        area.applyScales(false);
+        const QImage image = snap(area);
+        for (int x = 1; x < 398; ++x)
+            QCOMPARE(pixel(image, x, 150), black);
+    }
+
     void logoWithoutGraphs()
     {
         RenderArea area(nullptr, QSize(400, 300));
