@@ -276,8 +276,10 @@ int RenderArea::prepareBackingPixmap(int w, int h, bool &full)
 {
     const int newColumns = int(std::min<unsigned>(hist.newColumns(), unsigned(w - 1)));
     if (adoptedWidth == w && adoptedHeight == h && !fullRedrawRequested && backing.size() == QSize(w, h)) {
+        // The whole picture is the scroll area: with a smaller one Qt clips the moved
+        // pixels to it and the leftmost columns would stay behind empty.
         if (newColumns > 0)
-            backing.scroll(-newColumns, 0, QRect(newColumns, 0, w - newColumns, h));
+            backing.scroll(-newColumns, 0, backing.rect());
         full = false;
         return newColumns;
     }
@@ -428,8 +430,8 @@ QString RenderArea::labelText(const GraphConf &g) const
     if (!g.isImu)
         return g.name;
     if (g.displayAcc)
-        return g.name + QStringLiteral(" : Acc");
-    return g.name + (g.displayEuler ? QStringLiteral(" : Euler") : QStringLiteral(" : Gyro"));
+        return g.name + tr(" : Acc");
+    return g.name + (g.displayEuler ? tr(" : Euler") : tr(" : Gyro"));
 }
 
 // The box also covers whatever text reaches beyond the nominal width, since text outside

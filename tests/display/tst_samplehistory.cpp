@@ -258,6 +258,19 @@ private slots:
         QCOMPARE(h.trackedMin(0), -0.75f);
         QCOMPARE(h.trackedMax(0), 0.5f + 1e-14f);
     }
+
+    void rebuildLeavesTrackingToLiveColumns()
+    {
+        SampleHistory h;
+        QVERIFY(h.initialise(100, 10, 1));
+        h.setAutoscaleState(1);
+        h.setGraphWidth(10);  // rebuilds from a ring of zeros
+        QCOMPARE(h.autoscaleState(), 1);
+        for (int i = 0; i < 10; ++i)
+            feed(h, 0.5f);
+        QCOMPARE(h.autoscaleState(), 2);
+        QCOMPARE(h.trackedMin(0), 0.5f);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSampleHistory)
