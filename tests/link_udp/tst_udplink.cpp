@@ -82,6 +82,24 @@ struct WirePeer
 
 QByteArray payloadOf(const QByteArray &datagram) { return datagram.mid(12); }
 
+bool startDevsim(DevsimProcess &sim, const QStringList &extra = {})
+{
+    return sim.start(QStringList{"--udp", "127.0.0.1:0"} + extra, 1)
+           && sim.udpEndpoint().startsWith("127.");
+}
+
+// One counter from devsim's "stats" line.
+qint64 devsimStat(DevsimProcess &sim, const QByteArray &name)
+{
+    sim.command("stats");
+    const QByteArray line = sim.waitForLine("stats");
+    for (const QByteArray &field : line.split(' ')) {
+        if (field.startsWith(name + '='))
+            return field.mid(name.size() + 1).toLongLong();
+    }
+    return -1;
+}
+
 } // namespace
 
 class TestUdpLink : public QObject
@@ -95,6 +113,11 @@ private slots:
     void wireKeepAliveOpenAndBinary();
     void wireCommandsAreSerialised();
     void wireStreamingCommandLeavesQueue();
+
+    // Against the simulated device.
+    void deviceOpenAndScan();
+    void deviceCommandsAndTimeouts();
+    void deviceLossAndReturn();
 };
 
 void TestUdpLink::initTestCase()
@@ -224,6 +247,114 @@ void TestUdpLink::wireStreamingCommandLeavesQueue()
     QCOMPARE(all, QByteArray("frame0frame1frame2"));
     QTRY_VERIFY_WITH_TIMEOUT(link->dataTimedOut(), Generous);
     QCOMPARE(responses.size(), 2);
+}
+
+void TestUdpLink::deviceOpenAndScan()
+{
+    DevsimProcess sim;
+    QVERIFY(startDevsim(sim, {"--serial", "kestr0042"}));
+    auto link = loopbackLink(sim.udpEndpoint());
+    QVERIFY(link);
+    QSignalSpy opened(link.get(), SIGNAL(onOpenResults(bool)));
+
+    // The keep-alive runs before open, so the scan finds the device.
+    QList<DeviceInfo> found;
+    QTRY_VERIFY_WITH_TIMEOUT((link->scanDevices(found), found.size() == 1), Generous);
+    QCOMPARE(found.first().serialNumber, QString("kestr0042"));
+    QCOMPARE(found.first().kind, 0u);
+    QVERIFY(found.first().portName.isEmpty());
+
+    // The open result comes from the first keep-alive answered after open, once.
+    QVERIFY(link->open(found.first()));
+    QVERIFY(link->isOpen());
+    QVERIFY(opened.wait(Generous));
+    QCOMPARE(opened.first().first().toBool(), true);
+    QTest::qWait(1500);
+    QCOMPARE(opened.size(), 1);
+
+    // A busy device answers the keep-alive but does not open.
+    link->close();
+    sim.command("busy on");
+    QTRY_VERIFY_WITH_TIMEOUT(!link->receiveState().available(), Generous);
+    opened.clear();
+    QVERIFY(link->open(DeviceInfo()));
+    QVERIFY(opened.wait(Generous));
+    QCOMPARE(opened.first().first().toBool(), false);
+}
+
+void TestUdpLink::deviceCommandsAndTimeouts()
+{
+    DevsimProcess sim;
+    QVERIFY(startDevsim(sim, {"--idn", "kestrova sim 1.0", "--counts", "4,0,1,2"}));
+    auto link = loopbackLink(sim.udpEndpoint());
+    QVERIFY(link);
+    QSignalSpy responses(link.get(), SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    QVERIFY(link->open(DeviceInfo()));
+
+    // Back to back: answered one after the other, each with its own answer.
+    link->sendCommand("*idn?", true, false, false, 0);
+    link->sendCommand("conf:sca:num?", true, false, false, 0);
+    QCOMPARE(link->pendingCommands(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 2, Generous);
+    QCOMPARE(responses.at(0).at(1).toByteArray(), QByteArray("*idn?"));
+    QCOMPARE(responses.at(0).at(2).toByteArray(), QByteArray("kestrova sim 1.0"));
+    QCOMPARE(responses.at(1).at(2).toByteArray(), QByteArray("4,0,1,2"));
+    QVERIFY(responses.at(1).at(0).toBool());
+    // Everything sent so far has reached the device; count from here.
+    const qint64 commandsBefore = devsimStat(sim, "commands");
+
+    // No answer expected and none given: success, empty, after the 1000 ms wait; the
+    // three copies run once on the device.
+    QElapsedTimer clock;
+    clock.start();
+    link->sendCommand("conf:sca:rat 500", false, false, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 3, Generous);
+    QVERIFY2(clock.elapsed() >= 990, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(responses.at(2).at(0).toBool(), true);
+    QVERIFY(responses.at(2).at(2).toByteArray().isEmpty());
+    QCOMPARE(devsimStat(sim, "commands") - commandsBefore, qint64(1));
+
+    // An unexpected answer (a refused line) fails the command and carries the answer.
+    link->sendCommand("conf:sca:rat 99999", false, false, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 4, Generous);
+    QCOMPARE(responses.at(3).at(0).toBool(), false);
+    QVERIFY(responses.at(3).at(2).toByteArray().startsWith("error"));
+    QCOMPARE(link->errorCount(), 0);
+
+    // An expected answer that never comes: failure after about 400 ms.
+    sim.command("silent on");
+    QTest::qWait(200);
+    clock.restart();
+    link->sendCommand("*idn?", true, false, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 5, Generous);
+    const qint64 waited = clock.elapsed();
+    QVERIFY2(waited >= 390 && waited < 3000, qPrintable(QString::number(waited)));
+    QCOMPARE(responses.at(4).at(0).toBool(), false);
+    QVERIFY(responses.at(4).at(2).toByteArray().isEmpty());
+    QCOMPARE(link->pendingCommands(), 0);
+}
+
+void TestUdpLink::deviceLossAndReturn()
+{
+    DevsimProcess sim;
+    QVERIFY(startDevsim(sim));
+    auto link = loopbackLink(sim.udpEndpoint());
+    QVERIFY(link);
+    QVERIFY(link->open(DeviceInfo()));
+    QTRY_VERIFY_WITH_TIMEOUT(link->receiveState().available(), Generous);
+
+    // Power off: four unanswered keep-alive ticks (about 4.8 s) mark it disconnected.
+    sim.command("silent on");
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_VERIFY_WITH_TIMEOUT(link->isDeviceDisconnected(), 15000);
+    QVERIFY2(clock.elapsed() >= 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!link->isOpen());
+
+    // Power on: the next answered tick clears it.
+    sim.command("silent off");
+    QTRY_VERIFY_WITH_TIMEOUT(!link->isDeviceDisconnected(), Generous);
+    QVERIFY(link->isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestUdpLink)
