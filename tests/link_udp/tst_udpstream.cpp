@@ -1,11 +1,7 @@
-#include "devsimprocess.h"
-#include "link/udp_com.h"
-#include "link/wifiendpoint.h"
+#include "udptestsupport.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -14,26 +10,6 @@ constexpr int Generous = 10000;
 constexpr int FrameSize = 4 + 4 * 8 + 12 * 2 + 2 * 2;
 constexpr int AuxOffset = FrameSize - 4;
 constexpr int ImuOffset = 4 + 4 * 8;
-
-std::unique_ptr<udp_com> loopbackLink(const QString &endpoint)
-{
-    qputenv(WifiEndpoint::OverrideVariable, endpoint.toLatin1());
-    auto link = std::make_unique<udp_com>(nullptr, QStringLiteral("192.168.4.1"));
-    if (!link->endpointAddress().isLoopback())
-        return nullptr;   // never let a stream test reach a real network
-    return link;
-}
-
-qint64 devsimStat(DevsimProcess &sim, const QByteArray &name)
-{
-    sim.command("stats");
-    const QByteArray line = sim.waitForLine("stats");
-    for (const QByteArray &field : line.split(' ')) {
-        if (field.startsWith(name + '='))
-            return field.mid(name.size() + 1).toLongLong();
-    }
-    return -1;
-}
 
 // Checks each frame as it comes: the status word is the frame number, the AUX words are
 // the frame number and its successor, the IMU words never change, the 24-bit values stay
@@ -136,8 +112,8 @@ void TestUdpStream::lossWithoutRetransmissionIsBooked()
 {
     // One frame per datagram, so that packets and frames count alike.
     DevsimProcess sim;
-    QVERIFY(sim.start({"--udp", "127.0.0.1:0", "--udp-payload", QString::number(FrameSize),
-                       "--seed", "7"}));
+    QVERIFY(startDevsim(sim, {"--udp-payload", QString::number(FrameSize),
+                             "--seed", "7"}));
     sim.command("retransmit off");
     sim.command("drop 0.05");
     sim.command("reorder 0.05");
@@ -183,8 +159,8 @@ void TestUdpStream::lossWithoutRetransmissionIsBooked()
 void TestUdpStream::lossAndReorderWithRetransmissionArrivesComplete()
 {
     DevsimProcess sim;
-    QVERIFY(sim.start({"--udp", "127.0.0.1:0", "--udp-payload", QString::number(FrameSize),
-                       "--seed", "11"}));
+    QVERIFY(startDevsim(sim, {"--udp-payload", QString::number(FrameSize),
+                             "--seed", "11"}));
     sim.command("retransmit on");
     sim.command("drop 0.05");
     sim.command("reorder 0.05");
