@@ -140,7 +140,7 @@ void TestUdpStream::lossWithoutRetransmissionIsBooked()
     QCOMPARE(qint64(r.deliveredPackets()), delivered);
     QCOMPARE(delivered + lost + stillPending, sent);
     QVERIFY(stillPending >= r.pendingCount() && stillPending <= UdpReorder::ResyncPending + 5);
-    QVERIFY(lost <= dropped && lost >= dropped - stillPending);
+    QVERIFY(lost >= dropped - stillPending);   // more only if the host itself dropped some
     QVERIFY(checker.gaps <= lost);
     QVERIFY(link->report().count('\n') >= 1);
 
