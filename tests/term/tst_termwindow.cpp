@@ -18,9 +18,11 @@
 
 static QStringList logged;
 
+// Keeps the window's log for the checks and still shows it when a test fails.
 static void capture(QtMsgType, const QMessageLogContext &, const QString &text)
 {
     logged << text;
+    fprintf(stderr, "%s\n", qPrintable(text));
 }
 
 static int loggedCount(const QString &needle)
