@@ -10,6 +10,7 @@
 #include <QSerialPortInfo>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 static SerialPortEntry entry(const QString &path, quint16 vid, quint16 pid, const QString &sn)
@@ -232,6 +233,14 @@ private slots:
         QCOMPARE(s.search(ports, name), 1);
         QCOMPARE(name, QString("/dev/pts/5"));
         QVERIFY(s.firstMatch);  // a serial-number filter is never replaced
+    }
+
+    void germanCatalogue()
+    {
+        QTranslator t;
+        QVERIFY(t.load(KESTROVA_BIN_DIR "/translations/corvun_de.qm"));
+        QCOMPARE(t.translate("MainWindow", "Disconnected"), QString("Getrennt"));
+        QCOMPARE(t.translate("settingsdialog", "Serial number"), QString("Seriennummer"));
     }
 
     void rememberTakesTheOpenedPort()
