@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
@@ -46,16 +47,22 @@ class tst_TermWindow : public QObject
     QTemporaryDir dir;
     QString portsFile;
 
-    void declare(const QString &path, const QString &sn)
+    void declare(const QString &path, const QString &sn, const QString &path2 = QString(),
+                 const QString &sn2 = QString())
     {
-        SerialPortEntry e;
-        e.systemLocation = path;
-        e.vendorId = 0x1a86;
-        e.productId = 0x7523;
-        e.serialNumber = sn;
         QFile f(portsFile);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        SerialPortEntry e;
+        e.vendorId = 0x1a86;
+        e.productId = 0x7523;
+        e.systemLocation = path;
+        e.serialNumber = sn;
         f.write(SerialPortList::formatDeclaration(e) + '\n');
+        if (!path2.isEmpty()) {
+            e.systemLocation = path2;
+            e.serialNumber = sn2;
+            f.write(SerialPortList::formatDeclaration(e) + '\n');
+        }
     }
 
     static TermOptions bySerial(const QString &sn)
@@ -205,6 +212,36 @@ private slots:
         QVERIFY(loggedCount("portname changed between autoconnect") >= 1);
         replacement->write("back");
         QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("back"), 5000);
+    }
+
+    // Chosen by hand, lost, and another device with the same ids present: the window
+    // waits for its own device instead of taking the other one.
+    void reconnectWaitsForTheSameSerialNumber()
+    {
+        auto mine = std::make_unique<PtyPair>();
+        PtyPair other;
+        const QString minePath = mine->slavePath();
+        declare(minePath, "mine01", other.slavePath(), "other01");
+        ModalHandler modal;
+        modal.expect([minePath](QWidget *d) {
+            auto *ports = d->findChild<QComboBox *>("portBox");
+            ports->setCurrentIndex(ports->findText(minePath.section('/', -1)));
+            ModalHandler::accept(d);
+        });
+        MainWindow w(nullptr, qApp, TermOptions());
+        QCOMPARE(modal.handled(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
+        QCOMPARE(w.portSettings().name, minePath);
+
+        auto back = std::make_unique<PtyPair>();
+        mine.reset();
+        declare(other.slavePath(), "other01");
+        QTRY_VERIFY_WITH_TIMEOUT(!w.port()->isOpen(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(loggedCount("onTryToReconnect()") >= 2, 5000);
+        QVERIFY(!w.port()->isOpen());
+        declare(other.slavePath(), "other01", back->slavePath(), "MINE01");
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 5000);
+        QCOMPARE(w.portSettings().name, back->slavePath());
     }
 
     void openFailureIsReportedOnce()
