@@ -191,29 +191,6 @@ private slots:
         QCOMPARE(loggedCount("onTryToReconnect()"), 2);
     }
 
-    void vanishedPtyReconnectsUnderNewPath()
-    {
-        auto pty = std::make_unique<PtyPair>();
-        declare(pty->slavePath(), "win0005");
-        MainWindow w(nullptr, qApp, bySerial("win0005"));
-        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
-        const QString oldPath = pty->slavePath();
-        auto replacement = std::make_unique<PtyPair>();  // made before the old one goes: another path
-        pty.reset();
-        QFile::remove(portsFile);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.port()->isOpen(), 5000);
-        QVERIFY(!w.consoleView()->isEnabled());
-        QTest::qWait(700);
-        QCOMPARE(w.statusBar()->currentMessage(), QString("Try to autoconnect"));
-        declare(replacement->slavePath(), "win0005");
-        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 5000);
-        QVERIFY(replacement->slavePath() != oldPath);
-        QCOMPARE(w.portSettings().name, replacement->slavePath());
-        QVERIFY(loggedCount("portname changed between autoconnect") >= 1);
-        replacement->write("back");
-        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("back"), 5000);
-    }
-
     // Chosen by hand, lost, and another device with the same ids present: the window
     // waits for its own device instead of taking the other one.
     void reconnectWaitsForTheSameSerialNumber()
