@@ -405,7 +405,7 @@ void RenderArea::paintTraces(QPainter &p, int drawSpan, int h)
     if (xBegin >= xEnd)
         return;
     const unsigned channels = std::min(totalChannels, hist.channelsPerRow());
-    static QVector<QLine> lines;  // reused: painting runs on the GUI thread only
+    QVector<QLine> &lines = traceLines;
     for (unsigned k = 0; k < channels; ++k) {
         const int g = chGraph[k];
         if (!chVisible[k] || g >= graphList.size() || (doShowOne && g != showOneIndex))
