@@ -214,9 +214,13 @@ void RenderArea::mousePressEvent(QMouseEvent *event)
         qDebug() << "mouse press on graph" << i;
         showOneIndex = i;
     }
-    graphicsDialog dialog(this, graphList[i]);
-    if (dialog.exec() == QDialog::Accepted) {
-        GraphConf record = graphList[i];
+    const GraphConf opened = graphList[i];
+    graphicsDialog dialog(this, opened);
+    // The acquisition timer keeps running while the dialog is open and may rebuild the
+    // graph list; an answer about a graph that is gone is dropped.
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted && i < graphList.size() && graphList[i].id == opened.id && graphList[i].name == opened.name) {
+        GraphConf record = opened;
         int showOne = -1;
         dialog.getparams(record, showOne);
         applyGraphOptions(i, record, showOne);
