@@ -208,6 +208,7 @@ void RenderArea::mousePressEvent(QMouseEvent *event)
 {
     if (graphList.isEmpty())
         return;
+    guardShowOne();
     int i = showOneIndex;
     if (!doShowOne) {
         i = graphIndexAt(qRound(event->localPos().y()));
