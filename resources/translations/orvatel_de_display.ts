@@ -4,17 +4,17 @@
 <context>
     <name>RenderArea</name>
     <message>
-        <location filename="../../app/display/renderarea.cpp" line="431"/>
+        <location filename="../../app/display/renderarea.cpp" line="438"/>
         <source> : Acc</source>
         <translation> : Beschl.</translation>
     </message>
     <message>
-        <location filename="../../app/display/renderarea.cpp" line="432"/>
+        <location filename="../../app/display/renderarea.cpp" line="439"/>
         <source> : Euler</source>
         <translation> : Euler</translation>
     </message>
     <message>
-        <location filename="../../app/display/renderarea.cpp" line="432"/>
+        <location filename="../../app/display/renderarea.cpp" line="439"/>
         <source> : Gyro</source>
         <translation> : Gyro</translation>
     </message>

@@ -113,28 +113,6 @@ private slots:
         QCOMPARE(area.graphs().first().id, 0);
     }
 
-    void coloursAndVisibility()
-    {
-        RenderArea area(nullptr, QSize(400, 300));
-        area.addGraph(7, QStringLiteral("aux"), false, true);
-        area.addGraph(6, QStringLiteral("imuA"), true, true);
-        area.addGraph(6, QStringLiteral("imuG"), true, false);
-        QVERIFY(area.setConfigValid(100, 10, false));
-        const QColor plain[7] = {Qt::blue, Qt::green, Qt::red, Qt::darkGray, Qt::yellow, Qt::cyan, Qt::blue};
-        for (int j = 0; j < 7; ++j) {
-            QCOMPARE(area.channelColour(j), plain[j]);
-            QCOMPARE(area.channelVisible(j), j < 6);
-            QCOMPARE(area.channelGraph(j), 0);
-        }
-        for (int j = 0; j < 6; ++j) {
-            QCOMPARE(area.channelVisible(7 + j), j < 3);
-            QCOMPARE(area.channelVisible(13 + j), j >= 3);
-            QCOMPARE(area.channelGraph(13 + j), 2);
-        }
-        QCOMPARE(area.channelColour(13 + 4), QColor(Qt::green));
-        QCOMPARE(area.channelColour(7 + 4), QColor(Qt::blue));
-    }
-
     void knownTracesInKnownBands()
     {
         RenderArea area(nullptr, QSize(400, 300));
