@@ -52,6 +52,9 @@ public:
     QString traceFileName() const { return fileName; }
     quint32 recordedFrames() const { return samplesRecorded; }
     QString deviceIdentification() const { return idnString; }
+    int channelCount24() const { return nAdc24; }
+    int imuCount() const { return nImu; }
+    int auxWordCount() const { return nAux; }
     RenderArea *plotArea() const { return renderArea; }
     myAdw *deviceLink() const { return link; }
     QAction *action(const QString &objectName) const;
