@@ -1,9 +1,8 @@
 #pragma once
 
-#include "acquisition/frameconverter.h"
+#include "acquisition/framepipeline.h"
 #include "config/daqconfig.h"
 #include "link/deviceinfo.h"
-#include "orientation/madgwick.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -120,11 +119,8 @@ private:
     void deleteFiles(const QString &folder, const QString &header, bool asWarning);
     void startValidConfiguration();
     void prepareSampling();
-    void initFilters();
     void closeTraceFile();
     bool startTraceFile();
-    void recordFrames(const uint8_t *frames, int n);
-    void displayFrames(const uint8_t *frames, int n);
     void blinkRecord();
     void unexpectedStop();
 
@@ -173,14 +169,12 @@ private:
 
     daqConfig conf;
     daqConfig confBackup;
-    MadgwickState filters[24];
     std::unique_ptr<myHdf> hdf;
     QVector<hdfDataset> traceDatasets;   // per kind: 24-bit, 16-bit, IMU, AUX (empty name = absent)
     QString traceBase;
     QString fileName;
 
     // Stream decoding, reused from step to step.
-    FrameConverter converter;
+    FramePipeline pipeline;
     QByteArray received;
-    float row[FrameConverter::maxRowValues] = {};
 };
