@@ -94,9 +94,16 @@ private slots:
 void tst_devsimserial::identificationAndDeclaration()
 {
     DevsimProcess sim;
+    // Another writer's port stays declared; a vanished one's leftover goes.
+    QFile before(sim.portsFile());
+    QVERIFY(before.open(QIODevice::WriteOnly));
+    before.write("# other ports\n/dev/null\t0403\t6001\tFT01\tother\tx\t0\n"
+                 "/dev/pts/987654\t1a86\t7523\tkestr9999\tgone\tx\t0\n");
+    before.close();
     QVERIFY(sim.start({"--pty", "--counts", "4,2,1,3", "--serial", "kestr0042", "--idn", "Test,Device,1"}));
-    const QList<SerialPortEntry> ports = declaredPorts(sim.portsFile());
-    QCOMPARE(ports.size(), 1);
+    QList<SerialPortEntry> ports = declaredPorts(sim.portsFile());
+    QCOMPARE(ports.size(), 2);
+    QCOMPARE(ports.takeFirst().systemLocation, QString("/dev/null"));
     QCOMPARE(ports[0].systemLocation, sim.serialPath());
     QCOMPARE(ports[0].vendorId, quint16(0x1a86));
     QCOMPARE(ports[0].productId, quint16(0x7523));

@@ -132,6 +132,7 @@ class tst_devsimudp : public QObject
 {
     Q_OBJECT
 private slots:
+    void refusesNonLoopback();
     void keepAliveAndAnswers();
     void repeatedCommandRunsOnce();
     void memoryWriteOverUdp();
@@ -141,6 +142,15 @@ private slots:
     void lostPacketsAreResent();
     void silentAndStall();
 };
+
+void tst_devsimudp::refusesNonLoopback()
+{
+    QProcess p;
+    p.start(DEVSIM_EXECUTABLE, {"--udp", "192.168.4.1:1234"});
+    QVERIFY(p.waitForFinished(10000));
+    QVERIFY(p.exitCode() != 0);
+    QCOMPARE(p.readAllStandardOutput(), QByteArray());
+}
 
 void tst_devsimudp::keepAliveAndAnswers()
 {

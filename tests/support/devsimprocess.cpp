@@ -6,7 +6,9 @@
 
 DevsimProcess::DevsimProcess()
 {
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    // devsim's diagnostics go straight to the test's own stderr: they help when a test
+    // fails, and an unread pipe could otherwise fill up and stall the simulator.
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setReadChannel(QProcess::StandardOutput);
 }
 

@@ -3,6 +3,7 @@
 #include "devsimoptions.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
 #include <cstdio>
@@ -36,7 +37,9 @@ bool PortsFile::declare(const QString &path)
             if (line.isEmpty())
                 continue;
             const QString linePath = QString::fromLocal8Bit(line.left(line.indexOf('\t')));
-            if (!m_ourPaths.contains(linePath))
+            // Keep other writers' ports, but not the leftovers of one that died.
+            const bool stale = !line.startsWith('#') && !QFileInfo::exists(linePath);
+            if (!m_ourPaths.contains(linePath) && !stale)
                 text += line + '\n';
         }
     }
