@@ -4,7 +4,9 @@
 #include "streamcheck.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QSerialPort>
 #include <QtTest>
 
@@ -275,13 +277,20 @@ void tst_devsimserial::silentAndStall()
 void tst_devsimserial::unplugAndPlugUnderNewPath()
 {
     DevsimProcess sim;
-    QVERIFY(sim.start({"--pty", "--serial", "kestr0077"}));
+    const QString control = QDir(QDir::tempPath()).filePath(QString("devsim-test-%1.ctl").arg(QCoreApplication::applicationPid()));
+    QVERIFY(sim.start({"--pty", "--serial", "kestr0077", "--control", control}));
     const QString first = sim.serialPath();
     QSerialPort port;
     QVERIFY(openPort(port, first));
     QVERIFY(exchange(port, "*idn?").startsWith("lumetrix"));
 
-    sim.command("unplug");
+    // Through the control socket this time; it answers every command.
+    QLocalSocket socket;
+    socket.connectToServer(control);
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("unplug\n");
+    QTRY_VERIFY_WITH_TIMEOUT(socket.canReadLine(), 5000);
+    QCOMPARE(socket.readLine(), QByteArray("ok\n"));
     QTRY_VERIFY_WITH_TIMEOUT(declaredPorts(sim.portsFile()).isEmpty(), 5000);
     // The terminal hangs up as a real USB port does when it vanishes; Qt reports the
     // failed read as a read or resource error.
@@ -301,6 +310,12 @@ void tst_devsimserial::unplugAndPlugUnderNewPath()
     QSerialPort again;
     QVERIFY(openPort(again, second));
     QVERIFY(exchange(again, "*idn?").startsWith("lumetrix"));
+    again.close();
+
+    // The controlling program going away (its pipe closing) ends devsim and its declaration.
+    sim.process().closeWriteChannel();
+    QVERIFY(sim.process().waitForFinished(5000));
+    QVERIFY(declaredPorts(sim.portsFile()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_devsimserial)

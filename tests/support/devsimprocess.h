@@ -21,7 +21,9 @@
 //   retransmit on|off        resend data packets missing from the host's acknowledgements
 //   conferror on|off         answer every configuration line with "error: ..."
 //   stats                    devsim prints one "stats <counters>" line on standard output
-//   quit                     end devsim
+//   quit                     end devsim (also when its standard input, a pipe, closes)
+// With --control PATH the same commands work over a local socket, each answered by one line
+// ("ok", "error ..." or the output).
 // Faults can also be set at start: --drop R --dup R --reorder R --no-retransmit --busy
 // --conf-error. devsim keeps the network record in recordFile().
 class DevsimProcess

@@ -18,6 +18,7 @@ void ControlChannel::onReadable()
         return;
     if (n <= 0) {
         m_notifier->setEnabled(false);
+        emit inputClosed();
         return;
     }
     m_pending.append(buffer, int(n));

@@ -12,7 +12,8 @@ const char *const controlHelp =
     "  serial <pty path>        (printed again with the new path after every plug)\n"
     "  udp <host>:<port>        (the port actually bound)\n"
     "Diagnostics go to standard error.\n"
-    "\nControl commands, one per line on standard input:\n"
+    "\nControl commands, one per line on standard input (or on the --control socket,\n"
+    "which answers each with \"ok\", \"error ...\" or the command's output):\n"
     "  unplug                   the pseudo-terminal vanishes (host sees a hang-up),\n"
     "                           its line leaves the ports file\n"
     "  plug                     a new pseudo-terminal appears under a new path with the\n"
@@ -29,6 +30,8 @@ const char *const controlHelp =
     "  conferror on|off         answer configuration lines with an error text\n"
     "  stats                    print \"stats <counters>\" on standard output\n"
     "  quit                     end devsim (as does SIGTERM or SIGINT)\n"
+    "When standard input is a pipe, its end also ends devsim, so a controlling program\n"
+    "that dies leaves no simulator behind; a terminal or /dev/null keeps it running.\n"
     "\nSignals: 24-bit and 16-bit channel k is a sine of half full scale at 0.5*(k+1) Hz\n"
     "(phase from the seed); IMU i is tilted by 10*(i+1) degrees about x and turns about\n"
     "the vertical at 5*(i+1) degrees/s (accelerometer (0, sin, cos) g); AUX word w of\n"
@@ -116,6 +119,7 @@ void declareOptions(QCommandLineParser &p)
         {"udp", "Serve the UDP side on HOST:PORT (loopback only; port 0 picks a free one).", "HOST:PORT"},
         {"ports-file", "Declare the pseudo-terminal in this file (the file LUMETRIX_VIRTUAL_PORTS names); rewritten atomically.", "PATH"},
         {"record-file", "File holding the device's 425-byte network record (default: <ports-file>.record, else kept in memory).", "PATH"},
+        {"control", "Also accept control commands on this local (Unix) socket, one answer line per command.", "PATH"},
         {"serial", "USB serial number, also the WiFi identification (default kestr0001).", "SN"},
         {"vid", "USB vendor id in hex (default 1a86).", "HEX"},
         {"pid", "USB product id in hex (default 7523).", "HEX"},
@@ -228,6 +232,7 @@ bool parseDevsimOptions(const QStringList &arguments, DevsimOptions &o, int &exi
         return fail("nothing to serve: give --pty and/or --udp HOST:PORT (see --help)", exitCode);
     o.portsFile = p.value("ports-file");
     o.recordFile = p.value("record-file");
+    o.controlSocket = p.value("control");
     if (o.recordFile.isEmpty() && !o.portsFile.isEmpty())
         o.recordFile = o.portsFile + ".record";
     QString error = readIdentity(p, o);

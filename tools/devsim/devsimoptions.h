@@ -12,6 +12,7 @@ struct DevsimOptions
     quint16 udpPort = 0;
     QString portsFile;
     QString recordFile;
+    QString controlSocket;       // local socket for control commands
     QString serialNumber = QStringLiteral("kestr0001");
     quint16 vendorId = 0x1a86;
     quint16 productId = 0x7523;

@@ -102,6 +102,7 @@ bool PtyDevice::plug()
     m_writeNotifier->setEnabled(false);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyDevice::onWritable);
     m_hostAttached = true;
+    m_everAttached = false;
     setHostAttached(false);
     onHostPoll();
     std::fprintf(stderr, "devsim: plugged in at %s\n", qPrintable(m_path));
@@ -167,10 +168,12 @@ void PtyDevice::setHostAttached(bool attached)
     if (m_readNotifier)
         m_readNotifier->setEnabled(attached);
     if (attached) {
+        if (m_hostPoll->isActive() && m_everAttached)
+            std::fprintf(stderr, "devsim: host opened %s\n", qPrintable(m_path));
         m_hostPoll->stop();
         m_lineClock.start();
         m_lineSent = 0;
-        std::fprintf(stderr, "devsim: host attached to %s\n", qPrintable(m_path));
+        m_everAttached = true;
     } else {
         // Nobody reads: what is queued would only fill the terminal's buffer.
         m_bytesDropped += quint64(m_output.size() - m_outputOffset);

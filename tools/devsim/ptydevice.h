@@ -73,6 +73,7 @@ private:
     QTimer *m_tick;
     QTimer *m_hostPoll;
     bool m_hostAttached = false;
+    bool m_everAttached = false;  // quiet about the fresh terminal's first state
     bool m_powered = true;
     QByteArray m_input;
     bool m_recordMode = false;

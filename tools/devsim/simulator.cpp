@@ -1,6 +1,7 @@
 #include "simulator.h"
 
 #include "controlchannel.h"
+#include "controlserver.h"
 #include "ptydevice.h"
 #include "udpdevice.h"
 
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -63,8 +65,19 @@ bool Simulator::start()
         std::signal(SIGHUP, onUnixSignal);
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // In the background of an interactive shell, reading the terminal must not stop us.
+    std::signal(SIGTTIN, SIG_IGN);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Simulator::shutDown);
 
+    // Control is ready before the first port line announces the device.
+    m_control = new ControlChannel(STDIN_FILENO, this);
+    connect(m_control, &ControlChannel::commandReceived, this, &Simulator::onCommand);
+    connect(m_control, &ControlChannel::inputClosed, this, &Simulator::onInputClosed);
+    if (!m_options.controlSocket.isEmpty()) {
+        m_controlServer = new ControlServer([this](const QByteArray &line) { return control(line); }, this);
+        if (!m_controlServer->listen(m_options.controlSocket))
+            return false;
+    }
     if (m_options.pty) {
         m_pty = new PtyDevice(m_options, &m_faults, &m_store, this);
         connect(m_pty, &PtyDevice::plugged, this, &Simulator::onPlugged);
@@ -78,8 +91,6 @@ bool Simulator::start()
             return false;
         printPortLine("udp " + m_udp->endpoint());
     }
-    m_control = new ControlChannel(STDIN_FILENO, this);
-    connect(m_control, &ControlChannel::commandReceived, this, &Simulator::onCommand);
     if (m_options.stats) {
         m_statsTimer = new QTimer(this);
         connect(m_statsTimer, &QTimer::timeout, this, &Simulator::onStatsTimer);
@@ -109,6 +120,18 @@ void Simulator::onUnplugged()
     m_portsFile.declare(QString());
 }
 
+// A pipe on standard input belongs to a controlling program (a test, a script); when
+// it closes, that program is gone and so should the simulated device be. A terminal or
+// /dev/null leaves devsim running.
+void Simulator::onInputClosed()
+{
+    struct stat st {};
+    if (::fstat(STDIN_FILENO, &st) == 0 && S_ISFIFO(st.st_mode)) {
+        std::fprintf(stderr, "devsim: standard input closed, quitting\n");
+        QCoreApplication::quit();
+    }
+}
+
 void Simulator::onSignal()
 {
     char byte;
@@ -134,8 +157,9 @@ QByteArray Simulator::stats() const
 
 void Simulator::onCommand(const QByteArray &line)
 {
-    if (control(line))
-        std::fprintf(stderr, "devsim: control: %s\n", line.constData());
+    const QByteArray reply = control(line);
+    if (reply.startsWith("stats"))
+        printPortLine(QString::fromLatin1(reply));
 }
 
 bool Simulator::setFlag(const QByteArray &arg, bool &flag)
@@ -165,7 +189,7 @@ void Simulator::setStalled(bool on)
         m_udp->setStalled(on);
 }
 
-bool Simulator::control(const QByteArray &line)
+QByteArray Simulator::control(const QByteArray &line)
 {
     const QList<QByteArray> words = line.simplified().toLower().split(' ');
     const QByteArray &cmd = words.first();
@@ -203,11 +227,14 @@ bool Simulator::control(const QByteArray &line)
     } else if (cmd == "conferror") {
         ok = setFlag(arg, m_faults.confError);
     } else if (cmd == "stats") {
-        printPortLine("stats " + QString::fromLatin1(stats()));
+        return "stats " + stats();
     } else {
         ok = false;
     }
-    if (!ok)
+    if (!ok) {
         std::fprintf(stderr, "devsim: bad control command: %s (see --help)\n", line.constData());
-    return ok;
+        return "error: bad control command (see devsim --help)";
+    }
+    std::fprintf(stderr, "devsim: control: %s\n", line.constData());
+    return "ok";
 }

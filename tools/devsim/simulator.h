@@ -8,6 +8,7 @@
 #include <QObject>
 
 class ControlChannel;
+class ControlServer;
 class PtyDevice;
 class QSocketNotifier;
 class QTimer;
@@ -23,11 +24,12 @@ public:
     ~Simulator() override;
 
     bool start();
-    // Applies one control command; false (with a message on stderr) when it is unknown.
-    bool control(const QByteArray &line);
+    // Applies one control command; returns "ok", "error ..." or the command's output.
+    QByteArray control(const QByteArray &line);
 
 private slots:
     void onCommand(const QByteArray &line);
+    void onInputClosed();
     void onPlugged(const QString &path);
     void onUnplugged();
     void onSignal();
@@ -47,6 +49,7 @@ private:
     PtyDevice *m_pty = nullptr;
     UdpDevice *m_udp = nullptr;
     ControlChannel *m_control = nullptr;
+    ControlServer *m_controlServer = nullptr;
     QSocketNotifier *m_signalNotifier = nullptr;
     QTimer *m_statsTimer = nullptr;
     bool m_shutDown = false;
