@@ -282,6 +282,7 @@ void tst_devsimudp::lossFaultRates()
         observed = double(data.size() - unique.size()) / unique.size();
     else
         observed = double(late) / data.size();
+    qInfo("%s observed at %.3f for 0.2", fault.constData(), observed);
     QVERIFY2(observed > 0.14 && observed < 0.26, qPrintable(QString::number(observed)));
     if (fault != "drop")
         QCOMPARE(quint32(unique.size()), highest + 1);

@@ -17,7 +17,8 @@
 //   busy on|off              UDP keep-alive answers "busy,<serial>" instead of "available,<serial>"
 //   stall on|off             the stream pauses (resumes without a burst)
 //   badheader, badterminator the next serial stream block is framed wrongly
-//   drop|dup|reorder <rate>  UDP data packet faults, rate 0..1
+//   drop|dup|reorder <rate>  UDP data packet faults, rate 0..1 (reorder: share delayed
+//                            behind the next packet, at most 0.5)
 //   retransmit on|off        resend data packets missing from the host's acknowledgements
 //   conferror on|off         answer every configuration line with "error: ..."
 //   stats                    devsim prints one "stats <counters>" line on standard output

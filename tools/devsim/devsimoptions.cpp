@@ -25,7 +25,8 @@ const char *const controlHelp =
     "  badterminator            the next serial block gets a bad terminator\n"
     "  drop <rate>              drop UDP data packets at rate 0..1\n"
     "  dup <rate>               duplicate UDP data packets at rate 0..1\n"
-    "  reorder <rate>           swap UDP data packets with the next at rate 0..1\n"
+    "  reorder <rate>           delay this share of UDP data packets behind the next\n"
+    "                           one (0..0.5; higher rates act as 0.5)\n"
     "  retransmit on|off        resend data packets the host did not acknowledge\n"
     "  conferror on|off         answer configuration lines with an error text\n"
     "  stats                    print \"stats <counters>\" on standard output\n"
@@ -135,7 +136,7 @@ void declareOptions(QCommandLineParser &p)
         {"udp-answer-chunk", "Largest answer payload per UDP datagram (default 256).", "BYTES"},
         {"drop", "Drop UDP data packets at this rate 0..1.", "RATE"},
         {"dup", "Duplicate UDP data packets at this rate 0..1.", "RATE"},
-        {"reorder", "Reorder UDP data packets at this rate 0..1.", "RATE"},
+        {"reorder", "Delay this share of UDP data packets behind the next one (0..0.5).", "RATE"},
         {"no-retransmit", "Do not resend unacknowledged UDP data packets."},
         {"busy", "Start busy (keep-alive answers busy)."},
         {"conf-error", "Start rejecting configuration lines."},

@@ -313,7 +313,7 @@ void PtyDevice::startStream()
 {
     m_overflowReported = false;
     m_stream.clear();
-    m_source.reset(new FrameSource(m_core.layout(), m_core.rate(), m_options.seed));
+    m_source = std::make_unique<FrameSource>(m_core.layout(), m_core.rate(), m_options.seed);
     m_nextBlockBytes = nominalBlockBytes();
     m_clock.start(m_core.rate());
     m_clock.setPaused(m_faults->stall);

@@ -190,7 +190,7 @@ void UdpDevice::startStream()
     m_stream.clear();
     m_history.clear();
     m_blockIndex = 0;
-    m_source.reset(new FrameSource(m_core.layout(), m_core.rate(), m_options.seed));
+    m_source = std::make_unique<FrameSource>(m_core.layout(), m_core.rate(), m_options.seed);
     m_clock.start(m_core.rate());
     m_clock.setPaused(m_faults->stall);
     m_tick->start();
@@ -247,7 +247,10 @@ void UdpDevice::sendData(quint32 blockIndex, const QByteArray &payload)
         return;
     }
     const QByteArray bytes = d.encode();
-    if (m_held.isEmpty() && dice(m_faults->reorder)) {
+    // A packet right behind a held one cannot itself be held, so the dice for the others
+    // are loaded to make `reorder` the share of all packets that arrive late (at most 1/2).
+    const double r = qMin(m_faults->reorder, 0.5);
+    if (m_held.isEmpty() && dice(r < 0.5 ? r / (1.0 - r) : 1.0)) {
         ++m_reordered;
         m_held = bytes;
         m_heldSince.start();
