@@ -59,12 +59,11 @@ bool openPort(QSerialPort &port, const QString &path)
     return true;
 }
 
+// The ports as the programs see them through their port listing layer.
 QList<SerialPortEntry> declaredPorts(const QString &file)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return SerialPortList::parseDeclarations(f.readAll());
+    qputenv(SerialPortList::environmentVariable(), QFile::encodeName(file));
+    return SerialPortList::virtualPorts();
 }
 
 QByteArray blockPayload(const QByteArray &answer)
@@ -89,6 +88,7 @@ private slots:
     void streamDecodesToDocumentedSignals();
     void memoryReadWriteRoundTrip();
     void badBlocksOnRequest();
+    void lineRatePacing();
     void silentAndStall();
     void unplugAndPlugUnderNewPath();
 };
@@ -246,6 +246,31 @@ void tst_devsimserial::badBlocksOnRequest()
     QVERIFY(stream.mid(45).startsWith("#240"));
 }
 
+// At 100000 baud the line carries 10000 bytes/s, less than the stream needs: the device
+// drops frames rather than falling behind, and what arrives stays well framed.
+void tst_devsimserial::lineRatePacing()
+{
+    DevsimProcess sim;
+    QVERIFY(sim.start({"--pty", "--counts", "8,0,2,2", "--line-rate", "100000"}));
+    QSerialPort port;
+    QVERIFY(openPort(port, sim.serialPath()));
+    QCOMPARE(exchange(port, "conf:sca:rat 1000", 300), QByteArray());
+    port.write("init\n");
+    QVERIFY(port.waitForReadyRead(3000));
+    QElapsedTimer t;
+    t.start();
+    const QByteArray stream = readFor(port, 1500);
+    const qint64 elapsed = t.elapsed();
+    port.write("abort\n");
+    QVERIFY2(stream.size() <= 10000 * (elapsed + 300) / 1000, qPrintable(QString::number(stream.size())));
+    QVERIFY(stream.size() >= 2000);
+    QByteArray payload;
+    int blocks = 0;
+    QString error;
+    const int end = stream.lastIndexOf("\n#");
+    QVERIFY2(StreamCheck::splitBlocks(stream.left(end + 1), payload, blocks, error), qPrintable(error));
+}
+
 void tst_devsimserial::silentAndStall()
 {
     DevsimProcess sim;
@@ -283,6 +308,7 @@ void tst_devsimserial::unplugAndPlugUnderNewPath()
     QSerialPort port;
     QVERIFY(openPort(port, first));
     QVERIFY(exchange(port, "*idn?").startsWith("lumetrix"));
+    QCOMPARE(exchange(port, "conf:sca:rat 500\nconf:dev 2,0,0\n*rst", 300), QByteArray());
 
     // Through the control socket this time; it answers every command.
     QLocalSocket socket;
@@ -310,6 +336,16 @@ void tst_devsimserial::unplugAndPlugUnderNewPath()
     QSerialPort again;
     QVERIFY(openPort(again, second));
     QVERIFY(exchange(again, "*idn?").startsWith("lumetrix"));
+    // The configuration outlived *rst and the unplugging: frames of 4 + 2 * 4 bytes.
+    again.write("init\n");
+    QVERIFY(again.waitForReadyRead(3000));
+    const QByteArray stream = readFor(again, 300);
+    again.write("abort\n");
+    QVERIFY(stream.startsWith('#'));
+    const int digits = stream[1] - '0';
+    const int length = stream.mid(2, digits).toInt();
+    QVERIFY(length > 0);
+    QCOMPARE(length % 12, 0);   // 500 frames/s: 5 frames per block
     again.close();
 
     // The controlling program going away (its pipe closing) ends devsim and its declaration.

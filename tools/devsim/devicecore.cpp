@@ -34,12 +34,6 @@ bool isWhole(double v, double lo, double hi)
 DeviceCore::DeviceCore(const DevsimOptions &options, const FaultSettings *faults, NetRecordStore *store)
     : m_options(options), m_faults(faults), m_store(store)
 {
-    reset();
-}
-
-void DeviceCore::reset()
-{
-    m_streaming = false;
     m_rate = 1000;
     m_layout = StreamLayout();
     m_layout.n24 = m_options.n24;
@@ -72,8 +66,9 @@ DeviceCore::Outcome DeviceCore::execute(const QByteArray &rawLine)
                                 + QByteArray::number(m_options.nImu) + ',' + QByteArray::number(m_options.nAux),
                             false});
     } else if (keyword == "*rst") {
+        // The configuration is kept: hosts reset on every connect and need not resend it.
         out.streamStopped = m_streaming;
-        reset();
+        m_streaming = false;
     } else if (keyword == "abort") {
         out.streamStopped = m_streaming;
         m_streaming = false;

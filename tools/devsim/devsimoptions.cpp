@@ -36,7 +36,9 @@ const char *const controlHelp =
     "\nSignals: 24-bit and 16-bit channel k is a sine of half full scale at 0.5*(k+1) Hz\n"
     "(phase from the seed); IMU i is tilted by 10*(i+1) degrees about x and turns about\n"
     "the vertical at 5*(i+1) degrees/s (accelerometer (0, sin, cos) g); AUX word w of\n"
-    "frame n is (n + w) mod 65536; the 24-bit status word is the frame number.\n";
+    "frame n is (n + w) mod 65536; the 24-bit status word is the frame number.\n"
+    "Until a conf:dev line is accepted the stream holds all channels at 1000 frames/s;\n"
+    "the configuration survives *rst, unplug/plug and silent (power) cycles.\n";
 
 bool parseCounts(const QString &text, DevsimOptions &o)
 {

@@ -93,7 +93,7 @@ bool PtyDevice::plug()
     m_fd = fd;
     m_path = path;
     m_previousPath = path;
-    m_core.reset();
+    m_core.stopStream();
     m_input.clear();
     m_recordMode = false;
     m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
@@ -126,7 +126,7 @@ void PtyDevice::unplug()
     m_output.clear();
     m_outputOffset = 0;
     m_input.clear();
-    m_core.reset();
+    m_core.stopStream();
     updateTick();
     std::fprintf(stderr, "devsim: unplugged %s\n", qPrintable(m_path));
     m_path.clear();
@@ -139,7 +139,7 @@ void PtyDevice::setPowered(bool on)
         return;
     m_powered = on;
     stopStream();
-    m_core.reset();
+    m_core.stopStream();
     m_input.clear();
     m_recordMode = false;
     if (!on) {

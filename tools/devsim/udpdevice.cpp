@@ -63,7 +63,7 @@ void UdpDevice::setPowered(bool on)
         return;
     m_powered = on;
     stopStream();
-    m_core.reset();
+    m_core.stopStream();
     m_recordMode = false;
     m_haveLastCommand = false;
 }
