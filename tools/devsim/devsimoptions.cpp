@@ -120,7 +120,7 @@ void declareOptions(QCommandLineParser &p)
         {{"h", "help"}, "Show this help."},
         {"pty", "Serve the serial side on a new pseudo-terminal."},
         {"udp", "Serve the UDP side on HOST:PORT (loopback only; port 0 picks a free one).", "HOST:PORT"},
-        {"ports-file", "Declare the pseudo-terminal in this file (the file LUMETRIX_VIRTUAL_PORTS names); rewritten atomically.", "PATH"},
+        {"ports-file", "Declare the pseudo-terminal in this file, which the programs read through LUMETRIX_VIRTUAL_PORTS (default: that variable's value); rewritten atomically.", "PATH"},
         {"record-file", "File holding the device's 425-byte network record (default: <ports-file>.record, else kept in memory).", "PATH"},
         {"control", "Also accept control commands on this local (Unix) socket, one answer line per command.", "PATH"},
         {"serial", "USB serial number, also the WiFi identification (default kestr0001).", "SN"},
@@ -234,6 +234,8 @@ bool parseDevsimOptions(const QStringList &arguments, DevsimOptions &o, int &exi
     if (!o.pty && !o.udp)
         return fail("nothing to serve: give --pty and/or --udp HOST:PORT (see --help)", exitCode);
     o.portsFile = p.value("ports-file");
+    if (o.portsFile.isEmpty())
+        o.portsFile = QString::fromLocal8Bit(qgetenv("LUMETRIX_VIRTUAL_PORTS"));
     o.recordFile = p.value("record-file");
     o.controlSocket = p.value("control");
     if (o.recordFile.isEmpty() && !o.portsFile.isEmpty())
