@@ -21,6 +21,7 @@ namespace {
 
 constexpr int maxQueuedOutput = 64 * 1024 * 1024;
 constexpr int recordTimeoutMs = 2000;
+constexpr int maxLineLength = 65536;
 
 QByteArray blockHeader(int length)
 {
@@ -202,11 +203,16 @@ void PtyDevice::onReadable()
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN)
+        if (n == 0 || errno != EAGAIN)
             setHostAttached(false);
         break;
     }
     processInput();
+    // A real device's command buffer is small; endless garbage without a line end is dropped.
+    if (!m_recordMode && m_input.size() > maxLineLength) {
+        std::fprintf(stderr, "devsim: %d bytes without a line end dropped\n", int(m_input.size()));
+        m_input.clear();
+    }
 }
 
 void PtyDevice::processInput()

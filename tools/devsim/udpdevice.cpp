@@ -17,6 +17,7 @@ constexpr int historySize = 512;      // data packets kept for resending
 constexpr int resendWindow = 60;      // how far behind the newest acknowledged packet we look
 constexpr int recordTimeoutMs = 2000;
 constexpr int heldTimeoutMs = 50;
+constexpr int repeatWindowMs = 5000;
 
 } // namespace
 
@@ -116,13 +117,15 @@ void UdpDevice::handle(const Datagram &d, const QHostAddress &from, quint16 port
     }
 }
 
-// Commands without an answer arrive three times as the same datagram; they run once.
+// Commands without an answer arrive three times as the same datagram, back to back;
+// they run once. (The time bound keeps a wrapped-around txId from being taken as a copy.)
 void UdpDevice::handleCommand(const Datagram &d, const QHostAddress &from, quint16 port)
 {
-    if (m_haveLastCommand && d.txId == m_lastCommandTxId)
+    if (m_haveLastCommand && d.txId == m_lastCommandTxId && m_lastCommandSince.elapsed() < repeatWindowMs)
         return;
     m_haveLastCommand = true;
     m_lastCommandTxId = d.txId;
+    m_lastCommandSince.start();
     if (m_recordMode && m_recordSince.elapsed() > recordTimeoutMs) {
         std::fprintf(stderr, "devsim: network record did not arrive, write abandoned\n");
         m_recordMode = false;

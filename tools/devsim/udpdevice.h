@@ -70,6 +70,7 @@ private:
     quint16 m_txCounter = 0;
     bool m_haveLastCommand = false;
     quint16 m_lastCommandTxId = 0;
+    QElapsedTimer m_lastCommandSince;
     bool m_recordMode = false;
     QElapsedTimer m_recordSince;
     QHostAddress m_host;           // where the stream goes: the sender of "init"
