@@ -119,6 +119,12 @@ void tst_devsimserial::identificationAndDeclaration()
     QVERIFY(exchange(port, "bogus").startsWith("error"));
     QCOMPARE(exchange(port, "*rst", 400), QByteArray());
     QCOMPARE(exchange(port, "abort", 400), QByteArray());
+
+    // A device in use elsewhere, then one that changed its channels.
+    sim.command("busy on");
+    QTRY_VERIFY_WITH_TIMEOUT(declaredPorts(sim.portsFile()).value(1).busy, 5000);
+    sim.command("counts 2,0,1,0");
+    QTRY_COMPARE_WITH_TIMEOUT(exchange(port, "conf:sca:num?"), QByteArray("2,0,1,0\r\n"), 5000);
 }
 
 void tst_devsimserial::configurationAcceptedAndRejected()
@@ -201,6 +207,12 @@ void tst_devsimserial::streamDecodesToDocumentedSignals()
     QVERIFY2(frames <= (elapsed + 1000) * check.rate / 1000, qPrintable(QString::number(frames)));
     const QString verdict = check.check(payload.left(2000 * check.frameSize()), 0);
     QVERIFY2(verdict.isEmpty(), qPrintable(verdict));
+
+    // devsim's own count agrees with what arrived.
+    sim.command("stats");
+    const QByteArray stats = sim.waitForLine("stats");
+    QVERIFY2(stats.contains(" frames=" + QByteArray::number(frames) + ' '), stats.constData());
+    QVERIFY(stats.contains(" blocks=" + QByteArray::number(blocks) + ' '));
 }
 
 void tst_devsimserial::memoryReadWriteRoundTrip()

@@ -14,7 +14,9 @@
 //   unplug / plug            the pty vanishes (host read fails, ports-file line removed) /
 //                            a new pty appears under a new path, same USB ids and serial
 //   silent on|off            power off: no answers, no keep-alive, no stream
-//   busy on|off              UDP keep-alive answers "busy,<serial>" instead of "available,<serial>"
+//   busy on|off              UDP keep-alive answers "busy,<serial>" instead of "available,<serial>",
+//                            and the ports file marks the port busy (1)
+//   counts N24,N16,NIMU,NAUX the device now reports other channel counts
 //   stall on|off             the stream pauses (resumes without a burst)
 //   badheader, badterminator the next serial stream block is framed wrongly
 //   drop|dup|reorder <rate>  UDP data packet faults, rate 0..1 (reorder: share delayed
@@ -22,6 +24,7 @@
 //   retransmit on|off        resend data packets missing from the host's acknowledgements
 //   conferror on|off         answer every configuration line with "error: ..."
 //   stats                    devsim prints one "stats <counters>" line on standard output
+//                            (frames=, blocks= count the current or last stream)
 //   quit                     end devsim (also when its standard input, a pipe, closes)
 // With --control PATH the same commands work over a local socket, each answered by one line
 // ("ok", "error ..." or the output).

@@ -134,6 +134,10 @@ bool DeviceCore::setImu(const QByteArray &args)
     if (v[1] <= 0.0 || v[1] > 64.0 || v[2] <= 0.0 || v[2] > 4000.0)
         return false;
     const int i = int(v[0]);
+    while (m_layout.accRange.size() <= i) {
+        m_layout.accRange.append(6.0);
+        m_layout.gyroRange.append(500.0);
+    }
     m_layout.accRange[i] = v[1];
     m_layout.gyroRange[i] = v[2];
     return true;
@@ -167,6 +171,14 @@ bool DeviceCore::setLayout(const QByteArray &args)
 
 void DeviceCore::start(Outcome &out, const QByteArray &line)
 {
+    // The device changed under the configuration: stream everything it now has.
+    if (m_layout.n24 > m_options.n24 || m_layout.n16 > m_options.n16 || m_layout.nImu > m_options.nImu
+        || m_layout.nAux > m_options.nAux) {
+        m_layout.n24 = m_options.n24;
+        m_layout.n16 = m_options.n16;
+        m_layout.nImu = m_options.nImu;
+        m_layout.nAux = m_options.nAux;
+    }
     if (m_layout.frameSize() == 0) {
         out.replies.append({errorText(line, "nothing configured"), false});
         return;

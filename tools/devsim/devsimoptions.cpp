@@ -19,7 +19,8 @@ const char *const controlHelp =
     "  plug                     a new pseudo-terminal appears under a new path with the\n"
     "                           same identifiers and serial number\n"
     "  silent on|off            power off/on: no answers, no keep-alive, no stream\n"
-    "  busy on|off              the UDP keep-alive answers \"busy\" instead of \"available\"\n"
+    "  busy on|off              in use elsewhere: the UDP keep-alive answers \"busy,<serial>\"\n"
+    "                           and the ports file marks the port busy\n"
     "  stall on|off             the stream pauses (resumes without a burst)\n"
     "  badheader                the next serial block gets a bad header\n"
     "  badterminator            the next serial block gets a bad terminator\n"
@@ -29,7 +30,9 @@ const char *const controlHelp =
     "                           one (0..0.5; higher rates act as 0.5)\n"
     "  retransmit on|off        resend data packets the host did not acknowledge\n"
     "  conferror on|off         answer configuration lines with an error text\n"
-    "  stats                    print \"stats <counters>\" on standard output\n"
+    "  counts N24,N16,NIMU,NAUX the device now reports these counts (a changed device)\n"
+    "  stats                    print \"stats <counters>\" on standard output; frames and\n"
+    "                           blocks count the current or last stream\n"
     "  quit                     end devsim (as does SIGTERM or SIGINT)\n"
     "When standard input is a pipe, its end also ends devsim, so a controlling program\n"
     "that dies leaves no simulator behind; a terminal or /dev/null keeps it running.\n"
@@ -40,7 +43,7 @@ const char *const controlHelp =
     "Until a conf:dev line is accepted the stream holds all channels at 1000 frames/s;\n"
     "the configuration survives *rst, unplug/plug and silent (power) cycles.\n";
 
-bool parseCounts(const QString &text, DevsimOptions &o)
+bool parseCountsText(const QString &text, DevsimOptions &o)
 {
     const QStringList parts = text.split(',');
     if (parts.size() != 4)
@@ -103,6 +106,11 @@ bool fail(const QString &message, int &exitCode)
 
 } // namespace
 
+bool parseDevsimCounts(const QString &text, DevsimOptions &options)
+{
+    return parseCountsText(text, options);
+}
+
 QString DevsimOptions::idnText() const
 {
     if (!idn.isEmpty())
@@ -140,7 +148,7 @@ void declareOptions(QCommandLineParser &p)
         {"dup", "Duplicate UDP data packets at this rate 0..1.", "RATE"},
         {"reorder", "Delay this share of UDP data packets behind the next one (0..0.5).", "RATE"},
         {"no-retransmit", "Do not resend unacknowledged UDP data packets."},
-        {"busy", "Start busy (keep-alive answers busy)."},
+        {"busy", "Start busy (keep-alive answers busy, port marked busy)."},
         {"conf-error", "Start rejecting configuration lines."},
         {"stats", "Print counters to standard error every second."},
     });
@@ -177,7 +185,7 @@ QString readIdentity(const QCommandLineParser &p, DevsimOptions &o)
     if (p.isSet("manufacturer"))
         o.manufacturer = p.value("manufacturer").simplified();
     o.idn = p.value("idn");
-    if (p.isSet("counts") && !parseCounts(p.value("counts"), o))
+    if (p.isSet("counts") && !parseCountsText(p.value("counts"), o))
         return "--counts needs N24,N16,NIMU,NAUX (IMUs at most 4, AUX at most 15)";
     return QString();
 }

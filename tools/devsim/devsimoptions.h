@@ -40,6 +40,9 @@ struct DevsimOptions
     QString idnText() const;
 };
 
+// Reads "N24,N16,NIMU,NAUX" into the counts; false (counts unchanged) when malformed.
+bool parseDevsimCounts(const QString &text, DevsimOptions &options);
+
 // Parses the command line; on failure or --help prints to stderr/stdout and returns false
 // with exitCode set.
 bool parseDevsimOptions(const QStringList &arguments, DevsimOptions &options, int &exitCode);

@@ -13,7 +13,7 @@ PortsFile::PortsFile(const QString &fileName, const DevsimOptions &options)
 {
 }
 
-QByteArray PortsFile::lineFor(const QString &path) const
+QByteArray PortsFile::lineFor(const QString &path, bool busy) const
 {
     const auto hex = [](quint16 v) { return QByteArray::number(v, 16).rightJustified(4, '0'); };
     QByteArray line = path.toLocal8Bit();
@@ -21,11 +21,11 @@ QByteArray PortsFile::lineFor(const QString &path) const
     line += '\t' + m_options.serialNumber.toUtf8();
     line += '\t' + m_options.description.toUtf8();
     line += '\t' + m_options.manufacturer.toUtf8();
-    line += "\t0\n";
+    line += busy ? "\t1\n" : "\t0\n";
     return line;
 }
 
-bool PortsFile::declare(const QString &path)
+bool PortsFile::declare(const QString &path, bool busy)
 {
     if (m_fileName.isEmpty())
         return true;
@@ -45,7 +45,7 @@ bool PortsFile::declare(const QString &path)
     }
     if (!path.isEmpty()) {
         m_ourPaths.insert(path);
-        text += lineFor(path);
+        text += lineFor(path, busy);
     }
     QSaveFile f(m_fileName);
     if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit()) {

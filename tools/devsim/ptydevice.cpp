@@ -318,6 +318,8 @@ quint32 PtyDevice::random()
 void PtyDevice::startStream()
 {
     m_overflowReported = false;
+    m_framesSent = 0;
+    m_blocksSent = 0;
     m_stream.clear();
     m_source = std::make_unique<FrameSource>(m_core.layout(), m_core.rate(), m_options.seed);
     m_nextBlockBytes = nominalBlockBytes();

@@ -111,13 +111,13 @@ void Simulator::shutDown()
 
 void Simulator::onPlugged(const QString &path)
 {
-    m_portsFile.declare(path);
+    m_portsFile.declare(path, m_faults.busy);
     printPortLine("serial " + path);
 }
 
 void Simulator::onUnplugged()
 {
-    m_portsFile.declare(QString());
+    m_portsFile.declare(QString(), false);
 }
 
 // A pipe on standard input belongs to a controlling program (a test, a script); when
@@ -209,6 +209,10 @@ QByteArray Simulator::control(const QByteArray &line)
             setPowered(!m_faults.silent);
     } else if (cmd == "busy") {
         ok = setFlag(arg, m_faults.busy);
+        if (ok && m_pty && m_pty->isPlugged())
+            m_portsFile.declare(m_pty->path(), m_faults.busy);
+    } else if (cmd == "counts") {
+        ok = parseDevsimCounts(QString::fromLatin1(arg), m_options);
     } else if (cmd == "stall") {
         ok = setFlag(arg, m_faults.stall);
         if (ok)

@@ -193,6 +193,7 @@ void UdpDevice::startStream()
     m_stream.clear();
     m_history.clear();
     m_blockIndex = 0;
+    m_framesSent = 0;
     m_source = std::make_unique<FrameSource>(m_core.layout(), m_core.rate(), m_options.seed);
     m_clock.start(m_core.rate());
     m_clock.setPaused(m_faults->stall);
@@ -223,6 +224,7 @@ void UdpDevice::produceStream()
     const qint64 n = m_clock.takeDue();
     for (qint64 i = 0; i < n; ++i)
         m_source->appendFrame(m_stream, first + quint64(i));
+    m_framesSent += quint64(qMax<qint64>(0, n));
     const int frameSize = m_source->frameSize();
     const int perPacket = qMax(1, m_options.udpPayload / frameSize) * frameSize;
     int offset = 0;
@@ -317,6 +319,7 @@ void UdpDevice::handleAck(const QByteArray &payload)
 QByteArray UdpDevice::stats() const
 {
     return "udp keepalives=" + QByteArray::number(m_keepAlives) + " commands=" + QByteArray::number(m_commands)
+           + " frames=" + QByteArray::number(m_framesSent) + " blocks=" + QByteArray::number(m_blockIndex)
            + " data=" + QByteArray::number(m_dataSent) + " dropped=" + QByteArray::number(m_dropped)
            + " duplicated=" + QByteArray::number(m_duplicated) + " reordered=" + QByteArray::number(m_reordered)
            + " retransmitted=" + QByteArray::number(m_retransmitted) + " acks=" + QByteArray::number(m_acks);

@@ -83,6 +83,7 @@ private:
     quint64 m_rng;
     quint64 m_keepAlives = 0;
     quint64 m_commands = 0;
+    quint64 m_framesSent = 0;      // frames of the current or last stream
     quint64 m_dataSent = 0;
     quint64 m_dropped = 0;
     quint64 m_duplicated = 0;
