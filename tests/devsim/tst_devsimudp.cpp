@@ -318,11 +318,16 @@ void tst_devsimudp::lostPacketsAreResent()
         newestTx = p.txId;
     }
     QVERIFY(resent > 20);
-    // Everything but the tail after the last acknowledgement arrives.
+    // Everything arrives; the tail after the last acknowledgement is resent once at the
+    // end, so only a packet lost twice there may be missing.
     int missing = 0;
-    for (quint32 i = 0; i + 60 < highest; ++i)
-        missing += seen.contains(i) ? 0 : 1;
+    int missingTail = 0;
+    for (quint32 i = 0; i <= highest; ++i) {
+        if (!seen.contains(i))
+            ++(i + 60 < highest ? missing : missingTail);
+    }
     QCOMPARE(missing, 0);
+    QVERIFY(missingTail <= 2);
 }
 
 void tst_devsimudp::silentAndStall()

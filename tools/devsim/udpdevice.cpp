@@ -202,8 +202,10 @@ void UdpDevice::startStream()
 
 void UdpDevice::stopStream()
 {
-    if (m_clock.isRunning() && m_source)
+    if (m_clock.isRunning() && m_source) {
         produceStream();
+        resendTail();
+    }
     releaseHeld();
     m_clock.stop();
     m_core.stopStream();
@@ -311,6 +313,31 @@ void UdpDevice::handleAck(const QByteArray &payload)
         }
     }
     for (const SentPacket &p : lost) {
+        ++m_retransmitted;
+        sendData(p.blockIndex, p.payload);
+    }
+}
+
+// No acknowledgement follows the last packets of a stream, so at its end every packet
+// sent after the newest acknowledged one goes out once more; copies the host already
+// has are dropped by it.
+void UdpDevice::resendTail()
+{
+    if (!m_faults->retransmit)
+        return;
+    int newest = int(m_history.size()) - 1;
+    while (newest >= 0 && !m_history[size_t(newest)].acked)
+        --newest;
+    if (newest < 0)
+        return;
+    QVector<SentPacket> tail;
+    for (size_t i = size_t(newest) + 1; i < m_history.size(); ++i) {
+        if (!m_history[i].resent) {
+            m_history[i].resent = true;
+            tail.append(m_history[i]);
+        }
+    }
+    for (const SentPacket &p : tail) {
         ++m_retransmitted;
         sendData(p.blockIndex, p.payload);
     }

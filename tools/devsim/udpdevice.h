@@ -48,6 +48,7 @@ private:
     void handle(const Datagram &d, const QHostAddress &from, quint16 port);
     void handleCommand(const Datagram &d, const QHostAddress &from, quint16 port);
     void handleAck(const QByteArray &payload);
+    void resendTail();
     void takeRecord(const QByteArray &payload);
     void apply(const DeviceCore::Outcome &outcome, const QHostAddress &to, quint16 port);
     void send(quint16 type, const QByteArray &payload, const QHostAddress &to, quint16 port);
