@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QLockFile>
 #include <QSaveFile>
 #include <cstdio>
 
@@ -29,6 +30,10 @@ bool PortsFile::declare(const QString &path, bool busy)
 {
     if (m_fileName.isEmpty())
         return true;
+    // Several simulators may share one file: read, change and replace it under a lock.
+    QLockFile lock(m_fileName + ".lock");
+    if (!lock.tryLock(2000))
+        std::fprintf(stderr, "devsim: ports file is locked, writing anyway\n");
     QByteArray text;
     QFile old(m_fileName);
     if (old.open(QIODevice::ReadOnly)) {
