@@ -247,7 +247,7 @@ void tst_devsimserial::badBlocksOnRequest()
     QCOMPARE(exchange(port, "conf:dev 1,0,0", 400), QByteArray());
     sim.command("badheader");
     sim.command("badterminator");
-    QTest::qWait(200);
+    QVERIFY(sim.sync());
     port.write("init\n");
     QVERIFY(port.waitForReadyRead(3000));
     const QByteArray stream = readFor(port, 300).left(200);
@@ -298,7 +298,8 @@ void tst_devsimserial::silentAndStall()
     port.write("init\n");
     QVERIFY(port.waitForReadyRead(3000));
     sim.command("stall on");
-    readFor(port, 300);   // drain what left before the stall took effect
+    QVERIFY(sim.sync());
+    readFor(port, 100);   // drain what was under way
     QCOMPARE(readFor(port, 500), QByteArray());
     sim.command("stall off");
     QVERIFY(port.waitForReadyRead(3000));

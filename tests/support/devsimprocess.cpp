@@ -63,6 +63,13 @@ void DevsimProcess::command(const QByteArray &line)
     m_process.waitForBytesWritten(1000);
 }
 
+bool DevsimProcess::sync(int timeoutMs)
+{
+    // Commands are carried out in order, and "stats" answers on stdout.
+    command("stats");
+    return !waitForLine("stats ", timeoutMs).isEmpty();
+}
+
 void DevsimProcess::collect()
 {
     const QByteArray data = m_process.readAllStandardOutput();

@@ -26,6 +26,7 @@
 //   stats                    devsim prints one "stats <counters>" line on standard output
 //                            (frames=, blocks= count the current or last stream)
 //   quit                     end devsim (also when its standard input, a pipe, closes)
+// Commands act when devsim reads them; sync() waits until all earlier ones have acted.
 // With --control PATH the same commands work over a local socket, each answered by one line
 // ("ok", "error ..." or the output).
 // Faults can also be set at start: --drop R --dup R --reorder R --no-retransmit --busy
@@ -43,6 +44,8 @@ public:
 
     // Writes one control command line to devsim's standard input.
     void command(const QByteArray &line);
+    // Returns once devsim has carried out every command written before (false on time-out).
+    bool sync(int timeoutMs = 10000);
 
     // Waits for a further stdout line beginning with prefix; returns it, or empty on time-out.
     QByteArray waitForLine(const QByteArray &prefix, int timeoutMs = 10000);
