@@ -135,6 +135,7 @@ void tst_devsimserial::configurationAcceptedAndRejected()
     QVERIFY(openPort(port, sim.serialPath()));
     const QByteArray good = "conf:sca:rat 1000\nconf:sca:hea 1\nconf:imu:para 0,6,500\nconf:sca:ove 2\nconf:dev 4,0,1,2";
     QCOMPARE(exchange(port, good, 400), QByteArray());
+    QCOMPARE(sim.commandLines().join('\n'), QByteArray("serial\t" + good).replace("\n", "\nserial\t"));
     QCOMPARE(exchange(port, "conf:sca:gai 0,1\nconf:sca:gai 3,1", 400), QByteArray());
 
     // More channels than the device has, an IMU it lacks, a nonsense rate.

@@ -184,6 +184,12 @@ void tst_devsimudp::repeatedCommandRunsOnce()
     for (const Packet &p : host.receive(400))
         answers += p.payload;
     QCOMPARE(answers.count("error"), 1);
+    // Seen three times, run once.
+    const QList<QByteArray> seen = sim.commandLines();
+    QCOMPARE(seen.size(), 3);
+    QCOMPARE(seen.count(seen.first()), 3);
+    QVERIFY(seen.first().startsWith("udp\t"));
+    QVERIFY(seen.first().endsWith("\tconf:dev 99,0,0"));
     // The configuration text as the host sends it: one datagram, several lines, three copies.
     host.command("conf:sca:rat 1000\nconf:sca:hea 0\nconf:imu:para 0,6,500\nconf:sca:ove 2\nconf:dev 8,0,2,2", 3);
     QVERIFY(host.receive(400).isEmpty());

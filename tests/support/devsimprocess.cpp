@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QThread>
 
 DevsimProcess::DevsimProcess()
@@ -22,6 +23,22 @@ QString DevsimProcess::portsFile() const
     return m_dir.path() + "/ports";
 }
 
+QString DevsimProcess::commandLogFile() const
+{
+    return m_dir.path() + "/commands";
+}
+
+QList<QByteArray> DevsimProcess::commandLines() const
+{
+    QFile f(commandLogFile());
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = f.readAll().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 quint16 DevsimProcess::udpPort() const
 {
     return quint16(m_udpEndpoint.section(':', -1).toUInt());
@@ -31,7 +48,7 @@ bool DevsimProcess::start(const QStringList &arguments, int expectedLines, int t
 {
 #ifdef DEVSIM_EXECUTABLE
     QStringList args = arguments;
-    args << "--ports-file" << portsFile();
+    args << "--ports-file" << portsFile() << "--command-log" << commandLogFile();
     m_process.start(DEVSIM_EXECUTABLE, args);
     if (!m_process.waitForStarted(timeoutMs))
         return false;

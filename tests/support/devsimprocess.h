@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -30,14 +31,16 @@
 // With --control PATH the same commands work over a local socket, each answered by one line
 // ("ok", "error ..." or the output).
 // Faults can also be set at start: --drop R --dup R --reorder R --no-retransmit --busy
-// --conf-error. devsim keeps the network record in recordFile().
+// --conf-error. devsim keeps the network record in recordFile() and logs every command
+// line it receives to commandLogFile() (see commandLines()).
 class DevsimProcess
 {
 public:
     DevsimProcess();
     ~DevsimProcess();
 
-    // Starts devsim with the given arguments plus "--ports-file <tmp>/ports" and waits
+    // Starts devsim with the given arguments plus "--ports-file <tmp>/ports" and
+    // "--command-log <tmp>/commands" and waits
     // until it has printed `expectedLines` port lines. False if it did not start.
     bool start(const QStringList &arguments, int expectedLines = 1, int timeoutMs = 10000);
     void stop();
@@ -55,6 +58,10 @@ public:
     quint16 udpPort() const;
     QString portsFile() const;                            // the declaration file devsim writes
     QString recordFile() const { return portsFile() + ".record"; } // stored network record
+    QString commandLogFile() const;
+    // The command lines devsim received so far, as "serial<TAB>line" or
+    // "udp<TAB>txId<TAB>line" (every copy of a repeated UDP datagram).
+    QList<QByteArray> commandLines() const;
     QByteArray allOutput() const { return m_output; }
     QProcess &process() { return m_process; }
 

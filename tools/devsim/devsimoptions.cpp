@@ -131,6 +131,7 @@ void declareOptions(QCommandLineParser &p)
         {"ports-file", "Declare the pseudo-terminal in this file, which the programs read through LUMETRIX_VIRTUAL_PORTS (default: that variable's value); rewritten atomically.", "PATH"},
         {"record-file", "File holding the device's 425-byte network record (default: <ports-file>.record, else kept in memory).", "PATH"},
         {"control", "Also accept control commands on this local (Unix) socket, one answer line per command.", "PATH"},
+        {"command-log", "Append every command line received to this file: serial<TAB>line or udp<TAB>txId<TAB>line (UDP repeats included).", "PATH"},
         {"serial", "USB serial number, also the WiFi identification (default kestr0001).", "SN"},
         {"vid", "USB vendor id in hex (default 1a86).", "HEX"},
         {"pid", "USB product id in hex (default 7523).", "HEX"},
@@ -246,6 +247,7 @@ bool parseDevsimOptions(const QStringList &arguments, DevsimOptions &o, int &exi
         o.portsFile = QString::fromLocal8Bit(qgetenv("LUMETRIX_VIRTUAL_PORTS"));
     o.recordFile = p.value("record-file");
     o.controlSocket = p.value("control");
+    o.commandLog = p.value("command-log");
     if (o.recordFile.isEmpty() && !o.portsFile.isEmpty())
         o.recordFile = o.portsFile + ".record";
     QString error = readIdentity(p, o);

@@ -13,6 +13,7 @@ struct DevsimOptions
     QString portsFile;
     QString recordFile;
     QString controlSocket;       // local socket for control commands
+    QString commandLog;          // file receiving every command line
     QString serialNumber = QStringLiteral("kestr0001");
     quint16 vendorId = 0x1a86;
     quint16 productId = 0x7523;

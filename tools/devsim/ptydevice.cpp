@@ -1,5 +1,6 @@
 #include "ptydevice.h"
 
+#include "commandlog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "framesource.h"
@@ -31,10 +32,12 @@ QByteArray blockHeader(int length)
 
 } // namespace
 
-PtyDevice::PtyDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, QObject *parent)
+PtyDevice::PtyDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
+                     QObject *parent)
     : QObject(parent),
       m_options(options),
       m_faults(faults),
+      m_log(log),
       m_core(options, faults, store),
       m_tick(new QTimer(this)),
       m_hostPoll(new QTimer(this)),
@@ -237,6 +240,7 @@ void PtyDevice::processInput()
         if (line.trimmed().isEmpty())
             continue;
         ++m_commands;
+        m_log->serial(line);
         apply(m_core.execute(line));
     }
 }

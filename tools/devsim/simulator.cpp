@@ -37,6 +37,7 @@ Simulator::Simulator(const DevsimOptions &options, QObject *parent)
     : QObject(parent),
       m_options(options),
       m_store(options.recordFile),
+      m_log(options.commandLog),
       m_portsFile(options.portsFile, m_options)
 {
     m_faults.busy = options.busy;
@@ -79,14 +80,14 @@ bool Simulator::start()
             return false;
     }
     if (m_options.pty) {
-        m_pty = new PtyDevice(m_options, &m_faults, &m_store, this);
+        m_pty = new PtyDevice(m_options, &m_faults, &m_store, &m_log, this);
         connect(m_pty, &PtyDevice::plugged, this, &Simulator::onPlugged);
         connect(m_pty, &PtyDevice::unplugged, this, &Simulator::onUnplugged);
         if (!m_pty->plug())
             return false;
     }
     if (m_options.udp) {
-        m_udp = new UdpDevice(m_options, &m_faults, &m_store, this);
+        m_udp = new UdpDevice(m_options, &m_faults, &m_store, &m_log, this);
         if (!m_udp->bind())
             return false;
         printPortLine("udp " + m_udp->endpoint());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandlog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "netrecordstore.h"
@@ -45,6 +46,7 @@ private:
     DevsimOptions m_options;
     FaultSettings m_faults;
     NetRecordStore m_store;
+    CommandLog m_log;
     PortsFile m_portsFile;
     PtyDevice *m_pty = nullptr;
     UdpDevice *m_udp = nullptr;

@@ -1,5 +1,6 @@
 #include "udpdevice.h"
 
+#include "commandlog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "framesource.h"
@@ -21,10 +22,12 @@ constexpr int repeatWindowMs = 5000;
 
 } // namespace
 
-UdpDevice::UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, QObject *parent)
+UdpDevice::UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
+                     QObject *parent)
     : QObject(parent),
       m_options(options),
       m_faults(faults),
+      m_log(log),
       m_core(options, faults, store),
       m_socket(new QUdpSocket(this)),
       m_tick(new QTimer(this)),
@@ -121,20 +124,27 @@ void UdpDevice::handle(const Datagram &d, const QHostAddress &from, quint16 port
 // they run once. (The time bound keeps a wrapped-around txId from being taken as a copy.)
 void UdpDevice::handleCommand(const Datagram &d, const QHostAddress &from, quint16 port)
 {
-    if (m_haveLastCommand && d.txId == m_lastCommandTxId && m_lastCommandSince.elapsed() < repeatWindowMs)
+    const bool repeat =
+        m_haveLastCommand && d.txId == m_lastCommandTxId && m_lastCommandSince.elapsed() < repeatWindowMs;
+    if (m_recordMode && !repeat && m_recordSince.elapsed() > recordTimeoutMs) {
+        std::fprintf(stderr, "devsim: network record did not arrive, write abandoned\n");
+        m_recordMode = false;
+    }
+    const QList<QByteArray> lines = d.payload.split('\n');
+    if (repeat || !m_recordMode) {
+        for (const QByteArray &line : lines)
+            if (!line.trimmed().isEmpty())
+                m_log->udp(d.txId, line);
+    }
+    if (repeat)
         return;
     m_haveLastCommand = true;
     m_lastCommandTxId = d.txId;
     m_lastCommandSince.start();
-    if (m_recordMode && m_recordSince.elapsed() > recordTimeoutMs) {
-        std::fprintf(stderr, "devsim: network record did not arrive, write abandoned\n");
-        m_recordMode = false;
-    }
     if (m_recordMode) {
         takeRecord(d.payload);
         return;
     }
-    const QList<QByteArray> lines = d.payload.split('\n');
     for (const QByteArray &line : lines) {
         if (line.trimmed().isEmpty())
             continue;

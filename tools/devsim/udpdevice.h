@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 
+class CommandLog;
 class FrameSource;
 class QTimer;
 class QUdpSocket;
@@ -22,7 +23,8 @@ class UdpDevice : public QObject
 {
     Q_OBJECT
 public:
-    UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, QObject *parent);
+    UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
+              QObject *parent);
     ~UdpDevice() override;
 
     bool bind();
@@ -62,6 +64,7 @@ private:
 
     const DevsimOptions &m_options;
     FaultSettings *m_faults;
+    CommandLog *m_log;
     DeviceCore m_core;
     StreamClock m_clock;
     std::unique_ptr<FrameSource> m_source;
