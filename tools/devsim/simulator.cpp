@@ -190,11 +190,32 @@ void Simulator::setStalled(bool on)
         m_udp->setStalled(on);
 }
 
-QByteArray Simulator::control(const QByteArray &line)
+// on|off commands: returns false when cmd is none of them; ok tells whether arg was valid.
+bool Simulator::controlSwitch(const QByteArray &cmd, const QByteArray &arg, bool &ok)
 {
-    const QList<QByteArray> words = line.simplified().toLower().split(' ');
-    const QByteArray &cmd = words.first();
-    const QByteArray arg = words.size() > 1 ? words[1] : QByteArray();
+    bool *flag = cmd == "silent"       ? &m_faults.silent
+                 : cmd == "busy"       ? &m_faults.busy
+                 : cmd == "stall"      ? &m_faults.stall
+                 : cmd == "retransmit" ? &m_faults.retransmit
+                 : cmd == "conferror"  ? &m_faults.confError
+                                       : nullptr;
+    if (!flag)
+        return false;
+    ok = setFlag(arg, *flag);
+    if (!ok)
+        return true;
+    if (cmd == "silent")
+        setPowered(!m_faults.silent);
+    else if (cmd == "stall")
+        setStalled(m_faults.stall);
+    else if (cmd == "busy" && m_pty && m_pty->isPlugged())
+        m_portsFile.declare(m_pty->path(), m_faults.busy);
+    return true;
+}
+
+// The other commands; false for an unknown command or a bad argument.
+bool Simulator::controlAction(const QByteArray &cmd, const QByteArray &arg)
+{
     bool ok = true;
     if (cmd == "quit") {
         QCoreApplication::quit();
@@ -202,40 +223,32 @@ QByteArray Simulator::control(const QByteArray &line)
         if (m_pty)
             m_pty->unplug();
     } else if (cmd == "plug") {
-        if (m_pty)
-            ok = m_pty->plug();
-    } else if (cmd == "silent") {
-        ok = setFlag(arg, m_faults.silent);
-        if (ok)
-            setPowered(!m_faults.silent);
-    } else if (cmd == "busy") {
-        ok = setFlag(arg, m_faults.busy);
-        if (ok && m_pty && m_pty->isPlugged())
-            m_portsFile.declare(m_pty->path(), m_faults.busy);
+        ok = !m_pty || m_pty->plug();
     } else if (cmd == "counts") {
         ok = parseDevsimCounts(QString::fromLatin1(arg), m_options);
-    } else if (cmd == "stall") {
-        ok = setFlag(arg, m_faults.stall);
-        if (ok)
-            setStalled(m_faults.stall);
-    } else if (cmd == "badheader") {
-        ++m_faults.badHeaders;
-    } else if (cmd == "badterminator") {
-        ++m_faults.badTerminators;
+    } else if (cmd == "badheader" || cmd == "badterminator") {
+        ++(cmd == "badheader" ? m_faults.badHeaders : m_faults.badTerminators);
     } else if (cmd == "drop" || cmd == "dup" || cmd == "reorder") {
         const double rate = arg.toDouble(&ok);
         ok = ok && rate >= 0.0 && rate <= 1.0;
         if (ok)
             (cmd == "drop" ? m_faults.drop : cmd == "dup" ? m_faults.dup : m_faults.reorder) = rate;
-    } else if (cmd == "retransmit") {
-        ok = setFlag(arg, m_faults.retransmit);
-    } else if (cmd == "conferror") {
-        ok = setFlag(arg, m_faults.confError);
-    } else if (cmd == "stats") {
-        return "stats " + stats();
     } else {
         ok = false;
     }
+    return ok;
+}
+
+QByteArray Simulator::control(const QByteArray &line)
+{
+    const QList<QByteArray> words = line.simplified().toLower().split(' ');
+    const QByteArray &cmd = words.first();
+    const QByteArray arg = words.size() > 1 ? words[1] : QByteArray();
+    if (cmd == "stats")
+        return "stats " + stats();
+    bool ok = false;
+    if (!controlSwitch(cmd, arg, ok))
+        ok = controlAction(cmd, arg);
     if (!ok) {
         std::fprintf(stderr, "devsim: bad control command: %s (see --help)\n", line.constData());
         return "error: bad control command (see devsim --help)";

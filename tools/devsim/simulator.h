@@ -38,6 +38,8 @@ private slots:
 
 private:
     bool setFlag(const QByteArray &arg, bool &flag);
+    bool controlSwitch(const QByteArray &cmd, const QByteArray &arg, bool &ok);
+    bool controlAction(const QByteArray &cmd, const QByteArray &arg);
     void setPowered(bool on);
     void setStalled(bool on);
     QByteArray stats() const;
