@@ -4,7 +4,9 @@
 #include "streamcheck.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QSerialPort>
 #include <QtTest>
 
@@ -57,12 +59,11 @@ bool openPort(QSerialPort &port, const QString &path)
     return true;
 }
 
+// The ports as the programs see them through their port listing layer.
 QList<SerialPortEntry> declaredPorts(const QString &file)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return SerialPortList::parseDeclarations(f.readAll());
+    qputenv(SerialPortList::environmentVariable(), QFile::encodeName(file));
+    return SerialPortList::virtualPorts();
 }
 
 QByteArray blockPayload(const QByteArray &answer)
@@ -87,6 +88,7 @@ private slots:
     void streamDecodesToDocumentedSignals();
     void memoryReadWriteRoundTrip();
     void badBlocksOnRequest();
+    void lineRatePacing();
     void silentAndStall();
     void unplugAndPlugUnderNewPath();
 };
@@ -94,9 +96,16 @@ private slots:
 void tst_devsimserial::identificationAndDeclaration()
 {
     DevsimProcess sim;
+    // Another writer's port stays declared; a vanished one's leftover goes.
+    QFile before(sim.portsFile());
+    QVERIFY(before.open(QIODevice::WriteOnly));
+    before.write("# other ports\n/dev/null\t0403\t6001\tFT01\tother\tx\t0\n"
+                 "/dev/pts/987654\t1a86\t7523\tkestr9999\tgone\tx\t0\n");
+    before.close();
     QVERIFY(sim.start({"--pty", "--counts", "4,2,1,3", "--serial", "kestr0042", "--idn", "Test,Device,1"}));
-    const QList<SerialPortEntry> ports = declaredPorts(sim.portsFile());
-    QCOMPARE(ports.size(), 1);
+    QList<SerialPortEntry> ports = declaredPorts(sim.portsFile());
+    QCOMPARE(ports.size(), 2);
+    QCOMPARE(ports.takeFirst().systemLocation, QString("/dev/null"));
     QCOMPARE(ports[0].systemLocation, sim.serialPath());
     QCOMPARE(ports[0].vendorId, quint16(0x1a86));
     QCOMPARE(ports[0].productId, quint16(0x7523));
@@ -110,6 +119,12 @@ void tst_devsimserial::identificationAndDeclaration()
     QVERIFY(exchange(port, "bogus").startsWith("error"));
     QCOMPARE(exchange(port, "*rst", 400), QByteArray());
     QCOMPARE(exchange(port, "abort", 400), QByteArray());
+
+    // A device in use elsewhere, then one that changed its channels.
+    sim.command("busy on");
+    QTRY_VERIFY_WITH_TIMEOUT(declaredPorts(sim.portsFile()).value(1).busy, 5000);
+    sim.command("counts 2,0,1,0");
+    QTRY_COMPARE_WITH_TIMEOUT(exchange(port, "conf:sca:num?"), QByteArray("2,0,1,0\r\n"), 5000);
 }
 
 void tst_devsimserial::configurationAcceptedAndRejected()
@@ -120,6 +135,7 @@ void tst_devsimserial::configurationAcceptedAndRejected()
     QVERIFY(openPort(port, sim.serialPath()));
     const QByteArray good = "conf:sca:rat 1000\nconf:sca:hea 1\nconf:imu:para 0,6,500\nconf:sca:ove 2\nconf:dev 4,0,1,2";
     QCOMPARE(exchange(port, good, 400), QByteArray());
+    QCOMPARE(sim.commandLines().join('\n'), QByteArray("serial\t" + good).replace("\n", "\nserial\t"));
     QCOMPARE(exchange(port, "conf:sca:gai 0,1\nconf:sca:gai 3,1", 400), QByteArray());
 
     // More channels than the device has, an IMU it lacks, a nonsense rate.
@@ -192,6 +208,12 @@ void tst_devsimserial::streamDecodesToDocumentedSignals()
     QVERIFY2(frames <= (elapsed + 1000) * check.rate / 1000, qPrintable(QString::number(frames)));
     const QString verdict = check.check(payload.left(2000 * check.frameSize()), 0);
     QVERIFY2(verdict.isEmpty(), qPrintable(verdict));
+
+    // devsim's own count agrees with what arrived.
+    sim.command("stats");
+    const QByteArray stats = sim.waitForLine("stats");
+    QVERIFY2(stats.contains(" frames=" + QByteArray::number(frames) + ' '), stats.constData());
+    QVERIFY(stats.contains(" blocks=" + QByteArray::number(blocks) + ' '));
 }
 
 void tst_devsimserial::memoryReadWriteRoundTrip()
@@ -226,7 +248,7 @@ void tst_devsimserial::badBlocksOnRequest()
     QCOMPARE(exchange(port, "conf:dev 1,0,0", 400), QByteArray());
     sim.command("badheader");
     sim.command("badterminator");
-    QTest::qWait(200);
+    QVERIFY(sim.sync());
     port.write("init\n");
     QVERIFY(port.waitForReadyRead(3000));
     const QByteArray stream = readFor(port, 300).left(200);
@@ -235,6 +257,31 @@ void tst_devsimserial::badBlocksOnRequest()
     QVERIFY2(stream.startsWith("#X40"), stream.left(8).toHex().constData());
     QCOMPARE(stream[44], 'X');
     QVERIFY(stream.mid(45).startsWith("#240"));
+}
+
+// At 100000 baud the line carries 10000 bytes/s, less than the stream needs: the device
+// drops frames rather than falling behind, and what arrives stays well framed.
+void tst_devsimserial::lineRatePacing()
+{
+    DevsimProcess sim;
+    QVERIFY(sim.start({"--pty", "--counts", "8,0,2,2", "--line-rate", "100000"}));
+    QSerialPort port;
+    QVERIFY(openPort(port, sim.serialPath()));
+    QCOMPARE(exchange(port, "conf:sca:rat 1000", 300), QByteArray());
+    port.write("init\n");
+    QVERIFY(port.waitForReadyRead(3000));
+    QElapsedTimer t;
+    t.start();
+    const QByteArray stream = readFor(port, 1500);
+    const qint64 elapsed = t.elapsed();
+    port.write("abort\n");
+    QVERIFY2(stream.size() <= 10000 * (elapsed + 300) / 1000, qPrintable(QString::number(stream.size())));
+    QVERIFY(stream.size() >= 2000);
+    QByteArray payload;
+    int blocks = 0;
+    QString error;
+    const int end = stream.lastIndexOf("\n#");
+    QVERIFY2(StreamCheck::splitBlocks(stream.left(end + 1), payload, blocks, error), qPrintable(error));
 }
 
 void tst_devsimserial::silentAndStall()
@@ -252,7 +299,8 @@ void tst_devsimserial::silentAndStall()
     port.write("init\n");
     QVERIFY(port.waitForReadyRead(3000));
     sim.command("stall on");
-    readFor(port, 300);   // drain what left before the stall took effect
+    QVERIFY(sim.sync());
+    readFor(port, 100);   // drain what was under way
     QCOMPARE(readFor(port, 500), QByteArray());
     sim.command("stall off");
     QVERIFY(port.waitForReadyRead(3000));
@@ -268,13 +316,21 @@ void tst_devsimserial::silentAndStall()
 void tst_devsimserial::unplugAndPlugUnderNewPath()
 {
     DevsimProcess sim;
-    QVERIFY(sim.start({"--pty", "--serial", "kestr0077"}));
+    const QString control = QDir(QDir::tempPath()).filePath(QString("devsim-test-%1.ctl").arg(QCoreApplication::applicationPid()));
+    QVERIFY(sim.start({"--pty", "--serial", "kestr0077", "--control", control}));
     const QString first = sim.serialPath();
     QSerialPort port;
     QVERIFY(openPort(port, first));
     QVERIFY(exchange(port, "*idn?").startsWith("lumetrix"));
+    QCOMPARE(exchange(port, "conf:sca:rat 500\nconf:dev 2,0,0\n*rst", 300), QByteArray());
 
-    sim.command("unplug");
+    // Through the control socket this time; it answers every command.
+    QLocalSocket socket;
+    socket.connectToServer(control);
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("unplug\n");
+    QTRY_VERIFY_WITH_TIMEOUT(socket.canReadLine(), 5000);
+    QCOMPARE(socket.readLine(), QByteArray("ok\n"));
     QTRY_VERIFY_WITH_TIMEOUT(declaredPorts(sim.portsFile()).isEmpty(), 5000);
     // The terminal hangs up as a real USB port does when it vanishes; Qt reports the
     // failed read as a read or resource error.
@@ -294,6 +350,22 @@ void tst_devsimserial::unplugAndPlugUnderNewPath()
     QSerialPort again;
     QVERIFY(openPort(again, second));
     QVERIFY(exchange(again, "*idn?").startsWith("lumetrix"));
+    // The configuration outlived *rst and the unplugging: frames of 4 + 2 * 4 bytes.
+    again.write("init\n");
+    QVERIFY(again.waitForReadyRead(3000));
+    const QByteArray stream = readFor(again, 300);
+    again.write("abort\n");
+    QVERIFY(stream.startsWith('#'));
+    const int digits = stream[1] - '0';
+    const int length = stream.mid(2, digits).toInt();
+    QVERIFY(length > 0);
+    QCOMPARE(length % 12, 0);   // 500 frames/s: 5 frames per block
+    again.close();
+
+    // The controlling program going away (its pipe closing) ends devsim and its declaration.
+    sim.process().closeWriteChannel();
+    QVERIFY(sim.process().waitForFinished(5000));
+    QVERIFY(declaredPorts(sim.portsFile()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_devsimserial)

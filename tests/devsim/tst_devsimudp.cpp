@@ -132,6 +132,7 @@ class tst_devsimudp : public QObject
 {
     Q_OBJECT
 private slots:
+    void refusesNonLoopback();
     void keepAliveAndAnswers();
     void repeatedCommandRunsOnce();
     void memoryWriteOverUdp();
@@ -141,6 +142,15 @@ private slots:
     void lostPacketsAreResent();
     void silentAndStall();
 };
+
+void tst_devsimudp::refusesNonLoopback()
+{
+    QProcess p;
+    p.start(DEVSIM_EXECUTABLE, {"--udp", "192.168.4.1:1234"});
+    QVERIFY(p.waitForFinished(10000));
+    QVERIFY(p.exitCode() != 0);
+    QCOMPARE(p.readAllStandardOutput(), QByteArray());
+}
 
 void tst_devsimudp::keepAliveAndAnswers()
 {
@@ -174,6 +184,12 @@ void tst_devsimudp::repeatedCommandRunsOnce()
     for (const Packet &p : host.receive(400))
         answers += p.payload;
     QCOMPARE(answers.count("error"), 1);
+    // Seen three times, run once.
+    const QList<QByteArray> seen = sim.commandLines();
+    QCOMPARE(seen.size(), 3);
+    QCOMPARE(seen.count(seen.first()), 3);
+    QVERIFY(seen.first().startsWith("udp\t"));
+    QVERIFY(seen.first().endsWith("\tconf:dev 99,0,0"));
     // The configuration text as the host sends it: one datagram, several lines, three copies.
     host.command("conf:sca:rat 1000\nconf:sca:hea 0\nconf:imu:para 0,6,500\nconf:sca:ove 2\nconf:dev 8,0,2,2", 3);
     QVERIFY(host.receive(400).isEmpty());
@@ -248,11 +264,12 @@ void tst_devsimudp::lossFaultRates()
     QVERIFY(sim.start({"--udp", "127.0.0.1:0", "--counts", "1,0,0,0", "--udp-payload", "32", "--no-retransmit"}));
     UdpHost host(sim.udpPort());
     sim.command(fault + " 0.2");
+    QVERIFY(sim.sync());
     host.command("conf:sca:rat 4000\nconf:dev 1,0,0", 3);
-    QTest::qWait(200);
     host.command("init", 3);
-    const QList<Packet> data = dataOnly(host.receive(1500));
+    QList<Packet> data = dataOnly(host.receive(1500));
     host.command("abort", 3);
+    data += dataOnly(host.receive(300));   // the end of the stream, a held packet among it
     QVERIFY(data.size() > 1000);
 
     QSet<quint32> unique;
@@ -272,6 +289,7 @@ void tst_devsimudp::lossFaultRates()
         observed = double(data.size() - unique.size()) / unique.size();
     else
         observed = double(late) / data.size();
+    qInfo("%s observed at %.3f for 0.2", fault.constData(), observed);
     QVERIFY2(observed > 0.14 && observed < 0.26, qPrintable(QString::number(observed)));
     if (fault != "drop")
         QCOMPARE(quint32(unique.size()), highest + 1);
@@ -307,11 +325,16 @@ void tst_devsimudp::lostPacketsAreResent()
         newestTx = p.txId;
     }
     QVERIFY(resent > 20);
-    // Everything but the tail after the last acknowledgement arrives.
+    // Everything arrives; the tail after the last acknowledgement is resent once at the
+    // end, so only a packet lost twice there may be missing.
     int missing = 0;
-    for (quint32 i = 0; i + 60 < highest; ++i)
-        missing += seen.contains(i) ? 0 : 1;
+    int missingTail = 0;
+    for (quint32 i = 0; i <= highest; ++i) {
+        if (!seen.contains(i))
+            ++(i + 60 < highest ? missing : missingTail);
+    }
     QCOMPARE(missing, 0);
+    QVERIFY(missingTail <= 2);
 }
 
 void tst_devsimudp::silentAndStall()
@@ -329,7 +352,8 @@ void tst_devsimudp::silentAndStall()
     host.command("init", 3);
     QVERIFY(!dataOnly(host.receive(300)).isEmpty());
     sim.command("stall on");
-    host.receive(300);
+    QVERIFY(sim.sync());
+    host.receive(100);   // what was under way
     QVERIFY(dataOnly(host.receive(400)).isEmpty());
     sim.command("stall off");
     QVERIFY(!dataOnly(host.receive(400)).isEmpty());

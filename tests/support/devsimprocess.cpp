@@ -2,11 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QThread>
 
 DevsimProcess::DevsimProcess()
 {
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    // devsim's diagnostics go straight to the test's own stderr: they help when a test
+    // fails, and an unread pipe could otherwise fill up and stall the simulator.
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setReadChannel(QProcess::StandardOutput);
 }
 
@@ -20,6 +23,22 @@ QString DevsimProcess::portsFile() const
     return m_dir.path() + "/ports";
 }
 
+QString DevsimProcess::commandLogFile() const
+{
+    return m_dir.path() + "/commands";
+}
+
+QList<QByteArray> DevsimProcess::commandLines() const
+{
+    QFile f(commandLogFile());
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = f.readAll().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 quint16 DevsimProcess::udpPort() const
 {
     return quint16(m_udpEndpoint.section(':', -1).toUInt());
@@ -29,7 +48,7 @@ bool DevsimProcess::start(const QStringList &arguments, int expectedLines, int t
 {
 #ifdef DEVSIM_EXECUTABLE
     QStringList args = arguments;
-    args << "--ports-file" << portsFile();
+    args << "--ports-file" << portsFile() << "--command-log" << commandLogFile();
     m_process.start(DEVSIM_EXECUTABLE, args);
     if (!m_process.waitForStarted(timeoutMs))
         return false;
@@ -59,6 +78,13 @@ void DevsimProcess::command(const QByteArray &line)
 {
     m_process.write(line + '\n');
     m_process.waitForBytesWritten(1000);
+}
+
+bool DevsimProcess::sync(int timeoutMs)
+{
+    // Commands are carried out in order, and "stats" answers on stdout.
+    command("stats");
+    return !waitForLine("stats ", timeoutMs).isEmpty();
 }
 
 void DevsimProcess::collect()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -14,29 +15,40 @@
 //   unplug / plug            the pty vanishes (host read fails, ports-file line removed) /
 //                            a new pty appears under a new path, same USB ids and serial
 //   silent on|off            power off: no answers, no keep-alive, no stream
-//   busy on|off              UDP keep-alive answers "busy,<serial>" instead of "available,<serial>"
+//   busy on|off              UDP keep-alive answers "busy,<serial>" instead of "available,<serial>",
+//                            and the ports file marks the port busy (1)
+//   counts N24,N16,NIMU,NAUX the device now reports other channel counts
 //   stall on|off             the stream pauses (resumes without a burst)
 //   badheader, badterminator the next serial stream block is framed wrongly
-//   drop|dup|reorder <rate>  UDP data packet faults, rate 0..1
+//   drop|dup|reorder <rate>  UDP data packet faults, rate 0..1 (reorder: share delayed
+//                            behind the next packet, at most 0.5)
 //   retransmit on|off        resend data packets missing from the host's acknowledgements
 //   conferror on|off         answer every configuration line with "error: ..."
 //   stats                    devsim prints one "stats <counters>" line on standard output
-//   quit                     end devsim
+//                            (frames=, blocks= count the current or last stream)
+//   quit                     end devsim (also when its standard input, a pipe, closes)
+// Commands act when devsim reads them; sync() waits until all earlier ones have acted.
+// With --control PATH the same commands work over a local socket, each answered by one line
+// ("ok", "error ..." or the output).
 // Faults can also be set at start: --drop R --dup R --reorder R --no-retransmit --busy
-// --conf-error. devsim keeps the network record in recordFile().
+// --conf-error. devsim keeps the network record in recordFile() and logs every command
+// line it receives to commandLogFile() (see commandLines()).
 class DevsimProcess
 {
 public:
     DevsimProcess();
     ~DevsimProcess();
 
-    // Starts devsim with the given arguments plus "--ports-file <tmp>/ports" and waits
+    // Starts devsim with the given arguments plus "--ports-file <tmp>/ports" and
+    // "--command-log <tmp>/commands" and waits
     // until it has printed `expectedLines` port lines. False if it did not start.
     bool start(const QStringList &arguments, int expectedLines = 1, int timeoutMs = 10000);
     void stop();
 
     // Writes one control command line to devsim's standard input.
     void command(const QByteArray &line);
+    // Returns once devsim has carried out every command written before (false on time-out).
+    bool sync(int timeoutMs = 10000);
 
     // Waits for a further stdout line beginning with prefix; returns it, or empty on time-out.
     QByteArray waitForLine(const QByteArray &prefix, int timeoutMs = 10000);
@@ -46,6 +58,10 @@ public:
     quint16 udpPort() const;
     QString portsFile() const;                            // the declaration file devsim writes
     QString recordFile() const { return portsFile() + ".record"; } // stored network record
+    QString commandLogFile() const;
+    // The command lines devsim received so far, as "serial<TAB>line" or
+    // "udp<TAB>txId<TAB>line" (every copy of a repeated UDP datagram).
+    QList<QByteArray> commandLines() const;
     QByteArray allOutput() const { return m_output; }
     QProcess &process() { return m_process; }
 

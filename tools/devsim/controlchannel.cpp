@@ -18,9 +18,12 @@ void ControlChannel::onReadable()
         return;
     if (n <= 0) {
         m_notifier->setEnabled(false);
+        emit inputClosed();
         return;
     }
     m_pending.append(buffer, int(n));
+    if (m_pending.size() > 65536 && m_pending.indexOf('\n') < 0)
+        m_pending.clear();
     int end;
     while ((end = m_pending.indexOf('\n')) >= 0) {
         const QByteArray line = m_pending.left(end).trimmed();

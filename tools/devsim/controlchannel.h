@@ -6,7 +6,6 @@
 class QSocketNotifier;
 
 // Reads control commands, one per line, from a file descriptor (standard input).
-// End of input only stops reading: devsim keeps running in the background.
 class ControlChannel : public QObject
 {
     Q_OBJECT
@@ -15,6 +14,7 @@ public:
 
 signals:
     void commandReceived(const QByteArray &line);
+    void inputClosed();
 
 private slots:
     void onReadable();

@@ -34,12 +34,6 @@ bool isWhole(double v, double lo, double hi)
 DeviceCore::DeviceCore(const DevsimOptions &options, const FaultSettings *faults, NetRecordStore *store)
     : m_options(options), m_faults(faults), m_store(store)
 {
-    reset();
-}
-
-void DeviceCore::reset()
-{
-    m_streaming = false;
     m_rate = 1000;
     m_layout = StreamLayout();
     m_layout.n24 = m_options.n24;
@@ -72,8 +66,9 @@ DeviceCore::Outcome DeviceCore::execute(const QByteArray &rawLine)
                                 + QByteArray::number(m_options.nImu) + ',' + QByteArray::number(m_options.nAux),
                             false});
     } else if (keyword == "*rst") {
+        // The configuration is kept: hosts reset on every connect and need not resend it.
         out.streamStopped = m_streaming;
-        reset();
+        m_streaming = false;
     } else if (keyword == "abort") {
         out.streamStopped = m_streaming;
         m_streaming = false;
@@ -139,6 +134,10 @@ bool DeviceCore::setImu(const QByteArray &args)
     if (v[1] <= 0.0 || v[1] > 64.0 || v[2] <= 0.0 || v[2] > 4000.0)
         return false;
     const int i = int(v[0]);
+    while (m_layout.accRange.size() <= i) {
+        m_layout.accRange.append(6.0);
+        m_layout.gyroRange.append(500.0);
+    }
     m_layout.accRange[i] = v[1];
     m_layout.gyroRange[i] = v[2];
     return true;
@@ -172,6 +171,14 @@ bool DeviceCore::setLayout(const QByteArray &args)
 
 void DeviceCore::start(Outcome &out, const QByteArray &line)
 {
+    // The device changed under the configuration: stream everything it now has.
+    if (m_layout.n24 > m_options.n24 || m_layout.n16 > m_options.n16 || m_layout.nImu > m_options.nImu
+        || m_layout.nAux > m_options.nAux) {
+        m_layout.n24 = m_options.n24;
+        m_layout.n16 = m_options.n16;
+        m_layout.nImu = m_options.nImu;
+        m_layout.nAux = m_options.nAux;
+    }
     if (m_layout.frameSize() == 0) {
         out.replies.append({errorText(line, "nothing configured"), false});
         return;

@@ -34,8 +34,7 @@ public:
 
     // One command line without its line end.
     Outcome execute(const QByteArray &line);
-    // Power-on state: idle, default configuration.
-    void reset();
+    // The configuration lives in non-volatile memory: a power cycle only ends streaming.
     void stopStream() { m_streaming = false; }
     bool isStreaming() const { return m_streaming; }
     const StreamLayout &layout() const { return m_layout; }

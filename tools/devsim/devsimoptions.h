@@ -12,6 +12,8 @@ struct DevsimOptions
     quint16 udpPort = 0;
     QString portsFile;
     QString recordFile;
+    QString controlSocket;       // local socket for control commands
+    QString commandLog;          // file receiving every command line
     QString serialNumber = QStringLiteral("kestr0001");
     quint16 vendorId = 0x1a86;
     quint16 productId = 0x7523;
@@ -38,6 +40,9 @@ struct DevsimOptions
 
     QString idnText() const;
 };
+
+// Reads "N24,N16,NIMU,NAUX" into the counts; false (counts unchanged) when malformed.
+bool parseDevsimCounts(const QString &text, DevsimOptions &options);
 
 // Parses the command line; on failure or --help prints to stderr/stdout and returns false
 // with exitCode set.

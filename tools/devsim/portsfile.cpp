@@ -3,7 +3,9 @@
 #include "devsimoptions.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
+#include <QLockFile>
 #include <QSaveFile>
 #include <cstdio>
 
@@ -12,7 +14,7 @@ PortsFile::PortsFile(const QString &fileName, const DevsimOptions &options)
 {
 }
 
-QByteArray PortsFile::lineFor(const QString &path) const
+QByteArray PortsFile::lineFor(const QString &path, bool busy) const
 {
     const auto hex = [](quint16 v) { return QByteArray::number(v, 16).rightJustified(4, '0'); };
     QByteArray line = path.toLocal8Bit();
@@ -20,14 +22,18 @@ QByteArray PortsFile::lineFor(const QString &path) const
     line += '\t' + m_options.serialNumber.toUtf8();
     line += '\t' + m_options.description.toUtf8();
     line += '\t' + m_options.manufacturer.toUtf8();
-    line += "\t0\n";
+    line += busy ? "\t1\n" : "\t0\n";
     return line;
 }
 
-bool PortsFile::declare(const QString &path)
+bool PortsFile::declare(const QString &path, bool busy)
 {
     if (m_fileName.isEmpty())
         return true;
+    // Several simulators may share one file: read, change and replace it under a lock.
+    QLockFile lock(m_fileName + ".lock");
+    if (!lock.tryLock(2000))
+        std::fprintf(stderr, "devsim: ports file is locked, writing anyway\n");
     QByteArray text;
     QFile old(m_fileName);
     if (old.open(QIODevice::ReadOnly)) {
@@ -36,13 +42,15 @@ bool PortsFile::declare(const QString &path)
             if (line.isEmpty())
                 continue;
             const QString linePath = QString::fromLocal8Bit(line.left(line.indexOf('\t')));
-            if (!m_ourPaths.contains(linePath))
+            // Keep other writers' ports, but not the leftovers of one that died.
+            const bool stale = !line.startsWith('#') && !QFileInfo::exists(linePath);
+            if (!m_ourPaths.contains(linePath) && !stale)
                 text += line + '\n';
         }
     }
     if (!path.isEmpty()) {
         m_ourPaths.insert(path);
-        text += lineFor(path);
+        text += lineFor(path, busy);
     }
     QSaveFile f(m_fileName);
     if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit()) {

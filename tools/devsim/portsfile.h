@@ -15,10 +15,10 @@ public:
 
     // Declares the port at `path` (replacing an earlier declaration of ours), or
     // removes our declaration when path is empty.
-    bool declare(const QString &path);
+    bool declare(const QString &path, bool busy);
 
 private:
-    QByteArray lineFor(const QString &path) const;
+    QByteArray lineFor(const QString &path, bool busy) const;
 
     QString m_fileName;
     const DevsimOptions &m_options;

@@ -1,5 +1,6 @@
 #include "ptydevice.h"
 
+#include "commandlog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "framesource.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int maxQueuedOutput = 64 * 1024 * 1024;
 constexpr int recordTimeoutMs = 2000;
+constexpr int maxLineLength = 65536;
 
 QByteArray blockHeader(int length)
 {
@@ -30,10 +32,12 @@ QByteArray blockHeader(int length)
 
 } // namespace
 
-PtyDevice::PtyDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, QObject *parent)
+PtyDevice::PtyDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
+                     QObject *parent)
     : QObject(parent),
       m_options(options),
       m_faults(faults),
+      m_log(log),
       m_core(options, faults, store),
       m_tick(new QTimer(this)),
       m_hostPoll(new QTimer(this)),
@@ -93,7 +97,7 @@ bool PtyDevice::plug()
     m_fd = fd;
     m_path = path;
     m_previousPath = path;
-    m_core.reset();
+    m_core.stopStream();
     m_input.clear();
     m_recordMode = false;
     m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
@@ -102,6 +106,7 @@ bool PtyDevice::plug()
     m_writeNotifier->setEnabled(false);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyDevice::onWritable);
     m_hostAttached = true;
+    m_everAttached = false;
     setHostAttached(false);
     onHostPoll();
     std::fprintf(stderr, "devsim: plugged in at %s\n", qPrintable(m_path));
@@ -125,7 +130,7 @@ void PtyDevice::unplug()
     m_output.clear();
     m_outputOffset = 0;
     m_input.clear();
-    m_core.reset();
+    m_core.stopStream();
     updateTick();
     std::fprintf(stderr, "devsim: unplugged %s\n", qPrintable(m_path));
     m_path.clear();
@@ -138,7 +143,7 @@ void PtyDevice::setPowered(bool on)
         return;
     m_powered = on;
     stopStream();
-    m_core.reset();
+    m_core.stopStream();
     m_input.clear();
     m_recordMode = false;
     if (!on) {
@@ -167,10 +172,12 @@ void PtyDevice::setHostAttached(bool attached)
     if (m_readNotifier)
         m_readNotifier->setEnabled(attached);
     if (attached) {
+        if (m_hostPoll->isActive() && m_everAttached)
+            std::fprintf(stderr, "devsim: host opened %s\n", qPrintable(m_path));
         m_hostPoll->stop();
         m_lineClock.start();
         m_lineSent = 0;
-        std::fprintf(stderr, "devsim: host attached to %s\n", qPrintable(m_path));
+        m_everAttached = true;
     } else {
         // Nobody reads: what is queued would only fill the terminal's buffer.
         m_bytesDropped += quint64(m_output.size() - m_outputOffset);
@@ -199,11 +206,16 @@ void PtyDevice::onReadable()
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN)
+        if (n == 0 || errno != EAGAIN)
             setHostAttached(false);
         break;
     }
     processInput();
+    // A real device's command buffer is small; endless garbage without a line end is dropped.
+    if (!m_recordMode && m_input.size() > maxLineLength) {
+        std::fprintf(stderr, "devsim: %d bytes without a line end dropped\n", int(m_input.size()));
+        m_input.clear();
+    }
 }
 
 void PtyDevice::processInput()
@@ -228,6 +240,7 @@ void PtyDevice::processInput()
         if (line.trimmed().isEmpty())
             continue;
         ++m_commands;
+        m_log->serial(line);
         apply(m_core.execute(line));
     }
 }
@@ -309,8 +322,10 @@ quint32 PtyDevice::random()
 void PtyDevice::startStream()
 {
     m_overflowReported = false;
+    m_framesSent = 0;
+    m_blocksSent = 0;
     m_stream.clear();
-    m_source.reset(new FrameSource(m_core.layout(), m_core.rate(), m_options.seed));
+    m_source = std::make_unique<FrameSource>(m_core.layout(), m_core.rate(), m_options.seed);
     m_nextBlockBytes = nominalBlockBytes();
     m_clock.start(m_core.rate());
     m_clock.setPaused(m_faults->stall);

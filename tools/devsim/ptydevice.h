@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+class CommandLog;
 class FrameSource;
 class QSocketNotifier;
 class QTimer;
@@ -21,7 +22,8 @@ class PtyDevice : public QObject
 {
     Q_OBJECT
 public:
-    PtyDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, QObject *parent);
+    PtyDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
+              QObject *parent);
     ~PtyDevice() override;
 
     bool plug();
@@ -62,6 +64,7 @@ private:
 
     const DevsimOptions &m_options;
     FaultSettings *m_faults;
+    CommandLog *m_log;
     DeviceCore m_core;
     StreamClock m_clock;
     std::unique_ptr<FrameSource> m_source;
@@ -73,6 +76,7 @@ private:
     QTimer *m_tick;
     QTimer *m_hostPoll;
     bool m_hostAttached = false;
+    bool m_everAttached = false;  // quiet about the fresh terminal's first state
     bool m_powered = true;
     QByteArray m_input;
     bool m_recordMode = false;

@@ -1,6 +1,7 @@
 #include "simulator.h"
 
 #include "controlchannel.h"
+#include "controlserver.h"
 #include "ptydevice.h"
 #include "udpdevice.h"
 
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +37,7 @@ Simulator::Simulator(const DevsimOptions &options, QObject *parent)
     : QObject(parent),
       m_options(options),
       m_store(options.recordFile),
+      m_log(options.commandLog),
       m_portsFile(options.portsFile, m_options)
 {
     m_faults.busy = options.busy;
@@ -63,23 +66,32 @@ bool Simulator::start()
         std::signal(SIGHUP, onUnixSignal);
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // In the background of an interactive shell, reading the terminal must not stop us.
+    std::signal(SIGTTIN, SIG_IGN);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Simulator::shutDown);
 
+    // Control is ready before the first port line announces the device.
+    m_control = new ControlChannel(STDIN_FILENO, this);
+    connect(m_control, &ControlChannel::commandReceived, this, &Simulator::onCommand);
+    connect(m_control, &ControlChannel::inputClosed, this, &Simulator::onInputClosed);
+    if (!m_options.controlSocket.isEmpty()) {
+        m_controlServer = new ControlServer([this](const QByteArray &line) { return control(line); }, this);
+        if (!m_controlServer->listen(m_options.controlSocket))
+            return false;
+    }
     if (m_options.pty) {
-        m_pty = new PtyDevice(m_options, &m_faults, &m_store, this);
+        m_pty = new PtyDevice(m_options, &m_faults, &m_store, &m_log, this);
         connect(m_pty, &PtyDevice::plugged, this, &Simulator::onPlugged);
         connect(m_pty, &PtyDevice::unplugged, this, &Simulator::onUnplugged);
         if (!m_pty->plug())
             return false;
     }
     if (m_options.udp) {
-        m_udp = new UdpDevice(m_options, &m_faults, &m_store, this);
+        m_udp = new UdpDevice(m_options, &m_faults, &m_store, &m_log, this);
         if (!m_udp->bind())
             return false;
         printPortLine("udp " + m_udp->endpoint());
     }
-    m_control = new ControlChannel(STDIN_FILENO, this);
-    connect(m_control, &ControlChannel::commandReceived, this, &Simulator::onCommand);
     if (m_options.stats) {
         m_statsTimer = new QTimer(this);
         connect(m_statsTimer, &QTimer::timeout, this, &Simulator::onStatsTimer);
@@ -100,13 +112,25 @@ void Simulator::shutDown()
 
 void Simulator::onPlugged(const QString &path)
 {
-    m_portsFile.declare(path);
+    m_portsFile.declare(path, m_faults.busy);
     printPortLine("serial " + path);
 }
 
 void Simulator::onUnplugged()
 {
-    m_portsFile.declare(QString());
+    m_portsFile.declare(QString(), false);
+}
+
+// A pipe on standard input belongs to a controlling program (a test, a script); when
+// it closes, that program is gone and so should the simulated device be. A terminal or
+// /dev/null leaves devsim running.
+void Simulator::onInputClosed()
+{
+    struct stat st {};
+    if (::fstat(STDIN_FILENO, &st) == 0 && S_ISFIFO(st.st_mode)) {
+        std::fprintf(stderr, "devsim: standard input closed, quitting\n");
+        QCoreApplication::quit();
+    }
 }
 
 void Simulator::onSignal()
@@ -134,8 +158,9 @@ QByteArray Simulator::stats() const
 
 void Simulator::onCommand(const QByteArray &line)
 {
-    if (control(line))
-        std::fprintf(stderr, "devsim: control: %s\n", line.constData());
+    const QByteArray reply = control(line);
+    if (reply.startsWith("stats"))
+        printPortLine(QString::fromLatin1(reply));
 }
 
 bool Simulator::setFlag(const QByteArray &arg, bool &flag)
@@ -165,11 +190,32 @@ void Simulator::setStalled(bool on)
         m_udp->setStalled(on);
 }
 
-bool Simulator::control(const QByteArray &line)
+// on|off commands: returns false when cmd is none of them; ok tells whether arg was valid.
+bool Simulator::controlSwitch(const QByteArray &cmd, const QByteArray &arg, bool &ok)
 {
-    const QList<QByteArray> words = line.simplified().toLower().split(' ');
-    const QByteArray &cmd = words.first();
-    const QByteArray arg = words.size() > 1 ? words[1] : QByteArray();
+    bool *flag = cmd == "silent"       ? &m_faults.silent
+                 : cmd == "busy"       ? &m_faults.busy
+                 : cmd == "stall"      ? &m_faults.stall
+                 : cmd == "retransmit" ? &m_faults.retransmit
+                 : cmd == "conferror"  ? &m_faults.confError
+                                       : nullptr;
+    if (!flag)
+        return false;
+    ok = setFlag(arg, *flag);
+    if (!ok)
+        return true;
+    if (cmd == "silent")
+        setPowered(!m_faults.silent);
+    else if (cmd == "stall")
+        setStalled(m_faults.stall);
+    else if (cmd == "busy" && m_pty && m_pty->isPlugged())
+        m_portsFile.declare(m_pty->path(), m_faults.busy);
+    return true;
+}
+
+// The other commands; false for an unknown command or a bad argument.
+bool Simulator::controlAction(const QByteArray &cmd, const QByteArray &arg)
+{
     bool ok = true;
     if (cmd == "quit") {
         QCoreApplication::quit();
@@ -177,37 +223,36 @@ bool Simulator::control(const QByteArray &line)
         if (m_pty)
             m_pty->unplug();
     } else if (cmd == "plug") {
-        if (m_pty)
-            ok = m_pty->plug();
-    } else if (cmd == "silent") {
-        ok = setFlag(arg, m_faults.silent);
-        if (ok)
-            setPowered(!m_faults.silent);
-    } else if (cmd == "busy") {
-        ok = setFlag(arg, m_faults.busy);
-    } else if (cmd == "stall") {
-        ok = setFlag(arg, m_faults.stall);
-        if (ok)
-            setStalled(m_faults.stall);
-    } else if (cmd == "badheader") {
-        ++m_faults.badHeaders;
-    } else if (cmd == "badterminator") {
-        ++m_faults.badTerminators;
+        ok = !m_pty || m_pty->plug();
+    } else if (cmd == "counts") {
+        ok = parseDevsimCounts(QString::fromLatin1(arg), m_options);
+    } else if (cmd == "badheader" || cmd == "badterminator") {
+        ++(cmd == "badheader" ? m_faults.badHeaders : m_faults.badTerminators);
     } else if (cmd == "drop" || cmd == "dup" || cmd == "reorder") {
         const double rate = arg.toDouble(&ok);
         ok = ok && rate >= 0.0 && rate <= 1.0;
         if (ok)
             (cmd == "drop" ? m_faults.drop : cmd == "dup" ? m_faults.dup : m_faults.reorder) = rate;
-    } else if (cmd == "retransmit") {
-        ok = setFlag(arg, m_faults.retransmit);
-    } else if (cmd == "conferror") {
-        ok = setFlag(arg, m_faults.confError);
-    } else if (cmd == "stats") {
-        printPortLine("stats " + QString::fromLatin1(stats()));
     } else {
         ok = false;
     }
-    if (!ok)
-        std::fprintf(stderr, "devsim: bad control command: %s (see --help)\n", line.constData());
     return ok;
+}
+
+QByteArray Simulator::control(const QByteArray &line)
+{
+    const QList<QByteArray> words = line.simplified().toLower().split(' ');
+    const QByteArray &cmd = words.first();
+    const QByteArray arg = words.size() > 1 ? words[1] : QByteArray();
+    if (cmd == "stats")
+        return "stats " + stats();
+    bool ok = false;
+    if (!controlSwitch(cmd, arg, ok))
+        ok = controlAction(cmd, arg);
+    if (!ok) {
+        std::fprintf(stderr, "devsim: bad control command: %s (see --help)\n", line.constData());
+        return "error: bad control command (see devsim --help)";
+    }
+    std::fprintf(stderr, "devsim: control: %s\n", line.constData());
+    return "ok";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandlog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "netrecordstore.h"
@@ -8,6 +9,7 @@
 #include <QObject>
 
 class ControlChannel;
+class ControlServer;
 class PtyDevice;
 class QSocketNotifier;
 class QTimer;
@@ -23,11 +25,12 @@ public:
     ~Simulator() override;
 
     bool start();
-    // Applies one control command; false (with a message on stderr) when it is unknown.
-    bool control(const QByteArray &line);
+    // Applies one control command; returns "ok", "error ..." or the command's output.
+    QByteArray control(const QByteArray &line);
 
 private slots:
     void onCommand(const QByteArray &line);
+    void onInputClosed();
     void onPlugged(const QString &path);
     void onUnplugged();
     void onSignal();
@@ -35,6 +38,8 @@ private slots:
 
 private:
     bool setFlag(const QByteArray &arg, bool &flag);
+    bool controlSwitch(const QByteArray &cmd, const QByteArray &arg, bool &ok);
+    bool controlAction(const QByteArray &cmd, const QByteArray &arg);
     void setPowered(bool on);
     void setStalled(bool on);
     QByteArray stats() const;
@@ -43,10 +48,12 @@ private:
     DevsimOptions m_options;
     FaultSettings m_faults;
     NetRecordStore m_store;
+    CommandLog m_log;
     PortsFile m_portsFile;
     PtyDevice *m_pty = nullptr;
     UdpDevice *m_udp = nullptr;
     ControlChannel *m_control = nullptr;
+    ControlServer *m_controlServer = nullptr;
     QSocketNotifier *m_signalNotifier = nullptr;
     QTimer *m_statsTimer = nullptr;
     bool m_shutDown = false;

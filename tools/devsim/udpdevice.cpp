@@ -1,5 +1,6 @@
 #include "udpdevice.h"
 
+#include "commandlog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "framesource.h"
@@ -17,13 +18,16 @@ constexpr int historySize = 512;      // data packets kept for resending
 constexpr int resendWindow = 60;      // how far behind the newest acknowledged packet we look
 constexpr int recordTimeoutMs = 2000;
 constexpr int heldTimeoutMs = 50;
+constexpr int repeatWindowMs = 5000;
 
 } // namespace
 
-UdpDevice::UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, QObject *parent)
+UdpDevice::UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
+                     QObject *parent)
     : QObject(parent),
       m_options(options),
       m_faults(faults),
+      m_log(log),
       m_core(options, faults, store),
       m_socket(new QUdpSocket(this)),
       m_tick(new QTimer(this)),
@@ -63,7 +67,7 @@ void UdpDevice::setPowered(bool on)
         return;
     m_powered = on;
     stopStream();
-    m_core.reset();
+    m_core.stopStream();
     m_recordMode = false;
     m_haveLastCommand = false;
 }
@@ -116,22 +120,31 @@ void UdpDevice::handle(const Datagram &d, const QHostAddress &from, quint16 port
     }
 }
 
-// Commands without an answer arrive three times as the same datagram; they run once.
+// Commands without an answer arrive three times as the same datagram, back to back;
+// they run once. (The time bound keeps a wrapped-around txId from being taken as a copy.)
 void UdpDevice::handleCommand(const Datagram &d, const QHostAddress &from, quint16 port)
 {
-    if (m_haveLastCommand && d.txId == m_lastCommandTxId)
-        return;
-    m_haveLastCommand = true;
-    m_lastCommandTxId = d.txId;
-    if (m_recordMode && m_recordSince.elapsed() > recordTimeoutMs) {
+    const bool repeat =
+        m_haveLastCommand && d.txId == m_lastCommandTxId && m_lastCommandSince.elapsed() < repeatWindowMs;
+    if (m_recordMode && !repeat && m_recordSince.elapsed() > recordTimeoutMs) {
         std::fprintf(stderr, "devsim: network record did not arrive, write abandoned\n");
         m_recordMode = false;
     }
+    const QList<QByteArray> lines = d.payload.split('\n');
+    if (repeat || !m_recordMode) {
+        for (const QByteArray &line : lines)
+            if (!line.trimmed().isEmpty())
+                m_log->udp(d.txId, line);
+    }
+    if (repeat)
+        return;
+    m_haveLastCommand = true;
+    m_lastCommandTxId = d.txId;
+    m_lastCommandSince.start();
     if (m_recordMode) {
         takeRecord(d.payload);
         return;
     }
-    const QList<QByteArray> lines = d.payload.split('\n');
     for (const QByteArray &line : lines) {
         if (line.trimmed().isEmpty())
             continue;
@@ -190,7 +203,8 @@ void UdpDevice::startStream()
     m_stream.clear();
     m_history.clear();
     m_blockIndex = 0;
-    m_source.reset(new FrameSource(m_core.layout(), m_core.rate(), m_options.seed));
+    m_framesSent = 0;
+    m_source = std::make_unique<FrameSource>(m_core.layout(), m_core.rate(), m_options.seed);
     m_clock.start(m_core.rate());
     m_clock.setPaused(m_faults->stall);
     m_tick->start();
@@ -198,8 +212,10 @@ void UdpDevice::startStream()
 
 void UdpDevice::stopStream()
 {
-    if (m_clock.isRunning() && m_source)
+    if (m_clock.isRunning() && m_source) {
         produceStream();
+        resendTail();
+    }
     releaseHeld();
     m_clock.stop();
     m_core.stopStream();
@@ -220,6 +236,7 @@ void UdpDevice::produceStream()
     const qint64 n = m_clock.takeDue();
     for (qint64 i = 0; i < n; ++i)
         m_source->appendFrame(m_stream, first + quint64(i));
+    m_framesSent += quint64(qMax<qint64>(0, n));
     const int frameSize = m_source->frameSize();
     const int perPacket = qMax(1, m_options.udpPayload / frameSize) * frameSize;
     int offset = 0;
@@ -247,7 +264,10 @@ void UdpDevice::sendData(quint32 blockIndex, const QByteArray &payload)
         return;
     }
     const QByteArray bytes = d.encode();
-    if (m_held.isEmpty() && dice(m_faults->reorder)) {
+    // A packet right behind a held one cannot itself be held, so the dice for the others
+    // are loaded to make `reorder` the share of all packets that arrive late (at most 1/2).
+    const double r = qMin(m_faults->reorder, 0.5);
+    if (m_held.isEmpty() && dice(r < 0.5 ? r / (1.0 - r) : 1.0)) {
         ++m_reordered;
         m_held = bytes;
         m_heldSince.start();
@@ -308,9 +328,35 @@ void UdpDevice::handleAck(const QByteArray &payload)
     }
 }
 
+// No acknowledgement follows the last packets of a stream, so at its end every packet
+// sent after the newest acknowledged one goes out once more; copies the host already
+// has are dropped by it.
+void UdpDevice::resendTail()
+{
+    if (!m_faults->retransmit)
+        return;
+    int newest = int(m_history.size()) - 1;
+    while (newest >= 0 && !m_history[size_t(newest)].acked)
+        --newest;
+    if (newest < 0)
+        return;
+    QVector<SentPacket> tail;
+    for (size_t i = size_t(newest) + 1; i < m_history.size(); ++i) {
+        if (!m_history[i].resent) {
+            m_history[i].resent = true;
+            tail.append(m_history[i]);
+        }
+    }
+    for (const SentPacket &p : tail) {
+        ++m_retransmitted;
+        sendData(p.blockIndex, p.payload);
+    }
+}
+
 QByteArray UdpDevice::stats() const
 {
     return "udp keepalives=" + QByteArray::number(m_keepAlives) + " commands=" + QByteArray::number(m_commands)
+           + " frames=" + QByteArray::number(m_framesSent) + " blocks=" + QByteArray::number(m_blockIndex)
            + " data=" + QByteArray::number(m_dataSent) + " dropped=" + QByteArray::number(m_dropped)
            + " duplicated=" + QByteArray::number(m_duplicated) + " reordered=" + QByteArray::number(m_reordered)
            + " retransmitted=" + QByteArray::number(m_retransmitted) + " acks=" + QByteArray::number(m_acks);

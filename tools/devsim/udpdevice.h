@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 
+class CommandLog;
 class FrameSource;
 class QTimer;
 class QUdpSocket;
@@ -22,7 +23,8 @@ class UdpDevice : public QObject
 {
     Q_OBJECT
 public:
-    UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, QObject *parent);
+    UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
+              QObject *parent);
     ~UdpDevice() override;
 
     bool bind();
@@ -48,6 +50,7 @@ private:
     void handle(const Datagram &d, const QHostAddress &from, quint16 port);
     void handleCommand(const Datagram &d, const QHostAddress &from, quint16 port);
     void handleAck(const QByteArray &payload);
+    void resendTail();
     void takeRecord(const QByteArray &payload);
     void apply(const DeviceCore::Outcome &outcome, const QHostAddress &to, quint16 port);
     void send(quint16 type, const QByteArray &payload, const QHostAddress &to, quint16 port);
@@ -61,6 +64,7 @@ private:
 
     const DevsimOptions &m_options;
     FaultSettings *m_faults;
+    CommandLog *m_log;
     DeviceCore m_core;
     StreamClock m_clock;
     std::unique_ptr<FrameSource> m_source;
@@ -70,6 +74,7 @@ private:
     quint16 m_txCounter = 0;
     bool m_haveLastCommand = false;
     quint16 m_lastCommandTxId = 0;
+    QElapsedTimer m_lastCommandSince;
     bool m_recordMode = false;
     QElapsedTimer m_recordSince;
     QHostAddress m_host;           // where the stream goes: the sender of "init"
@@ -82,6 +87,7 @@ private:
     quint64 m_rng;
     quint64 m_keepAlives = 0;
     quint64 m_commands = 0;
+    quint64 m_framesSent = 0;      // frames of the current or last stream
     quint64 m_dataSent = 0;
     quint64 m_dropped = 0;
     quint64 m_duplicated = 0;
