@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QByteArray>
+
+// The payload of a definite-length block ("#", digit count, length digits, payload,
+// usually a line feed) as the serial link delivers a binary answer. Empty when the
+// input is not such a block or is cut short.
+QByteArray stripBlock(const QByteArray &block);
