@@ -1,0 +1,23 @@
+#pragma once
+
+#include "myHdf5.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+class daqConfig;
+
+// The trace file for a recording started at `start` (local time):
+// <folder>/trace_yyyy.MM.dd_hh-mm-ss.h5
+QString traceFileName(const QString &folder, const QDateTime &start);
+
+// Starts a trace file for `conf` in `folder`: closes a file the writer still
+// has open, creates the new one and one group per enabled channel kind, in the
+// order 16-bit ADC, 24-bit ADC, IMU, AUX. `records` is emptied and receives the
+// records to append to, in that order. Returns the file name; whether the file
+// could be created is hdf.isOpened().
+QString createTraceFile(myHdf &hdf, const daqConfig &conf, const QString &folder,
+                        QList<hdfDataset> &records);
+QString createTraceFile(myHdf &hdf, const daqConfig &conf, const QString &folder,
+                        const QDateTime &start, QList<hdfDataset> &records);
