@@ -1,0 +1,6 @@
+#include "streamlayout.h"
+
+int StreamLayout::frameSize() const
+{
+    return offsetAux() + 2 * nAux;
+}
