@@ -129,7 +129,7 @@ private:
     void prepareSampling();
     void initFilters();
     void closeTraceFile();
-    bool createTraceFile();
+    bool startTraceFile();
     void recordFrames(const uint8_t *frames, int n);
     void displayFrames(const uint8_t *frames, int n);
     void blinkRecord();

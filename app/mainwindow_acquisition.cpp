@@ -2,7 +2,6 @@
 #include "mainwindow.h"
 
 #include "acquisition/configcommand.h"
-#include "acquisition/tracefilename.h"
 #include "config/tabdialog.h"
 #include "display/renderarea.h"
 #include "link/serialcom.h"

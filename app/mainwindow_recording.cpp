@@ -1,7 +1,6 @@
 // MainWindow: making a configuration valid, Start, Stop and Record.
 #include "mainwindow.h"
 
-#include "acquisition/tracefilename.h"
 #include "display/renderarea.h"
 #include "link/udp_com.h"
 #include "recording/myHdf5.h"
@@ -118,7 +117,7 @@ void MainWindow::onButtonRecord()
         return;
     }
     recording = true;
-    createTraceFile();
+    startTraceFile();
     prepareSampling();
     link->sendCommand("init", false, true, false, 0);
     measurementState = 4;
@@ -127,15 +126,13 @@ void MainWindow::onButtonRecord()
     showStatus(tr("Recording"));
 }
 
-bool MainWindow::createTraceFile()
+bool MainWindow::startTraceFile()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    fileName = newTraceFileName(startupOptions().workingDirectory, now);
-    traceBase = fileName.left(fileName.size() - 3);
-    qDebug() << "filna:" << fileName;
     closeTraceFile();
     QList<hdfDataset> records;
-    createTraceLayout(*hdf, conf, fileName, QByteArray::number(now.toSecsSinceEpoch()), records);
+    fileName = ::createTraceFile(*hdf, conf, startupOptions().workingDirectory, QDateTime::currentDateTime(), records);
+    traceBase = fileName.left(fileName.size() - 3);
+    qDebug() << "filna:" << fileName;
     traceDatasets = records.toVector();
     samplesRecorded = 0;
     return hdf->isOpened();

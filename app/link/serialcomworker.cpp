@@ -3,7 +3,6 @@
 #include "scpidecoder.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 #include <QSerialPort>
 #include <QTime>
 
@@ -21,6 +20,7 @@ void SerialComWorker::startWorker(const DeviceInfo &device)
     // Cleared here rather than by the thread once the port is open, so that a stop
     // requested while the port is still opening is not lost (the wait would never end).
     stopRequested = false;
+    runFinished = false;
     start(QThread::InheritPriority);
 }
 
@@ -28,6 +28,9 @@ void SerialComWorker::requestStop()
 {
     stopRequested = true;
     wait();
+    // Pairs with the store at the end of run(): everything the body did is now visible
+    // here, whatever QThread::wait() itself synchronises through.
+    runFinished.load(std::memory_order_acquire);
 }
 
 void SerialComWorker::sendCommand(const QByteArray &data, bool expectAnswer, bool startStreaming,
@@ -42,7 +45,7 @@ void SerialComWorker::sendCommand(const QByteArray &data, bool expectAnswer, boo
     entry.expectAnswer = expectAnswer;
     entry.startStreaming = startStreaming;
     entry.answerWaitMs = answerWaitMs;
-    QMutexLocker lock(&queueMutex);
+    std::lock_guard<std::mutex> lock(queueMutex);
     if (startStreaming) {
         sendPending = false;
         pendingData.clear();
@@ -61,7 +64,7 @@ void SerialComWorker::sendBinary(const QByteArray &data)
     CommandEntry entry;
     entry.data = data;
     entry.isBinary = true;
-    QMutexLocker lock(&queueMutex);
+    std::lock_guard<std::mutex> lock(queueMutex);
     commandQueue.append(entry);
 }
 
@@ -74,7 +77,7 @@ bool SerialComWorker::sendWhileStreaming(const QByteArray &data)
     }
     if (!streamingMode || resourceError)
         return false;
-    QMutexLocker lock(&queueMutex);
+    std::lock_guard<std::mutex> lock(queueMutex);
     if (sendPending)
         return false;   // only one write can wait for the worker
     pendingData = data;
@@ -99,6 +102,12 @@ bool SerialComWorker::isDeviceDisconnected()
 // ---- worker thread ----
 
 void SerialComWorker::run()
+{
+    runBody();
+    runFinished.store(true, std::memory_order_release);
+}
+
+void SerialComWorker::runBody()
 {
     if (!openPort())
         return;
@@ -164,7 +173,7 @@ void SerialComWorker::closePort()
         return;
     int queued = 0;
     {
-        QMutexLocker lock(&queueMutex);
+        std::lock_guard<std::mutex> lock(queueMutex);
         queued = commandQueue.size();
     }
     qDebug() << "closing device connection! cmdsinq " << queued << "\n";
@@ -205,7 +214,7 @@ void SerialComWorker::streamTurn()
     if (sendPending) {
         QByteArray data;
         {
-            QMutexLocker lock(&queueMutex);
+            std::lock_guard<std::mutex> lock(queueMutex);
             data = pendingData;
             pendingData.clear();
             sendPending = false;
@@ -226,7 +235,7 @@ void SerialComWorker::streamTurn()
 
 bool SerialComWorker::takeEntry(CommandEntry &entry)
 {
-    QMutexLocker lock(&queueMutex);
+    std::lock_guard<std::mutex> lock(queueMutex);
     if (commandQueue.isEmpty())
         return false;
     entry = commandQueue.takeFirst();
@@ -259,7 +268,7 @@ void SerialComWorker::commandTurn()
 void SerialComWorker::finishEntry()
 {
     // Under the mutex, so that an entry appended meanwhile is not counted away.
-    QMutexLocker lock(&queueMutex);
+    std::lock_guard<std::mutex> lock(queueMutex);
     m_queuedCommands = commandQueue.size();
 }
 

@@ -4,23 +4,15 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMutex>
 #include <QThread>
+
+#include "commandentry.h"
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 class QSerialPort;
-
-// One queued write of a link.
-struct CommandEntry
-{
-    QByteArray data;            // terminator already appended where wanted
-    bool expectAnswer = false;
-    bool startStreaming = false;
-    bool isBinary = false;
-    quint32 answerWaitMs = 0;   // first answer wait; 0 means 50 ms
-};
 
 // Owns the serial port and does all blocking port I/O on its own thread: command mode
 // writes one queued entry at a time and collects its answer, streaming mode hands every
@@ -56,6 +48,7 @@ protected:
 
 private:
     // Worker thread.
+    void runBody();
     bool openPort();
     void closePort();
     void watchPortErrors();
@@ -70,7 +63,8 @@ private:
     bool deviceLost() const;
 
     QList<CommandEntry> commandQueue;
-    QMutex queueMutex;                  // guards commandQueue, pendingData and writes of queuedCommands
+    // A plain std::mutex: the same non-recursive lock, and one that thread checkers can see.
+    std::mutex queueMutex;              // guards commandQueue, pendingData and writes of queuedCommands
     std::atomic<bool> stopRequested{true};
     std::atomic<bool> streamingMode{false};
     std::unique_ptr<QSerialPort> port;  // created, used and deleted on the worker thread only
@@ -83,4 +77,5 @@ private:
     std::atomic<bool> sendPending{false};
     QByteArray pendingData;
     std::atomic<qint32> m_queuedCommands{0};
+    std::atomic<bool> runFinished{false};   // the body's last write, read after wait()
 };

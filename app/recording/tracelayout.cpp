@@ -1,5 +1,7 @@
 #include "tracelayout.h"
 
+#include <QFileInfo>
+
 #include "config/daqconfig.h"
 
 #include <QVector>
@@ -92,8 +94,11 @@ void addAux(myHdf &hdf, const daqConfig &conf, QList<hdfDataset> &records)
 
 QString traceFileName(const QString &folder, const QDateTime &start)
 {
-    return folder + QStringLiteral("/trace") + start.toString(QStringLiteral("_yyyy.MM.dd_hh-mm-ss"))
-         + QStringLiteral(".h5");
+    const QString base = folder + QStringLiteral("/trace") + start.toString(QStringLiteral("_yyyy.MM.dd_hh-mm-ss"));
+    QString name = base + QStringLiteral(".h5");
+    for (int i = 1; QFileInfo::exists(name); ++i)
+        name = base + QLatin1Char('_') + QString::number(i) + QStringLiteral(".h5");
+    return name;
 }
 
 QString createTraceFile(myHdf &hdf, const daqConfig &conf, const QString &folder,

@@ -9,7 +9,8 @@
 class daqConfig;
 
 // The trace file for a recording started at `start` (local time):
-// <folder>/trace_yyyy.MM.dd_hh-mm-ss.h5
+// <folder>/trace_yyyy.MM.dd_hh-mm-ss.h5. Names resolve to the second, so when that file
+// exists already "_1", "_2", ... go before ".h5": a recording is never overwritten.
 QString traceFileName(const QString &folder, const QDateTime &start);
 
 // Starts a trace file for `conf` in `folder`: closes a file the writer still

@@ -4,9 +4,9 @@
 #include "acquisition/configcommand.h"
 #include "acquisition/devicefamily.h"
 #include "acquisition/frameconverter.h"
-#include "acquisition/tracefilename.h"
 #include "config/configdevicecheck.h"
 #include "config/daqconfig.h"
+#include "recording/tracelayout.h"
 
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -174,13 +174,13 @@ private slots:
     {
         QTemporaryDir dir;
         const QDateTime t(QDate(2024, 3, 5), QTime(14, 7, 9));
-        const QString first = newTraceFileName(dir.path(), t);
+        const QString first = traceFileName(dir.path(), t);
         QCOMPARE(first, dir.path() + "/trace_2024.03.05_14-07-09.h5");
         QFile(first).open(QIODevice::WriteOnly);
-        const QString second = newTraceFileName(dir.path(), t);
+        const QString second = traceFileName(dir.path(), t);
         QCOMPARE(second, dir.path() + "/trace_2024.03.05_14-07-09_1.h5");
         QFile(second).open(QIODevice::WriteOnly);
-        QCOMPARE(newTraceFileName(dir.path(), t), dir.path() + "/trace_2024.03.05_14-07-09_2.h5");
+        QCOMPARE(traceFileName(dir.path(), t), dir.path() + "/trace_2024.03.05_14-07-09_2.h5");
     }
 };
 
