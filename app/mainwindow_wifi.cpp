@@ -17,13 +17,6 @@ namespace {
 const char *const readRecordCommand = "mem:raw? 580264,512";
 const char *const writeRecordCommand = "mem:raw 580264";
 
-// A definite-length block: "#", the number of length digits, the length, the bytes, LF.
-QByteArray definiteLengthBlock(const QByteArray &payload)
-{
-    const QByteArray length = QByteArray::number(payload.size());
-    return "#" + QByteArray::number(length.size()) + length + payload + "\n";
-}
-
 } // namespace
 
 int MainWindow::wificonfigTask()

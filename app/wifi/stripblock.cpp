@@ -30,3 +30,9 @@ QByteArray stripBlock(const QByteArray &block)
         qDebug() << "found Linefeed";
     return block.mid(start, int(count));
 }
+
+QByteArray definiteLengthBlock(const QByteArray &payload)
+{
+    const QByteArray length = QByteArray::number(payload.size());
+    return "#" + QByteArray::number(length.size()) + length + payload + "\n";
+}

@@ -52,6 +52,7 @@ private slots:
     void saveReportsUnwritableFolder();
     void stripBlock_data();
     void stripBlock();
+    void recordBlockForTheSerialLine();
 };
 
 void tst_netcfg::defaultsAtTheirOffsets()
@@ -256,6 +257,18 @@ void tst_netcfg::stripBlock()
     QFETCH(QByteArray, block);
     QFETCH(QByteArray, payload);
     QCOMPARE(::stripBlock(block), payload);
+}
+
+void tst_netcfg::recordBlockForTheSerialLine()
+{
+    const QByteArray record = netCfg().bytes();
+    const QByteArray block = definiteLengthBlock(record);
+    QCOMPARE(block.size(), 431);
+    QVERIFY(block.startsWith("#3425"));
+    QCOMPARE(block.mid(5, 425), record);
+    QCOMPARE(block.at(430), '\n');
+    QCOMPARE(::stripBlock(block), record);
+    QCOMPARE(definiteLengthBlock("abcd"), QByteArray("#14abcd\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_netcfg)
