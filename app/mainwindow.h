@@ -122,6 +122,7 @@ private:
     int wifiSendRecord();
     int wifiSaveWritten();
     int wifiFinish();
+    void abandonWifiTask();
     bool saveWifiConfig(const QByteArray &bytes);
     void applyLoadedConfiguration(const QString &path);
     void deleteFiles(const QString &folder, const QString &header, bool asWarning);

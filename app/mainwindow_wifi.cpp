@@ -105,6 +105,18 @@ int MainWindow::wifiFinish()
     return 100;
 }
 
+// A run cut off by losing the device must not continue on the next connection: its
+// half-done write would reach a device that never got the write command.
+void MainWindow::abandonWifiTask()
+{
+    if (!wifiTaskPending)
+        return;
+    qDebug() << "wificonfig abandoned in state " << wifiTaskState;
+    wifiTaskPending = false;
+    wifiTaskState = 0;
+    countPollEnabled = true;
+}
+
 bool MainWindow::saveWifiConfig(const QByteArray &bytes)
 {
     return netCfg::saveWifiConfig(startupOptions().configDirectory, bytes);

@@ -77,6 +77,16 @@ public:
 private:
     void answer()
     {
+        // A handler that waits runs nested event loops; this timer must not re-enter.
+        if (answering)
+            return;
+        answering = true;
+        answerModal();
+        answering = false;
+    }
+
+    void answerModal()
+    {
         QWidget *modal = QApplication::activeModalWidget();
         if (auto *dialog = qobject_cast<wificonfigdialog *>(modal)) {
             ++dialogs;
@@ -95,6 +105,7 @@ private:
     }
 
     QTimer poll;
+    bool answering = false;
 };
 
 } // namespace
@@ -113,6 +124,7 @@ private slots:
     void cancelWritesNothing();
     void silentDeviceGivesUp_data() { linkRows(); }
     void silentDeviceGivesUp();
+    void disconnectionAbandonsTask();
 
 private:
     void linkRows();
@@ -279,6 +291,37 @@ void tst_wifitask::silentDeviceGivesUp()
     QCOMPARE(window->wifiTaskStep(), 0);
     QVERIFY(window->countPollOn());
     devsim->command("silent off");
+}
+
+// A device lost while the dialog is open ends the task: after re-plugging, nothing of the
+// old run reaches the new connection and the count poll runs again.
+void tst_wifitask::disconnectionAbandonsTask()
+{
+    QVERIFY(connectWindow(false));
+    ModalAnswerer answerer;
+    answerer.onDialog = [&](wificonfigdialog *dialog) {
+        dialog->lineEdit(wificonfigdialog::rowNetSsid)->setText("late");
+        // The idle serial line cannot tell the loss; the write command that follows Ok does.
+        devsim->command("unplug");
+        QTest::qWait(300);
+        dialog->buttonBox()->button(QDialogButtonBox::Ok)->click();
+    };
+    window->onWifiConfig();
+    QTRY_VERIFY_WITH_TIMEOUT(answerer.dialogs == 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(window->connectionStateValue() != 4, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(answerer.boxTexts.size() == 1, 10000);
+    QVERIFY(answerer.boxTexts.first().startsWith("Device was disconnected"));
+    QVERIFY(!window->wifiTaskRunning());
+    QCOMPARE(window->wifiTaskStep(), 0);
+    QVERIFY(window->countPollOn());
+
+    devsim->command("plug");
+    QTRY_COMPARE_WITH_TIMEOUT(window->connectionStateValue(), 4, 20000);
+    QSignalSpy responses(window->deviceLink(), SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    QTRY_VERIFY_WITH_TIMEOUT(countPolls(responses) > 0, 10000);
+    QCOMPARE(answerer.dialogs, 1);
+    QCOMPARE(readFile(recordFile()), deviceRecord());
+    QVERIFY(!QFile::exists(configWifi()));
 }
 
 QTEST_MAIN(tst_wifitask)
