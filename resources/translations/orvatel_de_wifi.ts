@@ -4,12 +4,12 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../../app/mainwindow_wifi.cpp" line="57"/>
+        <location filename="../../app/mainwindow_wifi.cpp" line="50"/>
         <source>Could not get Device Config</source>
         <translation>Gerätekonfiguration konnte nicht gelesen werden</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_wifi.cpp" line="57"/>
+        <location filename="../../app/mainwindow_wifi.cpp" line="50"/>
         <source>Giving up Wifi Configuration</source>
         <translation>WLAN-Konfiguration wird abgebrochen</translation>
     </message>
