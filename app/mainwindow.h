@@ -1,9 +1,8 @@
 #pragma once
 
-#include "acquisition/frameconverter.h"
+#include "acquisition/framepipeline.h"
 #include "config/daqconfig.h"
 #include "link/deviceinfo.h"
-#include "orientation/madgwick.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -52,6 +51,9 @@ public:
     QString traceFileName() const { return fileName; }
     quint32 recordedFrames() const { return samplesRecorded; }
     QString deviceIdentification() const { return idnString; }
+    int channelCount24() const { return nAdc24; }
+    int imuCount() const { return nImu; }
+    int auxWordCount() const { return nAux; }
     RenderArea *plotArea() const { return renderArea; }
     myAdw *deviceLink() const { return link; }
     bool wifiTaskRunning() const { return wifiTaskPending; }
@@ -128,11 +130,8 @@ private:
     void deleteFiles(const QString &folder, const QString &header, bool asWarning);
     void startValidConfiguration();
     void prepareSampling();
-    void initFilters();
     void closeTraceFile();
     bool startTraceFile();
-    void recordFrames(const uint8_t *frames, int n);
-    void displayFrames(const uint8_t *frames, int n);
     void blinkRecord();
     void unexpectedStop();
 
@@ -182,14 +181,12 @@ private:
 
     daqConfig conf;
     daqConfig confBackup;
-    MadgwickState filters[24];
     std::unique_ptr<myHdf> hdf;
     QVector<hdfDataset> traceDatasets;   // per kind: 24-bit, 16-bit, IMU, AUX (empty name = absent)
     QString traceBase;
     QString fileName;
 
     // Stream decoding, reused from step to step.
-    FrameConverter converter;
+    FramePipeline pipeline;
     QByteArray received;
-    float row[FrameConverter::maxRowValues] = {};
 };

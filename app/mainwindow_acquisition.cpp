@@ -93,7 +93,7 @@ bool MainWindow::stepStreaming()
     link->readBlocks(chunk, quint32(conf.sampleSize));
     // Bytes of a frame that is not complete yet wait for the next step.
     received += chunk;
-    const int size = converter.frameSize();
+    const int size = pipeline.converter().frameSize();
     quint32 n = size > 0 ? quint32(received.size() / size) : 0;
     const auto *frames = reinterpret_cast<const uint8_t *>(received.constData());
 
@@ -103,12 +103,12 @@ bool MainWindow::stepStreaming()
             onButtonStop();
         }
         if (n >= 1 && hdf->isOpened())
-            recordFrames(frames, int(n));
+            pipeline.record(frames, int(n), *hdf, traceDatasets);
         showStatus("file: " + fileName.section('/', -1) + ", " + QString::number(samplesRecorded));
         samplesRecorded += n;
     }
     if (n != 0) {
-        displayFrames(frames, int(n));
+        pipeline.display(frames, int(n), *renderArea);
         renderArea->applyScales(false);
     }
     received.remove(0, int(n) * size);
@@ -120,43 +120,6 @@ bool MainWindow::stepStreaming()
         return true;
     }
     return false;
-}
-
-void MainWindow::recordFrames(const uint8_t *frames, int n)
-{
-    int kind = 0;
-    auto next = [&]() -> hdfDataset & { return traceDatasets[kind++]; };
-    // Dataset records come in the order 16-bit, 24-bit, IMU, AUX for the kinds present.
-    if (const float *v = converter.adc16Values(frames, n))
-        hdf->appendRows(next(), v, hsize_t(2 * n));
-    if (const float *v = converter.adc24Values(frames, n)) {
-        qDebug("write Adc32");
-        hdf->appendRows(next(), v, hsize_t(n));
-    }
-    if (const float *v = converter.imuValues(frames, n))
-        hdf->appendRows(next(), v, hsize_t(n));
-    if (const int16_t *w = converter.auxWords(frames, n)) {
-        qDebug() << "heureka ########## " << conf.aux.first();
-        hdf->appendRows(next(), w, hsize_t(n));
-    }
-}
-
-void MainWindow::displayFrames(const uint8_t *frames, int n)
-{
-    const int size = converter.frameSize();
-    for (int s = 0; s < n; ++s) {
-        const int m = converter.displayRow(frames + size_t(size) * s, row);
-        for (int i = 0; i < converter.imuCount(); ++i) {
-            float *imu = row + converter.imuRowOffset(i);
-            const OrientationRecord *o = madgwickStep(&filters[i], imu);
-            if (i < renderArea->eulerFlags.size() && renderArea->eulerFlags.at(i)) {
-                imu[3] = (*o)[0];
-                imu[4] = (*o)[1];
-                imu[5] = (*o)[3];
-            }
-        }
-        renderArea->enqSamples(row, unsigned(m), 1);
-    }
 }
 
 // The stream stopped although nobody asked for it.

@@ -41,7 +41,7 @@ void MainWindow::startValidConfiguration()
     maxSampleCount = quint32(double(conf.sampleRate) * conf.maxDuration);
     if (maxSampleCount == 0)
         maxSampleCount = 0xFFFFFFFF;
-    converter.configure(conf);
+    pipeline.configure(conf);
     received.clear();
     qDebug() << "startValidConfiguration() nwin =" << windowSamples << " maxsamplecount =" << maxSampleCount
              << " samplesize =" << conf.sampleSize << "sizes: adc16" << conf.adc16.size() << ", imu6"
@@ -61,15 +61,6 @@ void MainWindow::startValidConfiguration()
     renderArea->applyScales(true);
 
     setActions(1, 1, 1, 1, 1, -1, 0, -1);
-}
-
-void MainWindow::initFilters()
-{
-    for (int i = 0; i < conf.imu6.size() && i < 24; ++i) {
-        const imuChannel &imu = conf.imu6.at(i);
-        qDebug() << "Madgwick init: imu" << i << "  rangeacc " << imu.accRange << "  rangegyro " << imu.gyroRange;
-        madgwickInit(&filters[i], float(imu.accRange), float(imu.gyroRange), unsigned(conf.sampleRate), 1.0f, 0);
-    }
 }
 
 void MainWindow::prepareSampling()
@@ -95,7 +86,7 @@ void MainWindow::onButtonStart()
     link->sendCommand("init", false, true, false, 0);
     qDebug() << "back again siz=" << conf.imu6.size();
     sampling = true;
-    initFilters();
+    pipeline.initFilters(conf);
     prepareSampling();
     measurementState = 4;
     showStatus("Sampling");
@@ -122,7 +113,7 @@ void MainWindow::onButtonRecord()
     link->sendCommand("init", false, true, false, 0);
     measurementState = 4;
     sampling = true;
-    initFilters();
+    pipeline.initFilters(conf);
     showStatus(tr("Recording"));
 }
 

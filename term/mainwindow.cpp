@@ -334,6 +334,11 @@ void MainWindow::portLost()
 void MainWindow::onTryToReconnect()
 {
     qDebug() << "onTryToReconnect()";
+    if (serial->isOpen()) {
+        // The user connected by hand meanwhile: nothing left to look for.
+        qDebug() << "port already open, search ended";
+        return;
+    }
     statusBar()->showMessage(tr("Try to autoconnect"));
     const int found = search.search(SerialPortList::availablePorts(), settings.name);
     qDebug() << "foundit = " << boolText(found > 0);

@@ -21,6 +21,7 @@ public:
     int frameSize() const { return sampleSize; }
     int rowLength() const { return n24 + n16 + 6 * nImu + nAux; }
     int imuCount() const { return nImu; }
+    int auxWordCount() const { return nAux; }
     int imuRowOffset(int imu) const { return n24 + n16 + 6 * imu; }
 
     // Display conversion of one frame; returns the number of values written to row.

@@ -208,15 +208,20 @@ void RenderArea::mousePressEvent(QMouseEvent *event)
 {
     if (graphList.isEmpty())
         return;
+    guardShowOne();
     int i = showOneIndex;
     if (!doShowOne) {
         i = graphIndexAt(qRound(event->localPos().y()));
         qDebug() << "mouse press on graph" << i;
         showOneIndex = i;
     }
-    graphicsDialog dialog(this, graphList[i]);
-    if (dialog.exec() == QDialog::Accepted) {
-        GraphConf record = graphList[i];
+    const GraphConf opened = graphList[i];
+    graphicsDialog dialog(this, opened);
+    // The acquisition timer keeps running while the dialog is open and may rebuild the
+    // graph list; an answer about a graph that is gone is dropped.
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted && i < graphList.size() && graphList[i].id == opened.id && graphList[i].name == opened.name) {
+        GraphConf record = opened;
         int showOne = -1;
         dialog.getparams(record, showOne);
         applyGraphOptions(i, record, showOne);
@@ -276,8 +281,10 @@ int RenderArea::prepareBackingPixmap(int w, int h, bool &full)
 {
     const int newColumns = int(std::min<unsigned>(hist.newColumns(), unsigned(w - 1)));
     if (adoptedWidth == w && adoptedHeight == h && !fullRedrawRequested && backing.size() == QSize(w, h)) {
+        // The whole picture is the scroll area: with a smaller one Qt clips the moved
+        // pixels to it and the leftmost columns would stay behind empty.
         if (newColumns > 0)
-            backing.scroll(-newColumns, 0, QRect(newColumns, 0, w - newColumns, h));
+            backing.scroll(-newColumns, 0, backing.rect());
         full = false;
         return newColumns;
     }
@@ -403,7 +410,7 @@ void RenderArea::paintTraces(QPainter &p, int drawSpan, int h)
     if (xBegin >= xEnd)
         return;
     const unsigned channels = std::min(totalChannels, hist.channelsPerRow());
-    static QVector<QLine> lines;  // reused: painting runs on the GUI thread only
+    QVector<QLine> &lines = traceLines;
     for (unsigned k = 0; k < channels; ++k) {
         const int g = chGraph[k];
         if (!chVisible[k] || g >= graphList.size() || (doShowOne && g != showOneIndex))
@@ -428,8 +435,8 @@ QString RenderArea::labelText(const GraphConf &g) const
     if (!g.isImu)
         return g.name;
     if (g.displayAcc)
-        return g.name + QStringLiteral(" : Acc");
-    return g.name + (g.displayEuler ? QStringLiteral(" : Euler") : QStringLiteral(" : Gyro"));
+        return g.name + tr(" : Acc");
+    return g.name + (g.displayEuler ? tr(" : Euler") : tr(" : Gyro"));
 }
 
 // The box also covers whatever text reaches beyond the nominal width, since text outside

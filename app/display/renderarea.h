@@ -7,7 +7,9 @@
 #include <QImage>
 #include <QList>
 #include <QPixmap>
+#include <QLine>
 #include <QString>
+#include <QVector>
 #include <QWidget>
 
 // The scrolling strip chart in the centre of the main window: one horizontal band per
@@ -91,6 +93,7 @@ private:
     float chYOffset[MaxChannels];
 
     QPixmap backing;
+    QVector<QLine> traceLines;  // kept between paints so drawing allocates nothing
     int adoptedWidth = 0;
     int adoptedHeight = 0;
     int fontPixels = 0;

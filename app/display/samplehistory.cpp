@@ -127,10 +127,12 @@ void SampleHistory::emitColumn(const float *lower, const float *upper, bool live
 
 void SampleHistory::advanceColumn(bool live, const char *overrunLine)
 {
-    if (m_autoscaleState == 1)
-        m_autoscaleState = 2;
     ++m_columnPosition;
     if (live) {
+        // Only a live column starts tracking: a rebuild sets no tracked extremes, so
+        // starting there would keep whatever stale range was left from before.
+        if (m_autoscaleState == 1)
+            m_autoscaleState = 2;
         ++m_newColumns;
         if (m_columnPosition > m_graphWidth)
             qDebug() << overrunLine;

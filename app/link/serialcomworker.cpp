@@ -223,11 +223,15 @@ void SerialComWorker::streamTurn()
         port->flush();
     }
     if (port->bytesAvailable() > 0 || port->waitForReadyRead(300)) {
-        if (port->bytesAvailable() > 0)
+        if (port->bytesAvailable() > 0) {
             emit onDataReady(port->readAll());
-        else
-            markDeviceLost();
-    } else if (!deviceLost() && !dataTimeoutReported) {
+            return;
+        }
+        markDeviceLost();   // ready to read, yet nothing there: the far end has gone
+    }
+    // Silence, or a lost device: the stream has ended either way, and whoever waits for
+    // its end must not wait forever.
+    if (!dataTimeoutReported) {
         emit onDataTimeout();
         dataTimeoutReported = true;
     }

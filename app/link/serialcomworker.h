@@ -6,13 +6,21 @@
 #include <QList>
 #include <QThread>
 
-#include "commandentry.h"
-
 #include <atomic>
 #include <memory>
 #include <mutex>
 
 class QSerialPort;
+
+// One queued write of a link.
+struct CommandEntry
+{
+    QByteArray data;            // terminator already appended where wanted
+    bool expectAnswer = false;
+    bool startStreaming = false;
+    bool isBinary = false;
+    quint32 answerWaitMs = 0;   // first answer wait; 0 means 50 ms
+};
 
 // Owns the serial port and does all blocking port I/O on its own thread: command mode
 // writes one queued entry at a time and collects its answer, streaming mode hands every

@@ -101,7 +101,7 @@ void udp_com::scanDevices(QList<DeviceInfo> &devices)
 bool udp_com::sendCommand(const QString &command, bool expectAnswer, bool startStreaming,
                           bool, qint32)
 {
-    qDebug().noquote() << "sendCommand: " + command + " size=" << commandQueue.size();
+    qDebug().noquote() << QStringLiteral("sendCommand: %1 size=%2").arg(command).arg(pendingCommands());
     CommandEntry entry;
     entry.data = command.toUtf8();
     entry.expectAnswer = expectAnswer;

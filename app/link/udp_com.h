@@ -1,6 +1,5 @@
 #pragma once
 
-#include "commandentry.h"
 #include "myadw.h"
 #include "udppacketcodec.h"
 #include "udpreceiver.h"
@@ -22,6 +21,17 @@ class udp_com : public myAdw
     Q_OBJECT
 
 public:
+    // One queued command. Same fields as the serial link's entry, except that the last one
+    // counts the answer checks left instead of holding an answer wait.
+    struct CommandEntry
+    {
+        QByteArray data;            // the command, without line feed
+        bool expectAnswer = false;
+        bool startStreaming = false;
+        bool isBinary = false;
+        quint32 retries = 0;        // 3 when an answer is expected, else 0
+    };
+
     explicit udp_com(QObject *parent = nullptr,
                      const QString &address = QStringLiteral("192.168.4.1"));
     ~udp_com() override;

@@ -56,24 +56,6 @@ private slots:
         }
     }
 
-    void decimationKeepsSpikesOfEveryRow()
-    {
-        SampleHistory h;
-        QVERIFY(h.initialise(8000, 10, 2));
-        h.setGraphWidth(800);
-        for (int i = 1; i <= 30; ++i) {
-            const float row[2] = {i == 15 ? 5.0f : 0.0f, i == 20 ? -5.0f : 0.0f};
-            h.intake(row);
-        }
-        QCOMPARE(h.columnMax(1, 0), 5.0f);
-        QCOMPARE(h.columnMax(0, 0), 0.0f);
-        QCOMPARE(h.columnMax(2, 0), 0.0f);
-        // Row 20 is the boundary between columns 1 and 2 and shows in both.
-        QCOMPARE(h.columnMin(1, 1), -5.0f);
-        QCOMPARE(h.columnMin(2, 1), -5.0f);
-        QCOMPARE(h.columnMin(0, 1), 0.0f);
-    }
-
     void interpolatesOneSegmentThenSevenPoints()
     {
         SampleHistory h;
@@ -257,6 +239,19 @@ private slots:
             feed(h, -0.75f);
         QCOMPARE(h.trackedMin(0), -0.75f);
         QCOMPARE(h.trackedMax(0), 0.5f + 1e-14f);
+    }
+
+    void rebuildLeavesTrackingToLiveColumns()
+    {
+        SampleHistory h;
+        QVERIFY(h.initialise(100, 10, 1));
+        h.setAutoscaleState(1);
+        h.setGraphWidth(10);  // rebuilds from a ring of zeros
+        QCOMPARE(h.autoscaleState(), 1);
+        for (int i = 0; i < 10; ++i)
+            feed(h, 0.5f);
+        QCOMPARE(h.autoscaleState(), 2);
+        QCOMPARE(h.trackedMin(0), 0.5f);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "link/serialportlist.h"
 
 #include <QElapsedTimer>
+#include <ctime>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -29,6 +30,7 @@ private slots:
     void unexpectedAnswerIsCounted();
     void streamLandsIntact();
     void badHeaderStopsPayloadUntilNextStream();
+    void commandWhileStreamingEndsStream();
     void unplugWhileStreaming();
 };
 
@@ -230,6 +232,27 @@ void tst_serialcom::badHeaderStopsPayloadUntilNextStream()
     QVERIFY(!link->decoderFailed());
 }
 
+void tst_serialcom::commandWhileStreamingEndsStream()
+{
+    QByteArray raw;
+    startStream(&raw);
+    // The worker leaves streaming mode before "abort" is queued, so it is written at once;
+    // held back, it would wait behind a stream that never ends.
+    link->sendCommand("abort", false, false, false, 0);
+    QVERIFY(!link->isStreaming());
+    QTRY_COMPARE_WITH_TIMEOUT(link->pendingCommands(), 0, 10000);
+    // Stream bytes still in flight come back as answers; once they are drained the device
+    // answers plainly, which shows that it did stop.
+    QSignalSpy responses(link, SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    bool plainAnswer = false;
+    for (int i = 0; i < 10 && !plainAnswer; ++i) {
+        link->sendCommand("*idn?", true, false, false, 0);
+        QVERIFY(responses.wait(10000));
+        plainAnswer = responses.last().at(2).toByteArray().startsWith("lumetrix");
+    }
+    QVERIFY(plainAnswer);
+}
+
 void tst_serialcom::unplugWhileStreaming()
 {
     QByteArray raw;
@@ -237,6 +260,12 @@ void tst_serialcom::unplugWhileStreaming()
     QVERIFY(!link->isDeviceDisconnected());
     devsim.command("unplug");
     QTRY_VERIFY_WITH_TIMEOUT(link->isDeviceDisconnected(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(link->dataTimedOut(), 10000);
+    // The lost port is left alone, not polled in a tight loop.
+    const std::clock_t cpuBefore = std::clock();
+    QTest::qWait(1000);
+    const double cpuMs = 1000.0 * double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    QVERIFY2(cpuMs < 300, QByteArray::number(cpuMs).constData());
     QElapsedTimer clock;
     clock.start();
     link->close();

@@ -308,6 +308,7 @@ quint32 PtyDevice::random()
 
 void PtyDevice::startStream()
 {
+    m_overflowReported = false;
     m_stream.clear();
     m_source.reset(new FrameSource(m_core.layout(), m_core.rate(), m_options.seed));
     m_nextBlockBytes = nominalBlockBytes();
@@ -334,14 +335,16 @@ void PtyDevice::produceStream()
     const qint64 n = m_clock.takeDue();
     if (n <= 0 || !m_hostAttached)
         return;
-    if (m_output.size() - m_outputOffset > maxQueuedOutput) {
+    // A paced line that cannot carry the stream overflows the device's buffer (a quarter
+    // second of line time) instead of queueing without end.
+    const int limit = m_options.lineRate > 0 ? qMax(4096, m_options.lineRate / 40) : maxQueuedOutput;
+    if (m_output.size() - m_outputOffset > limit) {
         if (!m_overflowReported)
-            std::fprintf(stderr, "devsim: host does not read, stream data dropped\n");
+            std::fprintf(stderr, "devsim: the line or the host cannot keep up, stream data dropped\n");
         m_overflowReported = true;
         m_bytesDropped += quint64(n) * quint64(m_source->frameSize());
         return;
     }
-    m_overflowReported = false;
     m_stream.reserve(m_stream.size() + int(n) * m_source->frameSize());
     for (qint64 i = 0; i < n; ++i)
         m_source->appendFrame(m_stream, first + quint64(i));

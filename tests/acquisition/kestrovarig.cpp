@@ -1,0 +1,61 @@
+#include "kestrovarig.h"
+
+#include "startupoptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+KestrovaRig::KestrovaRig()
+{
+    QDir().mkpath(configFolder());
+    QDir().mkpath(traceFolder());
+}
+
+KestrovaRig::~KestrovaRig()
+{
+    window.reset();
+    sim.stop();
+    qunsetenv("LUMETRIX_VIRTUAL_PORTS");
+    qunsetenv("LUMETRIX_WIFI_DEVICE");
+}
+
+void KestrovaRig::writeConfig(const QString &name, const QByteArray &text)
+{
+    QFile f(configFolder() + "/" + name);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text);
+}
+
+bool KestrovaRig::start(const QStringList &devsimArgs, bool overUdp, const QString &configFile)
+{
+    QStringList args = devsimArgs;
+    args << (overUdp ? QStringList{"--udp", "127.0.0.1:0"} : QStringList{"--pty"});
+    if (!sim.start(args, 1))
+        return false;
+    if (overUdp)
+        qputenv("LUMETRIX_WIFI_DEVICE", sim.udpEndpoint().toLocal8Bit());
+    else
+        qputenv("LUMETRIX_VIRTUAL_PORTS", sim.portsFile().toLocal8Bit());
+
+    StartupOptions &o = startupOptions();
+    o = StartupOptions();
+    o.useWifi = overUdp;
+    o.configFileName = configFile;
+    o.configDirectory = configFolder();
+    o.workingDirectory = traceFolder();
+    window = std::make_unique<MainWindow>(nullptr, qApp);
+    window->show();
+    return true;
+}
+
+bool KestrovaRig::waitReady(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (window->measurementStateValue() == 3 && window->isConfigValid())
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}

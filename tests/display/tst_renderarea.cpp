@@ -1,0 +1,517 @@
+#include "display/graphicsdialog.h"
+#include "display/renderarea.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <functional>
+#include <vector>
+
+namespace {
+const QRgb white = qRgb(255, 255, 255);
+const QRgb yellow = qRgb(255, 255, 193);
+const QRgb grid = qRgb(230, 230, 230);
+const QRgb black = qRgb(0, 0, 0);
+const QRgb blue = qRgb(0, 0, 255);
+const QRgb green = qRgb(0, 255, 0);
+const QRgb red = qRgb(255, 0, 0);
+
+QImage snap(RenderArea &area)
+{
+    return area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QRgb pixel(const QImage &image, int x, int y)
+{
+    return image.pixel(x, y) | 0xff000000u;
+}
+
+void feedConstant(RenderArea &area, const std::vector<float> &row, int count)
+{
+    for (int i = 0; i < count; ++i)
+        area.enqSamples(row.data(), unsigned(row.size()), 1);
+}
+
+// Rows of the first column at or after x0 that hold colour c.
+std::vector<int> rowsOf(const QImage &image, int x, QRgb c)
+{
+    std::vector<int> rows;
+    for (int y = 0; y < image.height(); ++y)
+        if (pixel(image, x, y) == c)
+            rows.push_back(y);
+    return rows;
+}
+
+template <typename T>
+T *childWithText(QWidget *parent, const QString &text)
+{
+    for (T *child : parent->findChildren<T *>())
+        if (child->text() == text)
+            return child;
+    return nullptr;
+}
+
+// Acts on the next graphics options dialog once it runs modally (it is opened from
+// inside a mouse press, so the action has to come from the event loop).
+void onNextDialog(QObject *owner, std::function<void(graphicsDialog *)> action)
+{
+    auto *timer = new QTimer(owner);
+    auto *clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, owner, [timer, clock, action]() {
+        auto *dialog = qobject_cast<graphicsDialog *>(QApplication::activeModalWidget());
+        if (!dialog && clock->elapsed() < 10000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete clock;
+        if (dialog)
+            action(dialog);
+    });
+    timer->start(10);
+}
+
+void press(graphicsDialog *dialog, QDialogButtonBox::StandardButton which)
+{
+    dialog->findChild<QDialogButtonBox *>()->button(which)->click();
+}
+}
+
+class TestRenderArea : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void capacityLimits()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        for (int g = 0; g < 24; ++g)
+            QVERIFY(area.addGraph(6, QStringLiteral("G%1").arg(g), g % 8 == 0, true));
+        QVERIFY(!area.addGraph(1, QStringLiteral("extra"), true, true));
+        QCOMPARE(area.graphCount(), 24);
+        QCOMPARE(area.eulerFlags.size(), 3);
+        QCOMPARE(area.graphs().last().id, 23);
+        QCOMPARE(area.graphs()[16].imuIndex, 2);
+        QVERIFY(area.setConfigValid(500, 10, false));
+        QCOMPARE(area.channelCount(), 144u);
+
+        area.clearGraphs();
+        QVERIFY(area.eulerFlags.isEmpty());
+        for (int g = 0; g < 23; ++g)
+            area.addGraph(6, QStringLiteral("G"), false, true);
+        area.addGraph(7, QStringLiteral("wide"), false, true);
+        QTest::ignoreMessage(QtDebugMsg, "fatal error in setConfigValid()");
+        QVERIFY(!area.setConfigValid(9000, 10, false));
+        QCOMPARE(area.history().windowLength(), 500u);
+        QCOMPARE(area.history().channelsPerRow(), 144u);
+        QCOMPARE(area.graphs().first().id, 0);
+    }
+
+    void knownTracesInKnownBands()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(3, QStringLiteral("three"), false, true);
+        area.addGraph(1, QStringLiteral("one"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        area.applyScales(true);
+        feedConstant(area, {0.5f, -0.5f, 0.9f, -0.9f}, 400);
+        const QImage image = snap(area);
+        QCOMPARE(image.size(), QSize(400, 300));
+        // Band height 150: y = top + trunc((1 - n) * 75).
+        for (int x = 200; x < 398; x += 13) {
+            QCOMPARE(rowsOf(image, x, blue), std::vector<int>({37, 292}));
+            QCOMPARE(rowsOf(image, x, green), std::vector<int>({112}));
+            QCOMPARE(rowsOf(image, x, red), std::vector<int>({7}));
+            QCOMPARE(pixel(image, x, 50), white);
+            QCOMPARE(pixel(image, x, 75), grid);
+            QCOMPARE(pixel(image, x, 150), black);
+            QCOMPARE(pixel(image, x, 200), yellow);
+            QCOMPARE(pixel(image, x, 225), grid);
+        }
+        QCOMPARE(pixel(image, 398, 100), black);  // frame
+        QCOMPARE(pixel(image, 399, 37), blue);     // newest column
+    }
+
+    void decimatedBarSpansTheExtremes()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("ac"), false, true);
+        QVERIFY(area.setConfigValid(4000, 10, false));
+        for (int i = 0; i < 4000; ++i) {
+            const float v = i % 2 ? 0.5f : -0.5f;
+            area.enqSamples(&v, 1, 1);
+        }
+        const QImage image = snap(area);
+        // h = 300: +0.5 at row 75, -0.5 at row 225, one bar between them per column.
+        const std::vector<int> rows = rowsOf(image, 250, blue);
+        QVERIFY(!rows.empty());
+        QCOMPARE(rows.front(), 75);
+        QCOMPARE(rows.back(), 225);
+        QCOMPARE(int(rows.size()), 225 - 75 + 1);  // one unbroken bar, over the zero line too
+    }
+
+    void youngRingFillsFromTheRight()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("young"), false, true);
+        QVERIFY(area.setConfigValid(4000, 10, false));
+        area.applyScales(true);
+        feedConstant(area, {0.5f}, 1000);
+        QImage image = snap(area);
+        // 1000 of 4000 rows: only the rightmost quarter (x >= 300) holds data.
+        for (int x = 300; x < 398; ++x)
+            QCOMPARE(rowsOf(image, x, blue), std::vector<int>({75}));
+        for (int x = 150; x < 300; ++x)
+            QVERIFY(rowsOf(image, x, blue).empty());
+        QCOMPARE(pixel(image, 200, 150), grid);
+
+        // Incremental paint: 40 new columns scroll in from the right.
+        feedConstant(area, {-0.5f}, 400);
+        image = snap(area);
+        for (int x = 260; x < 360; ++x) {
+            const std::vector<int> rows = rowsOf(image, x, blue);
+            QVERIFY2(!rows.empty() && rows.front() == 75, qPrintable(QString::number(x)));
+        }
+        QVERIFY(rowsOf(image, 259, blue).empty());
+        for (int x = 361; x < 398; ++x)
+            QCOMPARE(rowsOf(image, x, blue), std::vector<int>({225}));
+        // No trace of the frame's right edge travels left with the picture.
+        for (int x = 300; x < 398; ++x)
+            QVERIFY(pixel(image, x, 30) != black);
+
+        // Once the window is full, scrolling carries data right up to the left edge:
+        // the window now holds 600 rows of +0.5, 400 of -0.5, 2600 of +0.5, 400 of -0.5.
+        feedConstant(area, {0.5f}, 2600);
+        snap(area);
+        feedConstant(area, {-0.5f}, 400);
+        image = snap(area);
+        const auto expect = [](int x) { return x < 60 || (x > 100 && x < 360) ? 75 : 225; };
+        for (int x = 1; x < 398; ++x) {
+            if (x == 60 || x == 100 || x == 360)
+                continue;  // columns that join the two levels
+            QVERIFY2(rowsOf(image, x, blue) == std::vector<int>({expect(x)}), qPrintable(QString::number(x)));
+        }
+    }
+
+    void gridLinesTravelWithTheData()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("grid"), false, true);
+        QVERIFY(area.setConfigValid(4000, 10, false));
+        feedConstant(area, {0.0f}, 100);
+        QImage image = snap(area);
+        for (int x = 100; x < 398; ++x)
+            QVERIFY(pixel(image, x, 30) != grid);  // a full redraw draws no time grid
+        for (int paint = 0; paint < 8; ++paint) {
+            feedConstant(area, {0.0f}, 300);  // 30 columns per paint, grid every 40
+            image = snap(area);
+        }
+        std::vector<int> lines;
+        for (int x = 100; x < 398; ++x)
+            if (pixel(image, x, 30) == grid)
+                lines.push_back(x);
+        QVERIFY2(lines.size() >= 5, qPrintable(QString::number(lines.size())));
+        for (size_t i = 1; i < lines.size(); ++i)
+            QCOMPARE(lines[i] - lines[i - 1], 40);
+    }
+
+    void imuLabelShowsAxisLetters()
+    {
+        if (QFontDatabase().families().isEmpty())
+            QSKIP("no fonts available");
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(600, 200);
+        area.addGraph(6, QStringLiteral("IMU1"), true, true);
+        QVERIFY(area.setConfigValid(100, 10, false));
+        const QImage image = snap(area);
+        const int B = area.fontPixelSize();
+        QCOMPARE(pixel(image, 2, 5), qRgb(240, 240, 240));
+        bool seen[3] = {};
+        for (int y = 4; y <= 7 + B; ++y)
+            for (int x = 0; x < 400; ++x) {
+                const QColor c(image.pixel(x, y));
+                seen[0] |= c.blue() > 200 && c.red() < 60 && c.green() < 60;
+                seen[1] |= c.green() > 200 && c.red() < 60 && c.blue() < 60;
+                seen[2] |= c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            }
+        QVERIFY(seen[0] && seen[1] && seen[2]);
+    }
+
+    void clickInLowestRowsSelectsLastGraph()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        for (int g = 0; g < 5; ++g)
+            area.addGraph(1, QStringLiteral("g%1").arg(g), false, true);
+        QVERIFY(area.setConfigValid(100, 10, false));
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QCOMPARE(area.graphIndexAt(0), 0);
+        QCOMPARE(area.graphIndexAt(59), 0);
+        QCOMPARE(area.graphIndexAt(60), 1);
+        QCOMPARE(area.graphIndexAt(300), 4);
+        QString title;
+        onNextDialog(this, [&title](graphicsDialog *dialog) {
+            title = childWithText<QLabel>(dialog, QStringLiteral("Edit Graphic: 5")) ? "5" : "?";
+            press(dialog, QDialogButtonBox::Cancel);
+        });
+        QTest::mouseClick(&area, Qt::LeftButton, {}, QPoint(200, 299));
+        QCOMPARE(title, QStringLiteral("5"));
+        QVERIFY(!area.showingOne());
+    }
+
+    void dialogRadioButtonsAndShowOne()
+    {
+        GraphConf imu;
+        imu.id = 0;
+        imu.isImu = true;
+        imu.displayAcc = false;
+        imu.displayEuler = true;
+        imu.eulerActive = true;
+        imu.imuIndex = 1;
+        imu.nchan = 6;
+        {
+            graphicsDialog dialog(nullptr, imu);
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Kestrova"));
+            QVERIFY(childWithText<QLabel>(&dialog, QStringLiteral("Edit Graphic: 1")));
+            auto *gyro = childWithText<QRadioButton>(&dialog, QStringLiteral("Display Gyro"));
+            auto *euler = childWithText<QRadioButton>(&dialog, QStringLiteral("Display Euler"));
+            auto *acc = childWithText<QRadioButton>(&dialog, QStringLiteral("Display Acc"));
+            QVERIFY(gyro && euler && acc);
+            QVERIFY(gyro->isChecked() && !euler->isChecked() && !acc->isChecked());
+            QVERIFY(!childWithText<QCheckBox>(&dialog, QStringLiteral("Autoscaling"))->isVisibleTo(&dialog));
+            GraphConf out;
+            int showOne = 7;
+            QVERIFY(dialog.getparams(out, showOne));
+            QCOMPARE(showOne, -1);
+            QVERIFY(!out.displayAcc && !out.displayEuler);
+            QVERIFY(out.eulerActive);
+            QCOMPARE(out.imuIndex, 1);
+            euler->click();
+            QVERIFY(!gyro->isChecked());
+            childWithText<QCheckBox>(&dialog, QStringLiteral("Show only this graph"))->setChecked(true);
+            dialog.getparams(out, showOne);
+            QCOMPARE(showOne, 0);
+            QVERIFY(out.displayEuler && !out.displayAcc);
+        }
+        GraphConf adc;
+        adc.id = 4;
+        adc.nchan = 1;
+        graphicsDialog dialog(nullptr, adc);
+        QVERIFY(childWithText<QLabel>(&dialog, QStringLiteral("Edit Graphic: 5")));
+        QVERIFY(!childWithText<QRadioButton>(&dialog, QStringLiteral("Display Euler"))->isVisibleTo(&dialog));
+        childWithText<QCheckBox>(&dialog, QStringLiteral("Autoscaling"))->setChecked(true);
+        GraphConf out;
+        int showOne = 0;
+        dialog.getparams(out, showOne);
+        QVERIFY(out.displayAcc && !out.displayEuler && out.autoscale);
+        QCOMPARE(showOne, -1);
+    }
+
+    void eulerChoiceAndSingleGraphMode()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("adc"), false, true);
+        area.addGraph(6, QStringLiteral("IMU1"), true, true);
+        area.addGraph(6, QStringLiteral("IMU2"), true, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+
+        onNextDialog(this, [](graphicsDialog *dialog) {
+            childWithText<QRadioButton>(dialog, QStringLiteral("Display Euler"))->click();
+            childWithText<QCheckBox>(dialog, QStringLiteral("Show only this graph"))->setChecked(true);
+            press(dialog, QDialogButtonBox::Ok);
+        });
+        QTest::mouseClick(&area, Qt::LeftButton, {}, QPoint(100, 250));
+        QCOMPARE(area.eulerFlags, QList<bool>({false, true}));
+        QVERIFY(area.graphs()[2].eulerActive && area.graphs()[2].displayEuler);
+        QVERIFY(area.showingOne());
+        QCOMPARE(area.shownGraph(), 2);
+        for (int k = 7; k < 13; ++k)
+            QCOMPARE(area.channelVisible(k), k >= 10);
+
+        std::vector<float> row(13, 0.0f);
+        row[0] = -0.5f;   // the ADC graph, not shown
+        row[10] = 0.5f;   // IMU2 first orientation angle
+        row[11] = -0.2f;
+        row[12] = -0.8f;
+        feedConstant(area, row, 400);
+        const QImage image = snap(area);
+        // The one graph fills the widget: h = 300.
+        for (int x = 250; x < 398; x += 17) {
+            QCOMPARE(rowsOf(image, x, blue), std::vector<int>({75}));
+            QCOMPARE(rowsOf(image, x, green), std::vector<int>({180}));
+            QCOMPARE(rowsOf(image, x, red), std::vector<int>({270}));
+            QCOMPARE(pixel(image, x, 30), grid);
+            QCOMPARE(pixel(image, x, 60), grid);
+            QCOMPARE(pixel(image, x, 40), white);
+        }
+
+        // A click while one graph is shown edits that graph; untouched radio buttons
+        // preselect the gyroscope, so the orientation display is switched off.
+        QString title;
+        onNextDialog(this, [&title](graphicsDialog *dialog) {
+            title = childWithText<QLabel>(dialog, QStringLiteral("Edit Graphic: 3")) ? "3" : "?";
+            press(dialog, QDialogButtonBox::Ok);
+        });
+        QTest::mouseClick(&area, Qt::LeftButton, {}, QPoint(100, 10));
+        QCOMPARE(title, QStringLiteral("3"));
+        QCOMPARE(area.eulerFlags, QList<bool>({false, false}));
+        QVERIFY(!area.showingOne());
+    }
+
+    void otherGraphsLeaveOrientationFlagsAlone()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.addGraph(1, QStringLiteral("adc"), false, true);
+        area.addGraph(6, QStringLiteral("IMU1"), true, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        GraphConf imu = area.graphs()[1];
+        imu.displayAcc = false;
+        imu.displayEuler = true;
+        area.applyGraphOptions(1, imu, -1);
+        QCOMPARE(area.eulerFlags, QList<bool>({true}));
+        area.applyGraphOptions(0, area.graphs()[0], -1);
+        QCOMPARE(area.eulerFlags, QList<bool>({true}));
+        QVERIFY(area.graphs()[1].eulerActive);
+    }
+
+    void singleGraphModeEndsWithItsGraph()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        for (int g = 0; g < 4; ++g)
+            area.addGraph(1, QStringLiteral("g"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        area.applyGraphOptions(3, area.graphs()[3], 3);
+        QVERIFY(area.showingOne());
+        area.clearGraphs();
+        QVERIFY(!area.showingOne());
+        area.addGraph(1, QStringLiteral("g"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        feedConstant(area, {0.5f}, 400);
+        const QImage image = snap(area);  // must not address the vanished graph 3
+        QCOMPARE(rowsOf(image, 300, blue), std::vector<int>({75}));
+    }
+
+    void autoscaleOptionFollowsTrackedRange()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("adc"), false, true);
+        area.addGraph(1, QStringLiteral("fixed"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        area.history().setAutoscaleState(0);
+        GraphConf conf = area.graphs()[0];
+        conf.autoscale = true;
+        area.applyGraphOptions(0, conf, -1);
+        QCOMPARE(area.history().autoscaleState(), 1);
+        for (int i = 0; i < 400; ++i) {
+            const float row[2] = {0.2f + 0.2f * float(i % 2), 0.5f};
+            area.enqSamples(row, 2, 1);
+        }
+        area.applyScales(false);
+        QCOMPARE(area.history().autoscaleState(), 2);
+        QVERIFY(qAbs(area.yMin(0) - 0.2f) < 1e-6f);
+        QVERIFY(qAbs(area.yMax(0) - 0.4f) < 1e-6f);
+        QCOMPARE(area.yMin(1), -1.0f);
+        QCOMPARE(area.yMax(1), 1.0f);
+        // 0.3 sits mid-band (row 75 of a 150-row band), at the extremes the clamp holds.
+        const QImage image = snap(area);
+        std::vector<int> rows = rowsOf(image, 300, blue);
+        rows.erase(std::remove_if(rows.begin(), rows.end(), [](int y) { return y >= 150; }), rows.end());
+        QCOMPARE(rows.front(), 2);
+        QCOMPARE(rows.back(), 148);
+
+        conf = area.graphs()[0];
+        conf.autoscale = false;
+        area.applyGraphOptions(0, conf, -1);
+        QCOMPARE(area.yMin(0), -1.0f);
+        QCOMPARE(area.yMax(0), 1.0f);
+        QCOMPARE(area.history().autoscaleState(), 0);
+    }
+
+    void flatRangeIsWidened()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(2, QStringLiteral("flat"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        area.history().setAutoscaleState(1);
+        feedConstant(area, {0.0f, 0.3f}, 400);
+        area.applyScales(true);
+        QVERIFY(area.yMin(0) < 0.0f && area.yMax(0) > 0.0f);
+        QVERIFY(area.yMax(0) - area.yMin(0) < 1e-11f);
+        QVERIFY(area.yMin(1) < 0.3f && area.yMax(1) > 0.3f);
+        const QImage image = snap(area);
+        // Both flat traces sit mid-band; the later channel is drawn over the earlier.
+        QCOMPARE(rowsOf(image, 300, green), std::vector<int>({150}));
+        QVERIFY(rowsOf(image, 300, blue).empty());
+    }
+
+    void samplesBetweenResizeAndPaintKeepThePictureWhole()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("r"), false, true);
+        QVERIFY(area.setConfigValid(1000, 10, false));
+        feedConstant(area, {0.5f}, 1000);
+        QCOMPARE(snap(area).width(), 400);
+        area.resize(500, 300);
+        feedConstant(area, {0.5f}, 10);
+        QCOMPARE(area.history().graphWidth(), 500u);
+        const QImage image = snap(area);
+        QCOMPARE(image.width(), 500);
+        for (int x = 300; x < 498; x += 11)
+            QCOMPARE(rowsOf(image, x, blue), std::vector<int>({75}));
+    }
+
+    void fullRedrawRequestSurvivesLaterTicks()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("before"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        feedConstant(area, {0.5f}, 400);
+        snap(area);
+        // Reconfigured to two bands, then a tick arrives before the next paint.
+        area.clearGraphs();
+        area.addGraph(1, QStringLiteral("a"), false, true);
+        area.addGraph(1, QStringLiteral("b"), false, true);
+        QVERIFY(area.setConfigValid(400, 10, false));
+        area.applyScales(true);
+        feedConstant(area, {0.0f, 0.0f}, 10);
+        area.applyScales(false);
+        const QImage image = snap(area);
+        for (int x = 1; x < 398; ++x)
+            QCOMPARE(pixel(image, x, 150), black);
+    }
+
+    void logoWithoutGraphs()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        const QImage image = snap(area);
+        const QRgb base = pixel(image, 1, 1);
+        int differing = 0;
+        for (int y = 100; y < 200; ++y)
+            for (int x = 150; x < 250; ++x)
+                differing += pixel(image, x, y) != base;
+        QVERIFY(differing > 100);
+    }
+};
+
+QTEST_MAIN(TestRenderArea)
+#include "tst_renderarea.moc"

@@ -1,0 +1,171 @@
+#include "console.h"
+#include "devsimprocess.h"
+#include "mainwindow.h"
+#include "modalhandler.h"
+#include "serialportlist.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+static QStringList logged;
+
+// Keeps the window's log for the checks and still shows it when a test fails.
+static void capture(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    logged << text;
+    fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+static int loggedCount(const QString &needle)
+{
+    int n = 0;
+    for (const QString &line : qAsConst(logged))
+        n += line.contains(needle) ? 1 : 0;
+    return n;
+}
+
+// corvun against the device simulator on pseudo-terminals declared through the
+// port listing layer.
+class tst_CorvunDevsim : public QObject
+{
+    Q_OBJECT
+
+    static void typeLine(MainWindow &w, const QString &text)
+    {
+        QTest::keyClicks(w.consoleView(), text);
+        QTest::keyClick(w.consoleView(), Qt::Key_Return);
+    }
+
+    static TermOptions byIds()
+    {
+        TermOptions o;
+        o.filterVid = 0x1a86;
+        o.filterPid = 0x7523;
+        return o;
+    }
+
+private slots:
+    void initTestCase()
+    {
+#ifndef DEVSIM_EXECUTABLE
+        QSKIP("devsim is not built");
+#endif
+        qInstallMessageHandler(capture);
+    }
+
+    void init() { logged.clear(); }
+
+    void connectBySettingsTypeAndLog()
+    {
+        DevsimProcess sim;
+        QVERIFY(sim.start({"--pty", "--idn", "ACME<x>,T1"}));
+        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(sim.portsFile()));
+        const QString path = sim.serialPath();
+
+        ModalHandler modal;
+        modal.expect([path](QWidget *d) {
+            auto *ports = d->findChild<QComboBox *>("portBox");
+            for (int i = 0; i < ports->count(); ++i) {
+                if (ports->itemData(i).toStringList().value(4) == path)
+                    ports->setCurrentIndex(i);
+            }
+            d->findChild<QComboBox *>("dataBitsBox")->setCurrentIndex(2);
+            d->findChild<QComboBox *>("parityBox")->setCurrentIndex(1);
+            d->findChild<QCheckBox *>("localEchoBox")->setChecked(false);
+            ModalHandler::accept(d);
+        });
+        TermOptions o;
+        o.forceLog = true;
+        MainWindow w(nullptr, qApp, o);
+        QCOMPARE(modal.handled(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
+        QCOMPARE(w.port()->portName(), QString(path).remove("/dev/"));
+        QCOMPARE(w.port()->dataBits(), QSerialPort::Data7);
+        QCOMPARE(w.port()->parity(), QSerialPort::EvenParity);
+        QCOMPARE(w.port()->stopBits(), QSerialPort::OneStop);
+
+        typeLine(w, "*idn?");
+        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("ACME<x>,T1."), 10000);
+        auto logContents = [] {
+            QFile log(QDir::homePath() + "/corvun.log");
+            return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray("(missing)");
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(logContents(), QByteArray("ACME<x>,T1\r\n"), 5000);
+    }
+
+    void unplugAndPlugReconnects()
+    {
+        DevsimProcess sim;
+        QVERIFY(sim.start({"--pty", "--serial", "KESTR0042"}));
+        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(sim.portsFile()));
+        const QString firstPath = sim.serialPath();
+
+        MainWindow w(nullptr, qApp, byIds());
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
+        QCOMPARE(w.portSettings().name, firstPath);
+        typeLine(w, "*idn?");
+        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("KESTR0042"), 10000);
+
+        sim.command("unplug");
+        QTRY_VERIFY_WITH_TIMEOUT(!w.port()->isOpen(), 5000);
+        QVERIFY(!w.consoleView()->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(w.statusBar()->currentMessage(), QString("Try to autoconnect"), 5000);
+        QTest::qWait(1200);  // at least one fruitless search
+        QVERIFY(!w.port()->isOpen());
+
+        sim.command("plug");
+        QVERIFY(!sim.waitForLine("serial ").isEmpty());
+        QElapsedTimer sincePlug;
+        sincePlug.start();
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
+        qInfo("reconnected %lld ms after the plug", sincePlug.elapsed());
+        QVERIFY2(sincePlug.elapsed() < 2000, qPrintable(QString::number(sincePlug.elapsed())));
+        QVERIFY(sim.serialPath() != firstPath);
+        QCOMPARE(w.portSettings().name, sim.serialPath());
+        QVERIFY(loggedCount("portname changed between autoconnect") >= 1);
+        QVERIFY(w.consoleView()->isEnabled());
+
+        typeLine(w, "*idn?");
+        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("KESTR0042"), 10000);
+    }
+
+    void twoIdenticalDevicesStopAutomaticReconnect()
+    {
+        DevsimProcess first, second;
+        QVERIFY(first.start({"--pty", "--serial", "twin01"}));
+        QVERIFY(second.start({"--pty", "--serial", "TWIN01"}));
+        QTemporaryDir dir;
+        QFile both(dir.path() + "/ports");
+        QVERIFY(both.open(QIODevice::WriteOnly));
+        for (DevsimProcess *sim : {&first, &second}) {
+            QFile f(sim->portsFile());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            both.write(f.readAll());
+        }
+        both.close();
+        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(both.fileName()));
+        QCOMPARE(SerialPortList::virtualPorts().size(), 2);
+
+        ModalHandler modal;
+        modal.expect(ModalHandler::accept);  // the warning
+        modal.expect(ModalHandler::reject);  // the settings dialog it opens
+        MainWindow w(nullptr, qApp, byIds());
+        QTRY_COMPARE_WITH_TIMEOUT(modal.handled(), 2, 10000);
+        QVERIFY2(modal.texts.at(0).startsWith(
+                     "QMessageBox:automatic reconnect found more than one device.\nNow configure manually."),
+                 qPrintable(modal.texts.join('|')));
+        QCOMPARE(modal.texts.at(1), QString("settingsdialog"));
+        QCOMPARE(loggedCount("filter found more than one device"), 1);
+        QTest::qWait(1500);
+        QCOMPARE(loggedCount("onTryToReconnect()"), 1);
+        QVERIFY(!w.port()->isOpen());
+    }
+};
+
+QTEST_MAIN(tst_CorvunDevsim)
+#include "tst_corvun_devsim.moc"
