@@ -56,6 +56,9 @@ public:
     int auxWordCount() const { return nAux; }
     RenderArea *plotArea() const { return renderArea; }
     myAdw *deviceLink() const { return link; }
+    bool wifiTaskRunning() const { return wifiTaskPending; }
+    int wifiTaskStep() const { return wifiTaskState; }
+    bool countPollOn() const { return countPollEnabled; }
     QAction *action(const QString &objectName) const;
 
 public slots:
@@ -115,6 +118,14 @@ private:
     void sendConfiguration();
     bool acceptConfiguration();
     int wificonfigTask();
+    int wifiRequestRecord();
+    int wifiEditRecord();
+    int wifiAnnounceWrite();
+    int wifiSendRecord();
+    int wifiSaveWritten();
+    int wifiFinish();
+    void abandonWifiTask();
+    bool saveWifiConfig(const QByteArray &bytes);
     void applyLoadedConfiguration(const QString &path);
     void deleteFiles(const QString &folder, const QString &header, bool asWarning);
     void startValidConfiguration();
@@ -163,6 +174,7 @@ private:
     bool wifiTaskPending = false;
     QByteArray memRaw;
     bool memRawReceived = false;
+    qint32 wifiTaskState = 0;
     bool recordBlink = false;
     int recordBlinkTicks = 0;
     QString configFileName;

@@ -194,6 +194,7 @@ void MainWindow::handleDisconnection()
     sampling = false;
     measurementState = 0;
     recording = false;
+    abandonWifiTask();
     // The recording is made safe before the user is told anything.
     closeTraceFile();
     QMessageBox::critical(this, "Kestrova", tr("Device was disconnected\nor is busy\nPlease reconnect device."),
