@@ -2,10 +2,14 @@
 #include "kestrovarig.h"
 
 #include "../recording/h5reader.h"
+#include "config/adc24tab.h"
+#include "config/imu6tab.h"
+#include "config/tabdialog.h"
 #include "display/renderarea.h"
 #include "link/myadw.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QRadioButton>
 #include "startupoptions.h"
 #include <QFile>
@@ -55,6 +59,8 @@ private slots:
     void unexpectedStreamStop();
     void rejectedConfigurationLine();
     void twoCandidatesAndBusyDevice();
+    void newConfigurationFromTheDialog();
+    void changedImuCountInvalidates();
 };
 
 void tst_kestrova_serial::configureRecordToTheLimitThenLive()
@@ -69,6 +75,13 @@ void tst_kestrova_serial::configureRecordToTheLimitThenLive()
     QVERIFY(w.windowTitle().endsWith("cfgfile = e2e.conf"));
     QVERIFY(w.deviceIdentification().contains("kestr0001"));
     QVERIFY(w.action("start")->isEnabled() && w.action("record")->isEnabled());
+    // The configuration reached the device as one text, line by line in this order.
+    const QList<QByteArray> lines = rig.sim.commandLines();
+    const int at = lines.indexOf("serial\tconf:sca:rat 1000");
+    QVERIFY(at >= 0);
+    QCOMPARE(lines.mid(at, 5), (QList<QByteArray>{"serial\tconf:sca:rat 1000", "serial\tconf:sca:hea 1",
+                                                  "serial\tconf:imu:para 0,6,500", "serial\tconf:sca:ove 2",
+                                                  "serial\tconf:dev 4,0,1,2"}));
 
     // Record: 2.5 s at 1000 frames/s stops by itself after exactly 2500 frames.
     w.action("record")->trigger();
@@ -217,6 +230,54 @@ void tst_kestrova_serial::twoCandidatesAndBusyDevice()
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Device is busy."), 10000);
     QVERIFY(rig.window->isVisible() || true);
     QVERIFY(rig.window->connectionStateValue() <= 1);
+}
+
+// New: the dialog offers the device's channels; the two first 24-bit channels and the
+// IMU are chosen, and exactly that reaches the device.
+void tst_kestrova_serial::newConfigurationFromTheDialog()
+{
+    KestrovaRig rig;
+    QVERIFY(rig.start(counts, false));
+    MainWindow &w = *rig.window;
+    QTRY_VERIFY_WITH_TIMEOUT(w.auxWordCount() == 2, 15000);
+    rig.answers.onDialog = [](QWidget *widget) {
+        auto *dialog = qobject_cast<tabdialog *>(widget);
+        if (!dialog)
+            return false;
+        dialog->adc24()->checkBox(1)->click();
+        dialog->imu6()->checkBox(0)->click();
+        return false;
+    };
+    w.action("new")->trigger();
+    QVERIFY(rig.answers.dialogs.contains("tabdialog"));
+    QVERIFY(rig.waitReady());
+    QCOMPARE(w.configuration().adc24.size(), 2);
+    QCOMPARE(w.configuration().imu6.size(), 1);
+    QVERIFY(w.windowTitle().contains("unsaved configuration"));
+    QVERIFY(rig.sim.commandLines().contains("serial\tconf:dev 2,0,1,0"));
+    w.action("start")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(w.plotArea()->history().ringFill() > 100, 10000);
+    QCOMPARE(w.plotArea()->graphCount(), 3); // two channels and the IMU; AUX was not chosen
+    w.action("stop")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(w.measurementStateValue(), 3, 10000);
+}
+
+// A device that reports another IMU count: the user is told and the configuration
+// no longer counts as valid.
+void tst_kestrova_serial::changedImuCountInvalidates()
+{
+    KestrovaRig rig;
+    rig.writeConfig("e2e.conf", configText("0"));
+    QVERIFY(rig.start(counts, false, "e2e.conf"));
+    MainWindow &w = *rig.window;
+    QVERIFY(rig.waitReady());
+    QVERIFY(!rig.answers.seen("Number of Imu Devices changed"));
+    rig.sim.command("counts 4,0,2,2");
+    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Number of Imu Devices changed"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.measurementStateValue(), 0, 5000);
+    QVERIFY(!w.isConfigValid());
+    QCOMPARE(w.imuCount(), 2);
+    QVERIFY(!w.action("start")->isEnabled() && !w.action("record")->isEnabled());
 }
 
 QTEST_MAIN(tst_kestrova_serial)
