@@ -196,7 +196,7 @@ Programm beenden?</translation>
         <translation>Die Verbindung zum Gerät wurde getrennt</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="199"/>
+        <location filename="../../app/mainwindow_connection.cpp" line="200"/>
         <source>Device was disconnected
 or is busy
 Please reconnect device.</source>
@@ -205,19 +205,19 @@ oder das Gerät ist belegt.
 Bitte schließen Sie das Gerät wieder an.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="220"/>
+        <location filename="../../app/mainwindow_connection.cpp" line="221"/>
         <source>SCPI fail:</source>
         <translation>SCPI-Fehler:</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="255"/>
+        <location filename="../../app/mainwindow_connection.cpp" line="256"/>
         <source>Number of Imu Devices changed
 Please configure now.</source>
         <translation>Die Anzahl der IMUs hat sich geändert.
 Bitte jetzt neu konfigurieren.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="263"/>
+        <location filename="../../app/mainwindow_connection.cpp" line="264"/>
         <source>Number of Aux Devices changed
 Please configure now.</source>
         <translation>Die Anzahl der AUX-Eingänge hat sich geändert.
@@ -371,11 +371,6 @@ Haben Sie mindestens einen Kanal konfiguriert?</translation>
         <location filename="../../app/mainwindow_files.cpp" line="134"/>
         <source>Delete Data Files</source>
         <translation>Messdateien löschen</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_wifi.cpp" line="10"/>
-        <source>Wifi configuration is not available yet</source>
-        <translation>Die WLAN-Konfiguration ist noch nicht verfügbar</translation>
     </message>
     <message>
         <location filename="../../app/config/configdevicecheck.cpp" line="10"/>
