@@ -15,12 +15,14 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QNetworkInterface>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 MainWindow::MainWindow(QWidget *parent, QApplication *application)
     : QMainWindow(parent), app(application),
@@ -121,11 +123,12 @@ void MainWindow::createToolBar()
     fileToolBar = addToolBar(tr("File"));
     fileToolBar->setObjectName("fileToolBar");
     fileToolBar->setMovable(false);
-    const int side = screenWidth / 80;
+    const int side = toolbarIconSide(screenWidth);
     fileToolBar->setIconSize(QSize(side, side));
     fileToolBar->addAction(newAct);
     fileToolBar->addAction(openAct);
     fileToolBar->addAction(saveAct);
+    fileToolBar->addWidget(createDeleteButton());
     fileToolBar->addAction(configurationAct);
     fileToolBar->addSeparator();
     fileToolBar->addAction(startAct);
@@ -143,6 +146,26 @@ void MainWindow::createToolBar()
     logo->setText("<img src=:/images/logoblue32.png>");
     fileToolBar->addWidget(logo);
     connect(fileToolBar, &QToolBar::visibilityChanged, this, &MainWindow::onToolbarVisiblityChanged);
+}
+
+int MainWindow::toolbarIconSide(int screenWidth)
+{
+    return screenWidth / 80;
+}
+
+// The two delete actions share one toolbar button with a drop-down menu.
+QToolButton *MainWindow::createDeleteButton()
+{
+    auto *menu = new QMenu(this);
+    menu->addAction(deleteConfigAct);
+    menu->addAction(deleteDataAct);
+    auto *button = new QToolButton(this);
+    button->setObjectName("deleteButton");
+    button->setIcon(QIcon(":/images/clear.png"));
+    button->setToolTip(tr("Delete configuration or data files"));
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    return button;
 }
 
 QAction *MainWindow::action(const QString &objectName) const

@@ -19,6 +19,7 @@ class QApplication;
 class QCloseEvent;
 class QKeyEvent;
 class QToolBar;
+class QToolButton;
 class RenderArea;
 class SerialCom;
 class myAdw;
@@ -60,6 +61,8 @@ public:
     int wifiTaskStep() const { return wifiTaskState; }
     bool countPollOn() const { return countPollEnabled; }
     QAction *action(const QString &objectName) const;
+    // Side of the toolbar icons for a screen of the given width.
+    static int toolbarIconSide(int screenWidth);
 
 public slots:
     void onTimer();
@@ -87,6 +90,7 @@ private:
     // Construction (user interface).
     void createActions();
     void createToolBar();
+    QToolButton *createDeleteButton();
     QAction *makeAction(const char *name, const char *icon, const QString &text, const QString &tip,
                         void (MainWindow::*slot)());
     void readSettings();
