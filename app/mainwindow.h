@@ -52,6 +52,7 @@ public:
     QString traceFileName() const { return fileName; }
     quint32 recordedFrames() const { return samplesRecorded; }
     QString deviceIdentification() const { return idnString; }
+    bool deviceAnswered() const { return portOpened; }   // channel counts came in
     int channelCount24() const { return nAdc24; }
     int imuCount() const { return nImu; }
     int auxWordCount() const { return nAux; }
