@@ -39,7 +39,8 @@ MainWindow::MainWindow(QWidget *parent, QApplication *application)
     }
     configFileName = startupOptions().configFileName;
 
-    udpLink = new udp_com(this, "192.168.4.1");
+    // The WiFi link exists in either mode but stays silent unless it is the one in use.
+    udpLink = new udp_com(this, "192.168.4.1", startupOptions().useWifi);
     serialLink = new SerialCom(this);
     link = startupOptions().useWifi ? static_cast<myAdw *>(udpLink) : static_cast<myAdw *>(serialLink);
 

@@ -19,17 +19,25 @@ constexpr int StreamDataTimeoutMs = 1000;
 constexpr int MaxBinarySize = 1024;
 } // namespace
 
-udp_com::udp_com(QObject *parent, const QString &address) : myAdw(parent)
+udp_com::udp_com(QObject *parent, const QString &address, bool active) : myAdw(parent)
 {
     WifiEndpoint::resolve(address, deviceAddress, devicePort);
-    socket = new QUdpSocket(this);
-    connect(socket, SIGNAL(readyRead()), this, SLOT(readPendingDatagrams()));
     cmdTimer = makeTimer(SLOT(onCmdTimer()));
     pingTimer = makeTimer(SLOT(onPingTimer()));
     timeoutTimer = makeTimer(SLOT(onTimeoutTimer()));
+    elapsed.start();
+    if (active)
+        activate();
+}
+
+void udp_com::activate()
+{
+    if (socket)
+        return;
+    socket = new QUdpSocket(this);
+    connect(socket, SIGNAL(readyRead()), this, SLOT(readPendingDatagrams()));
     pingTimer->start(FirstPingMs);
     sendKeepAlive();
-    elapsed.start();
 }
 
 udp_com::~udp_com()
@@ -48,8 +56,8 @@ QTimer *udp_com::makeTimer(const char *slot)
 
 void udp_com::send(const QByteArray &datagram)
 {
-    if (deviceAddress.isNull())
-        return;     // no usable endpoint (malformed override)
+    if (!socket || deviceAddress.isNull())
+        return;     // dormant, or no usable endpoint (malformed override)
     socket->writeDatagram(datagram, deviceAddress, devicePort);
 }
 
@@ -64,6 +72,7 @@ bool udp_com::open(const DeviceInfo &)
 {
     if (m_opened)
         return true;
+    activate();
     qDebug() << "open udp connection, send rst etc";
     receiver.setPingAnswered(false);
     receiver.setMissedPings(0);

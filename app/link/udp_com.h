@@ -32,9 +32,15 @@ public:
         quint32 retries = 0;        // 3 when an answer is expected, else 0
     };
 
+    // A link created inactive opens no socket and sends nothing (not even keep-alives)
+    // until activate() or open(): the program creates it also when the serial link is
+    // the one in use.
     explicit udp_com(QObject *parent = nullptr,
-                     const QString &address = QStringLiteral("192.168.4.1"));
+                     const QString &address = QStringLiteral("192.168.4.1"), bool active = true);
     ~udp_com() override;
+
+    void activate();
+    bool isActive() const { return socket != nullptr; }
 
     // Clears the stream counters and the loss log.
     void ResetReport();

@@ -6,6 +6,7 @@
 #include "config/admindialog.h"
 #include "config/outfiledialog.h"
 #include "display/renderarea.h"
+#include "link/udp_com.h"
 #include "startupoptions.h"
 
 #include <QAction>
@@ -93,6 +94,9 @@ void tst_mainwindowui::withoutDevice()
     startupOptions().configDirectory = dir.path();
     ModalAnswerer answers;
     MainWindow w(nullptr, qApp);
+
+    // Over USB the WiFi link exists but stays silent: no socket, no keep-alive.
+    QVERIFY(!w.findChild<udp_com *>()->isActive());
 
     // No stored settings: 400 x 400 at 200, 200.
     QCOMPARE(w.size(), QSize(400, 400));
