@@ -26,6 +26,23 @@ int closeSpace(hid_t &space)
     return result;
 }
 
+// Creates the attribute `name` of `object`, writes `data` into it and closes it and the
+// space (which it takes over). Returns the failure bits of every call.
+int writeAttribute(hid_t object, const char *name, hid_t type, hid_t space, const void *data)
+{
+    int status = failed(space);
+    const hid_t attribute = H5Acreate2(object, name, type, space, H5P_DEFAULT, H5P_DEFAULT);
+    status |= failed(attribute);
+    if (attribute >= 0) {
+        status |= failed(H5Awrite(attribute, type, data));
+        status |= failed(H5Aclose(attribute));
+    }
+    if (space >= 0)
+        status |= failed(H5Sclose(space));
+    return status;
+}
+
+
 // Chunk rows so that a chunk holds a little over 1000 elements.
 hsize_t chunkRows(hsize_t elementsPerRow, bool hasTrailingDims)
 {
@@ -100,16 +117,7 @@ bool myHdf::writeStringAttribute(hid_t object, const char *name, const QByteArra
     const hid_t type = H5Tcopy(H5T_C_S1);
     int status = failed(type);
     status |= failed(H5Tset_size(type, size_t(text.size())));
-    const hid_t space = H5Screate(H5S_SCALAR);
-    status |= failed(space);
-    const hid_t attribute = H5Acreate2(object, name, type, space, H5P_DEFAULT, H5P_DEFAULT);
-    status |= failed(attribute);
-    if (attribute >= 0) {
-        status |= failed(H5Awrite(attribute, type, text.constData()));
-        status |= failed(H5Aclose(attribute));
-    }
-    if (space >= 0)
-        status |= failed(H5Sclose(space));
+    status |= writeAttribute(object, name, type, H5Screate(H5S_SCALAR), text.constData());
     if (type >= 0)
         status |= failed(H5Tclose(type));
     if (status != 0)
@@ -241,15 +249,7 @@ bool myHdf::writeStringListAttribute(const hdfDataset &record, const char *name,
     status |= failed(H5Tset_size(type, size_t(longest)));
     const hsize_t count = hsize_t(list.size());
     const hid_t space = list.size() == 1 ? H5Screate(H5S_SCALAR) : H5Screate_simple(1, &count, nullptr);
-    status |= failed(space);
-    const hid_t attribute = H5Acreate2(record.dataset, name, type, space, H5P_DEFAULT, H5P_DEFAULT);
-    status |= failed(attribute);
-    if (attribute >= 0) {
-        status |= failed(H5Awrite(attribute, type, buffer.constData()));
-        status |= failed(H5Aclose(attribute));
-    }
-    if (space >= 0)
-        status |= failed(H5Sclose(space));
+    status |= writeAttribute(record.dataset, name, type, space, buffer.constData());
     if (type >= 0)
         status |= failed(H5Tclose(type));
     if (status != 0)
@@ -259,16 +259,7 @@ bool myHdf::writeStringListAttribute(const hdfDataset &record, const char *name,
 
 bool myHdf::writeIntAttribute(const hdfDataset &record, const char *name, int value)
 {
-    const hid_t space = H5Screate(H5S_SCALAR);
-    int status = failed(space);
-    const hid_t attribute = H5Acreate2(record.dataset, name, H5T_NATIVE_INT, space, H5P_DEFAULT, H5P_DEFAULT);
-    status |= failed(attribute);
-    if (attribute >= 0) {
-        status |= failed(H5Awrite(attribute, H5T_NATIVE_INT, &value));
-        status |= failed(H5Aclose(attribute));
-    }
-    if (space >= 0)
-        status |= failed(H5Sclose(space));
+    const int status = writeAttribute(record.dataset, name, H5T_NATIVE_INT, H5Screate(H5S_SCALAR), &value);
     if (status != 0)
         REPORT_FAILURE();
     return status == 0;
@@ -279,15 +270,7 @@ bool myHdf::writeDoubleArrayAttribute(const hdfDataset &record, const char *name
 {
     const hsize_t dims[2] = {n, m};
     const hid_t space = H5Screate_simple(m == 1 ? 1 : 2, dims, nullptr);
-    int status = failed(space);
-    const hid_t attribute = H5Acreate2(record.dataset, name, H5T_NATIVE_DOUBLE, space, H5P_DEFAULT, H5P_DEFAULT);
-    status |= failed(attribute);
-    if (attribute >= 0) {
-        status |= failed(H5Awrite(attribute, H5T_NATIVE_DOUBLE, values));
-        status |= failed(H5Aclose(attribute));
-    }
-    if (space >= 0)
-        status |= failed(H5Sclose(space));
+    const int status = writeAttribute(record.dataset, name, H5T_NATIVE_DOUBLE, space, values);
     if (status != 0)
         REPORT_FAILURE();
     return status == 0;

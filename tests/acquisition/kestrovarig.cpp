@@ -20,6 +20,20 @@ KestrovaRig::~KestrovaRig()
     qunsetenv("LUMETRIX_WIFI_DEVICE");
 }
 
+QByteArray KestrovaRig::configText(int adc24, int imus, int aux, const QByteArray &maxDuration)
+{
+    const int size = (adc24 ? 4 + 4 * adc24 : 0) + 12 * imus + 2 * qMax(aux, 0);
+    QByteArray t = "timeline=10\nmaxDuration=" + maxDuration + "\nsampleRate=1000\nsampleSize="
+                   + QByteArray::number(size) + "\n";
+    for (int k = 0; k < adc24; ++k)
+        t += "adc24\t2\t-2.4\t2.4\t1\t0\tch" + QByteArray::number(k) + "\n";
+    for (int i = 0; i < imus; ++i)
+        t += "imu6\t6\t500\timu" + QByteArray::number(i) + "\n";
+    if (aux >= 0)
+        t += "aux\t" + QByteArray::number(aux) + "\n";
+    return t;
+}
+
 void KestrovaRig::writeConfig(const QString &name, const QByteArray &text)
 {
     QFile f(configFolder() + "/" + name);

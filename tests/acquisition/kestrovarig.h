@@ -18,6 +18,9 @@ public:
 
     // Starts devsim with `devsimArgs` (plus --pty or --udp) and the window.
     bool start(const QStringList &devsimArgs, bool overUdp, const QString &configFile = QString());
+    // A configuration file at 1000 frames/s: `adc24` channels of +-2.4 V, `imus` IMUs
+    // (6 g, 500 grad/s), an "aux" line when aux >= 0.
+    static QByteArray configText(int adc24, int imus, int aux, const QByteArray &maxDuration = "0");
     // Writes a configuration file into the configurations folder.
     void writeConfig(const QString &name, const QByteArray &text);
     // Waits until the device is configured and ready (measurement state 3).

@@ -21,11 +21,7 @@ namespace {
 // Four 24-bit channels at +-2.4 V, one IMU (6 g, 500 grad/s), two AUX words: 36-byte frames.
 QByteArray configText(const QByteArray &maxDuration)
 {
-    QByteArray t = "timeline=10\nmaxDuration=" + maxDuration + "\nsampleRate=1000\nsampleSize=36\n";
-    for (int k = 0; k < 4; ++k)
-        t += "adc24\t2\t-2.4\t2.4\t1\t0\tch" + QByteArray::number(k) + "\n";
-    t += "imu6\t6\t500\twrist\naux\t2\n";
-    return t;
+    return KestrovaRig::configText(4, 1, 2, maxDuration);
 }
 
 const QStringList counts = {"--counts", "4,0,1,2", "--seed", "7"};

@@ -11,11 +11,7 @@
 namespace {
 QByteArray configText(const QByteArray &maxDuration)
 {
-    QByteArray t = "timeline=10\nmaxDuration=" + maxDuration + "\nsampleRate=1000\nsampleSize=36\n";
-    for (int k = 0; k < 4; ++k)
-        t += "adc24\t2\t-2.4\t2.4\t1\t0\tch" + QByteArray::number(k) + "\n";
-    t += "imu6\t6\t500\twrist\naux\t2\n";
-    return t;
+    return KestrovaRig::configText(4, 1, 2, maxDuration);
 }
 const QStringList counts = {"--counts", "4,0,1,2"};
 }

@@ -24,15 +24,7 @@
 namespace {
 QByteArray configText(int imus, int adc24, int aux)
 {
-    QByteArray t = "timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize="
-                   + QByteArray::number((adc24 ? 4 + 4 * adc24 : 0) + 12 * imus + 2 * qMax(aux, 0)) + "\n";
-    for (int k = 0; k < adc24; ++k)
-        t += "adc24\t2\t-2.4\t2.4\t1\t0\tch" + QByteArray::number(k) + "\n";
-    for (int i = 0; i < imus; ++i)
-        t += "imu6\t6\t500\timu" + QByteArray::number(i) + "\n";
-    if (aux >= 0)
-        t += "aux\t" + QByteArray::number(aux) + "\n";
-    return t;
+    return KestrovaRig::configText(adc24, imus, aux);
 }
 
 // Enabled state of the actions, in the order Open New Save Configuration Wifi Start Stop Record.
