@@ -189,6 +189,7 @@ private:
     std::unique_ptr<myHdf> hdf;
     QVector<hdfDataset> traceDatasets;   // per kind: 24-bit, 16-bit, IMU, AUX (empty name = absent)
     QString traceBase;
+    bool traceWriteFailed = false;      // an append to the trace file failed in this recording
     QString fileName;
 
     // Stream decoding, reused from step to step.

@@ -98,13 +98,15 @@ bool MainWindow::stepStreaming()
     const auto *frames = reinterpret_cast<const uint8_t *>(received.constData());
 
     if (recording) {
-        if (samplesRecorded + n > maxSampleCount) {
+        if (quint64(samplesRecorded) + n > maxSampleCount) {
             n = quint32(qMax<qint64>(0, qint64(maxSampleCount) - qint64(samplesRecorded)));
             onButtonStop();
         }
-        if (n >= 1 && hdf->isOpened())
-            pipeline.record(frames, int(n), *hdf, traceDatasets);
-        showStatus("file: " + fileName.section('/', -1) + ", " + QString::number(samplesRecorded));
+        if (n >= 1 && hdf->isOpened() && !pipeline.record(frames, int(n), *hdf, traceDatasets))
+            traceWriteFailed = true;
+        // A failing disk must not go unnoticed while the run seems to record.
+        const QString problem = traceWriteFailed ? " - " + tr("ERROR: frames could not be written") : QString();
+        showStatus("file: " + fileName.section('/', -1) + ", " + QString::number(samplesRecorded) + problem);
         samplesRecorded += n;
     }
     if (n != 0) {

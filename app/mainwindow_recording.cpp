@@ -108,7 +108,16 @@ void MainWindow::onButtonRecord()
         return;
     }
     recording = true;
-    startTraceFile();
+    if (!startTraceFile()) {
+        // Recording into a file that does not exist would lose the whole run unseen.
+        recording = false;
+        setActions(1, 1, 1, 1, 1, 1, 0, 1, 1);
+        showStatus(tr("Recording not started"));
+        QMessageBox::warning(this, "Kestrova",
+                             tr("Could not create the trace file\n%1\nRecording was not started.").arg(fileName));
+        return;
+    }
+    traceWriteFailed = false;
     prepareSampling();
     link->sendCommand("init", false, true, false, 0);
     measurementState = 4;

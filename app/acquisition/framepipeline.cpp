@@ -20,12 +20,12 @@ void FramePipeline::initFilters(const daqConfig &conf)
     }
 }
 
-void FramePipeline::record(const uint8_t *frames, int n, myHdf &hdf, QVector<hdfDataset> &datasets)
+bool FramePipeline::record(const uint8_t *frames, int n, myHdf &hdf, QVector<hdfDataset> &datasets)
 {
     int next = 0;
+    bool ok = true;
     auto append = [&](const void *rows, int count) {
-        if (next < datasets.size())
-            hdf.appendRows(datasets[next], rows, hsize_t(count));
+        ok = next < datasets.size() && hdf.appendRows(datasets[next], rows, hsize_t(count)) && ok;
         ++next;
     };
     if (const float *v = conv.adc16Values(frames, n))
@@ -40,6 +40,7 @@ void FramePipeline::record(const uint8_t *frames, int n, myHdf &hdf, QVector<hdf
         qDebug() << "heureka ########## " << conv.auxWordCount();
         append(w, n);
     }
+    return ok;
 }
 
 void FramePipeline::display(const uint8_t *frames, int n, RenderArea &plot)

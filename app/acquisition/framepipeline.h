@@ -28,8 +28,8 @@ public:
     const FrameConverter &converter() const { return conv; }
 
     // Appends n frames to the trace file's datasets, which come in the order 16-bit,
-    // 24-bit, IMU, AUX for the kinds present.
-    void record(const uint8_t *frames, int n, myHdf &hdf, QVector<hdfDataset> &datasets);
+    // 24-bit, IMU, AUX for the kinds present. False when an append failed.
+    bool record(const uint8_t *frames, int n, myHdf &hdf, QVector<hdfDataset> &datasets);
     // Builds a display row per frame, runs the filters, and hands the rows to the plot.
     void display(const uint8_t *frames, int n, RenderArea &plot);
 

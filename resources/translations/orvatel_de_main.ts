@@ -4,160 +4,165 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="46"/>
+        <location filename="../../app/mainwindow.cpp" line="49"/>
         <source>Ready</source>
         <translation>Bereit</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="84"/>
+        <location filename="../../app/mainwindow.cpp" line="87"/>
         <source>&amp;Open...</source>
         <translation>Ö&amp;ffnen...</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="84"/>
+        <location filename="../../app/mainwindow.cpp" line="87"/>
         <source>Open an existing configuration</source>
         <translation>Eine vorhandene Konfiguration öffnen</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="86"/>
+        <location filename="../../app/mainwindow.cpp" line="89"/>
         <source>&amp;New...</source>
         <translation>&amp;Neu...</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="86"/>
+        <location filename="../../app/mainwindow.cpp" line="89"/>
         <source>Create new configuration</source>
         <translation>Neue Konfiguration erstellen</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="88"/>
+        <location filename="../../app/mainwindow.cpp" line="91"/>
         <source>&amp;Save...</source>
         <translation>&amp;Speichern...</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="88"/>
+        <location filename="../../app/mainwindow.cpp" line="91"/>
         <source>Save configuration</source>
         <translation>Konfiguration speichern</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="90"/>
+        <location filename="../../app/mainwindow.cpp" line="93"/>
         <source>E&amp;xit</source>
         <translation>&amp;Beenden</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="90"/>
+        <location filename="../../app/mainwindow.cpp" line="93"/>
         <source>Exit the application</source>
         <translation>Programm beenden</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="94"/>
+        <location filename="../../app/mainwindow.cpp" line="97"/>
         <source>Configuration</source>
         <translation>Konfiguration</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="95"/>
+        <location filename="../../app/mainwindow.cpp" line="98"/>
         <source>Edit Configuration</source>
         <translation>Konfiguration bearbeiten</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="96"/>
+        <location filename="../../app/mainwindow.cpp" line="99"/>
         <source>Start</source>
         <translation>Start</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="96"/>
+        <location filename="../../app/mainwindow.cpp" line="99"/>
         <source>Start Sampling</source>
         <translation>Messung starten</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="98"/>
+        <location filename="../../app/mainwindow.cpp" line="101"/>
         <source>Stop</source>
         <translation>Stopp</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="98"/>
+        <location filename="../../app/mainwindow.cpp" line="101"/>
         <source>Stop Sampling</source>
         <translation>Messung anhalten</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="99"/>
+        <location filename="../../app/mainwindow.cpp" line="102"/>
         <source>Record</source>
         <translation>Aufnahme</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="99"/>
+        <location filename="../../app/mainwindow.cpp" line="102"/>
         <source>Start Recording</source>
         <translation>Aufzeichnung starten</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="101"/>
+        <location filename="../../app/mainwindow.cpp" line="104"/>
         <source>Status</source>
         <translation>Status</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="101"/>
+        <location filename="../../app/mainwindow.cpp" line="104"/>
         <source>Hardware Status</source>
         <translation>Gerätestatus</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="103"/>
+        <location filename="../../app/mainwindow.cpp" line="106"/>
         <source>Help</source>
         <translation>Hilfe</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="104"/>
+        <location filename="../../app/mainwindow.cpp" line="107"/>
         <source>Wifi Configuration</source>
         <translation>WLAN-Konfiguration</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="106"/>
-        <location filename="../../app/mainwindow.cpp" line="107"/>
+        <location filename="../../app/mainwindow.cpp" line="109"/>
+        <location filename="../../app/mainwindow.cpp" line="110"/>
         <source>delete Config File</source>
         <translation>Konfigurationsdatei löschen</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="108"/>
+        <location filename="../../app/mainwindow.cpp" line="111"/>
         <source>delete Data File</source>
         <translation>Messdatei löschen</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="121"/>
+        <location filename="../../app/mainwindow.cpp" line="124"/>
         <source>File</source>
         <translation>Datei</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="179"/>
+        <location filename="../../app/mainwindow.cpp" line="166"/>
+        <source>Delete configuration or data files</source>
+        <translation>Konfigurations- oder Messdateien löschen</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindow.cpp" line="203"/>
         <source>unsaved configuration</source>
         <translation>ungespeicherte Konfiguration</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="217"/>
+        <location filename="../../app/mainwindow.cpp" line="241"/>
         <source>device is connected.</source>
         <translation>Das Gerät ist verbunden.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="218"/>
+        <location filename="../../app/mainwindow.cpp" line="242"/>
         <source>Wifi</source>
         <translation>WLAN</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="220"/>
+        <location filename="../../app/mainwindow.cpp" line="244"/>
         <source>You may configure and measure.</source>
         <translation>Sie können konfigurieren und messen.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="224"/>
+        <location filename="../../app/mainwindow.cpp" line="248"/>
         <source>No Device connected. If you want to connect with Wifi, use the option --useWifi.</source>
         <translation>Kein Gerät verbunden. Für eine Verbindung über WLAN verwenden Sie die Option --useWifi.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="263"/>
+        <location filename="../../app/mainwindow.cpp" line="287"/>
         <source>Device is sampling.
 Please stop sampling first.</source>
         <translation>Das Gerät misst gerade.
 Bitte halten Sie zuerst die Messung an.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="270"/>
+        <location filename="../../app/mainwindow.cpp" line="294"/>
         <source>Configuration is unsaved.
 Do you want to save your changes?</source>
         <translation>Die Konfiguration ist nicht gespeichert.
@@ -233,12 +238,17 @@ Das Programm wird jetzt beendet.
 </translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="135"/>
+        <location filename="../../app/mainwindow_acquisition.cpp" line="108"/>
+        <source>ERROR: frames could not be written</source>
+        <translation>FEHLER: Messwerte konnten nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindow_acquisition.cpp" line="137"/>
         <source>unexpected stop sampling</source>
         <translation>Messung unerwartet beendet</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="139"/>
+        <location filename="../../app/mainwindow_acquisition.cpp" line="141"/>
         <source>internal error 2.
 sampling stopped unexpectedly.
 configuration is invalidated.</source>
@@ -247,26 +257,26 @@ Die Messung wurde unerwartet beendet.
 Die Konfiguration ist ungültig geworden.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="184"/>
+        <location filename="../../app/mainwindow_acquisition.cpp" line="186"/>
         <location filename="../../app/mainwindow_files.cpp" line="21"/>
         <source>No Device found. Check your connections.</source>
         <translation>Kein Gerät gefunden. Bitte prüfen Sie die Verbindungen.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="188"/>
+        <location filename="../../app/mainwindow_acquisition.cpp" line="190"/>
         <location filename="../../app/mainwindow_files.cpp" line="25"/>
         <source>Device has no channels to configure. Check your connections.</source>
         <translation>Das Gerät hat keine Kanäle zum Konfigurieren. Bitte prüfen Sie die Verbindungen.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="199"/>
+        <location filename="../../app/mainwindow_acquisition.cpp" line="201"/>
         <source>no device configured.
 getparams() failed.</source>
         <translation>Kein Gerät konfiguriert.
 getparams() ist fehlgeschlagen.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="228"/>
+        <location filename="../../app/mainwindow_acquisition.cpp" line="230"/>
         <source>something got wrong with configuration.
 getparams() failed.
 reset to old config.</source>
@@ -294,12 +304,26 @@ Please contact lumetrix.</source>
 Bitte wenden Sie sich an lumetrix.</translation>
     </message>
     <message>
+        <location filename="../../app/mainwindow_recording.cpp" line="115"/>
+        <source>Recording not started</source>
+        <translation>Aufzeichnung nicht gestartet</translation>
+    </message>
+    <message>
         <location filename="../../app/mainwindow_recording.cpp" line="117"/>
+        <source>Could not create the trace file
+%1
+Recording was not started.</source>
+        <translation>Die Messdatei konnte nicht angelegt werden:
+%1
+Die Aufzeichnung wurde nicht gestartet.</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindow_recording.cpp" line="126"/>
         <source>Recording</source>
         <translation>Aufzeichnung läuft</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_recording.cpp" line="156"/>
+        <location filename="../../app/mainwindow_recording.cpp" line="165"/>
         <source>Sampling stopped</source>
         <translation>Messung angehalten</translation>
     </message>

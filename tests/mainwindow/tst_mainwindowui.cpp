@@ -72,6 +72,7 @@ private slots:
     void deviceWithoutChannels();
     void saveAndOverwrite();
     void enablingAndClosing();
+    void recordWithoutTraceFolder();
 };
 
 void tst_mainwindowui::withoutDevice()
@@ -247,6 +248,23 @@ void tst_mainwindowui::enablingAndClosing()
     const int boxes = rig.answers.texts.size();
     QVERIFY(w.close());
     QCOMPARE(rig.answers.texts.size(), boxes);
+}
+
+// A trace file that cannot be created stops Record before anything streams.
+void tst_mainwindowui::recordWithoutTraceFolder()
+{
+    KestrovaRig rig;
+    rig.writeConfig("e.conf", configText(1, 4, 2));
+    QVERIFY(rig.start({"--counts", "4,0,1,2"}, false, "e.conf"));
+    MainWindow &w = *rig.window;
+    QVERIFY(rig.waitReady());
+    startupOptions().workingDirectory = rig.traceFolder() + "/missing/deeper";
+    w.action("record")->trigger();
+    QVERIFY(rig.answers.seen("Could not create the trace file"));
+    QVERIFY(!w.isRecording() && !w.isSampling());
+    QCOMPARE(w.measurementStateValue(), 3);
+    QCOMPARE(enabled(w), QString("11111101"));
+    QVERIFY(!rig.sim.commandLines().contains("serial\tinit"));
 }
 
 QTEST_MAIN(tst_mainwindowui)
