@@ -113,6 +113,9 @@ private:
     bool askExit(const QString &text);
     void handleDisconnection();
     void handleChannelCounts(const QByteArray &response);
+    void takeOverCount(int reported, int limit, int &count, bool &known, const char *what,
+                       const QByteArray &response, const QString &changedWarning);
+    bool deviceCanBeConfigured();
     void sendQuery(const char *query);
     bool usingUdp() const;
 

@@ -178,18 +178,24 @@ void MainWindow::sendConfiguration()
     }
 }
 
-void MainWindow::onNewConfig()
+// New and Open need a device that has answered with at least one channel.
+bool MainWindow::deviceCanBeConfigured()
 {
-    if (wifiTaskPending)
-        return;
     if (!portOpened) {
         QMessageBox::warning(this, "Kestrova", tr("No Device found. Check your connections."));
-        return;
+        return false;
     }
     if (nAdc16 == 0 && nAdc24 == 0 && nImu == 0 && nAux == 0) {
         QMessageBox::warning(this, "Kestrova", tr("Device has no channels to configure. Check your connections."));
-        return;
+        return false;
     }
+    return true;
+}
+
+void MainWindow::onNewConfig()
+{
+    if (wifiTaskPending || !deviceCanBeConfigured())
+        return;
     const daqConfig previous = conf;
     const bool previousValid = configValid;
     const QString previousTitle = windowTitle();

@@ -233,6 +233,21 @@ void MainWindow::onCommunicationResponse(bool success, QByteArray command, QByte
     }
 }
 
+// A reported IMU or AUX count that differs from the stored one replaces it (0 above the
+// limit) and invalidates the configuration; the user is told unless it is the first.
+void MainWindow::takeOverCount(int reported, int limit, int &count, bool &known, const char *what,
+                               const QByteArray &response, const QString &changedWarning)
+{
+    if (reported == count)
+        return;
+    count = reported <= limit ? reported : 0;
+    qDebug() << "new configuration of" << what << reported << what << "detected response was " << response;
+    if (known)
+        QMessageBox::warning(this, "Kestrova", changedWarning);
+    known = true;
+    configValid = false;
+}
+
 void MainWindow::handleChannelCounts(const QByteArray &response)
 {
     portOpened = true;
@@ -249,22 +264,10 @@ void MainWindow::handleChannelCounts(const QByteArray &response)
     const bool wasReceived = deviceInfoReceived;
     deviceInfoReceived = true;
 
-    if (c.imu != nImu) {
-        nImu = c.imu <= 4 ? c.imu : 0;
-        qDebug() << "new configuration of IMUs " << c.imu << "IMUs detected response was " << response;
-        if (imuCountKnown)
-            QMessageBox::warning(this, "Kestrova", tr("Number of Imu Devices changed\nPlease configure now."));
-        imuCountKnown = true;
-        configValid = false;
-    }
-    if (c.aux != nAux) {
-        nAux = c.aux <= 15 ? c.aux : 0;
-        qDebug() << "new configuration of Aux " << c.aux << "Aux detected response was " << response;
-        if (auxCountKnown)
-            QMessageBox::warning(this, "Kestrova", tr("Number of Aux Devices changed\nPlease configure now."));
-        auxCountKnown = true;
-        configValid = false;
-    }
+    takeOverCount(c.imu, 4, nImu, imuCountKnown, "IMUs", response,
+                  tr("Number of Imu Devices changed\nPlease configure now."));
+    takeOverCount(c.aux, 15, nAux, auxCountKnown, "Aux", response,
+                  tr("Number of Aux Devices changed\nPlease configure now."));
     if (!wasReceived && !configFileName.isEmpty()) {
         qDebug("try to load the config file from main()");
         onOpenConfig();

@@ -15,16 +15,8 @@
 void MainWindow::onOpenConfig()
 {
     qDebug("on Open Config");
-    if (wifiTaskPending)
+    if (wifiTaskPending || !deviceCanBeConfigured())
         return;
-    if (!portOpened) {
-        QMessageBox::warning(this, "Kestrova", tr("No Device found. Check your connections."));
-        return;
-    }
-    if (nImu == 0 && nAdc16 == 0 && nAdc24 == 0 && nAux == 0) {
-        QMessageBox::warning(this, "Kestrova", tr("Device has no channels to configure. Check your connections."));
-        return;
-    }
     QString path;
     if (!configFileName.isEmpty()) {
         // A name from the command line is used once.
