@@ -12,22 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-static QStringList logged;
+#include "logcapture.h"
 
-// Keeps the window's log for the checks and still shows it when a test fails.
-static void capture(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    logged << text;
-    fprintf(stderr, "%s\n", qPrintable(text));
-}
-
-static int loggedCount(const QString &needle)
-{
-    int n = 0;
-    for (const QString &line : qAsConst(logged))
-        n += line.contains(needle) ? 1 : 0;
-    return n;
-}
 
 // corvun against the device simulator on pseudo-terminals declared through the
 // port listing layer.
@@ -55,10 +41,10 @@ private slots:
 #ifndef DEVSIM_EXECUTABLE
         QSKIP("devsim is not built");
 #endif
-        qInstallMessageHandler(capture);
+        qInstallMessageHandler(captureLog);
     }
 
-    void init() { logged.clear(); }
+    void init() { capturedLog().clear(); }
 
     void connectBySettingsTypeAndLog()
     {

@@ -15,24 +15,10 @@
 #include <QTextBlock>
 #include <QtTest>
 
+#include "logcapture.h"
+
 #include <memory>
 
-static QStringList logged;
-
-// Keeps the window's log for the checks and still shows it when a test fails.
-static void capture(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    logged << text;
-    fprintf(stderr, "%s\n", qPrintable(text));
-}
-
-static int loggedCount(const QString &needle)
-{
-    int n = 0;
-    for (const QString &line : qAsConst(logged))
-        n += line.contains(needle) ? 1 : 0;
-    return n;
-}
 
 static bool sameIcon(const QIcon &a, const char *resource)
 {
@@ -83,11 +69,11 @@ private slots:
         QVERIFY(dir.isValid());
         portsFile = dir.path() + "/ports";
         qputenv(SerialPortList::environmentVariable(), QFile::encodeName(portsFile));
-        qInstallMessageHandler(capture);
+        qInstallMessageHandler(captureLog);
         QSettings("lumetrix", "corvun").clear();
     }
 
-    void init() { logged.clear(); }
+    void init() { capturedLog().clear(); }
 
     void freshStoreAndLineEnds()
     {
@@ -160,7 +146,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
         w.onToggleDTR();
         QVERIFY(sameIcon(action(w, "actionDtr")->icon(), ":/images/question.png"));
-        QVERIFY(loggedCount("serialport error ignored") > 0);  // unsupported: only logged
+        QVERIFY(loggedCount("serialport error ignored") > 0);  // unsupported: only capturedLog()
         QVERIFY(w.port()->isOpen());
 
         w.onDisconnect();
