@@ -54,12 +54,14 @@ private slots:
         const QString path = sim.serialPath();
 
         ModalHandler modal;
-        modal.expect([path](QWidget *d) {
+        QString listedAs;
+        modal.expect([path, &listedAs](QWidget *d) {
             auto *ports = d->findChild<QComboBox *>("portBox");
             for (int i = 0; i < ports->count(); ++i) {
                 if (ports->itemData(i).toStringList().value(4) == path)
                     ports->setCurrentIndex(i);
             }
+            listedAs = ports->currentText();
             d->findChild<QComboBox *>("dataBitsBox")->setCurrentIndex(2);
             d->findChild<QComboBox *>("parityBox")->setCurrentIndex(1);
             d->findChild<QCheckBox *>("localEchoBox")->setChecked(false);
@@ -69,8 +71,9 @@ private slots:
         o.forceLog = true;
         MainWindow w(nullptr, qApp, o);
         QCOMPARE(modal.handled(), 1);
+        QCOMPARE(listedAs, QString(path).remove("/dev/"));  // "pts/N", as the port calls itself
         QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
-        QCOMPARE(w.port()->portName(), QString(path).remove("/dev/"));
+        QCOMPARE(w.port()->portName(), listedAs);
         QCOMPARE(w.port()->dataBits(), QSerialPort::Data7);
         QCOMPARE(w.port()->parity(), QSerialPort::EvenParity);
         QCOMPARE(w.port()->stopBits(), QSerialPort::OneStop);

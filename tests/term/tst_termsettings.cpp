@@ -17,7 +17,7 @@ static SerialPortEntry entry(const QString &path, quint16 vid, quint16 pid, cons
 {
     SerialPortEntry e;
     e.systemLocation = path;
-    e.portName = path.section('/', -1);
+    e.portName = QString(path).remove("/dev/");
     e.hasVendorIdentifier = e.hasProductIdentifier = true;
     e.vendorId = vid;
     e.productId = pid;
@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(baud->currentIndex(), baud->count() - 1);
         QCOMPARE(baud->currentText(), QString("250000"));
         auto *ports = d.findChild<QComboBox *>("portBox");
-        ports->setCurrentIndex(ports->findText("77"));
+        ports->setCurrentIndex(ports->findText("pts/77"));
         PortSettings s;
         QVERIFY(d.updateSettings(s));
         QCOMPARE(s.baudRate, 250000);
@@ -147,7 +147,7 @@ private slots:
         auto *ports = d.findChild<QComboBox *>("portBox");
         const int n = ports->count();
         QVERIFY(n >= 2);
-        const int idx = ports->findText("78");
+        const int idx = ports->findText("pts/78");  // not a bare "78"
         QVERIFY(idx >= 0);
         const QStringList list = ports->itemData(idx).toStringList();
         QCOMPARE(list.size(), 8);

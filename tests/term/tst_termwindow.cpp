@@ -188,7 +188,7 @@ private slots:
         ModalHandler modal;
         modal.expect([minePath](QWidget *d) {
             auto *ports = d->findChild<QComboBox *>("portBox");
-            ports->setCurrentIndex(ports->findText(minePath.section('/', -1)));
+            ports->setCurrentIndex(ports->findText(QString(minePath).remove("/dev/")));
             ModalHandler::accept(d);
         });
         MainWindow w(nullptr, qApp, TermOptions());
