@@ -42,9 +42,16 @@ MainWindow::MainWindow(QWidget *parent, QApplication *app, const TermOptions &op
     disconnectAct->setEnabled(false);
     console = new Console(this, &keyList);
     console->setEnabled(false);
+    console->setTimeStamps(timeStamps);
     setCentralWidget(console);
+    connect(console, SIGNAL(hexModeChanged(bool)), hexAct, SLOT(setChecked(bool)));
+    connect(hexAct, SIGNAL(toggled(bool)), console, SLOT(setHexMode(bool)));
     createPort();
     logging = false;
+    logLabel = new QLabel(this);
+    logLabel->setObjectName(QStringLiteral("logLabel"));
+    statusBar()->addPermanentWidget(logLabel);
+    showLogState();
     statusBar()->showMessage(tr("Ready"));
     setWindowTitle(QStringLiteral("corvun"));
     resize(savedSize);
@@ -71,7 +78,7 @@ MainWindow::MainWindow(QWidget *parent, QApplication *app, const TermOptions &op
     qDebug() << "constructor finished";
 
     if (options.forceLog)
-        openLogFile(QDir::homePath() + QStringLiteral("/corvun.log"));
+        startLogging(QDir::homePath() + QStringLiteral("/corvun.log"));
 }
 
 MainWindow::~MainWindow()
@@ -96,6 +103,7 @@ void MainWindow::loadSettings()
     settings.baudRate = qint32(values.baudRate);
     settings.localEcho = values.localEcho;
     crlf = values.crlf;
+    timeStamps = values.timeStamps;
     keyList = values.keyList;
 }
 
@@ -108,6 +116,7 @@ void MainWindow::saveSettings()
     values.baudRate = quint32(settings.baudRate);
     values.localEcho = settings.localEcho;
     values.crlf = crlf;
+    values.timeStamps = timeStamps;
     values.keyList = keyList;
     values.save(store, options.baudRate < 0, options.localEcho < 0);
 }
@@ -156,6 +165,19 @@ void MainWindow::createActions()
                         "actionDtr", SLOT(onToggleDTR()));
     rtsAct = makeAction(this, tr("&RTS"), iconQuestion, tr("toggle RTS line"),
                         "actionRts", SLOT(onToggleRTS()));
+    logAct->setCheckable(true);
+
+    // Shown by their names: a word says more here than a picture would.
+    hexAct = new QAction(tr("Hex"), this);
+    hexAct->setObjectName(QStringLiteral("actionHex"));
+    hexAct->setToolTip(tr("Show received bytes as hexadecimal (F11 on, F12 off)"));
+    hexAct->setCheckable(true);
+    timeAct = new QAction(tr("Time"), this);
+    timeAct->setObjectName(QStringLiteral("actionTimeStamps"));
+    timeAct->setToolTip(tr("Begin every received line with the time it arrived"));
+    timeAct->setCheckable(true);
+    timeAct->setChecked(timeStamps);
+    connect(timeAct, SIGNAL(toggled(bool)), this, SLOT(onTimeStamps(bool)));
 }
 
 void MainWindow::createToolBar()
@@ -171,6 +193,9 @@ void MainWindow::createToolBar()
     bar->addSeparator();
     bar->addAction(clearAct);
     bar->addAction(logAct);
+    bar->addSeparator();
+    bar->addAction(hexAct);
+    bar->addAction(timeAct);
     bar->addSeparator();
     bar->addAction(toolsAct);
     bar->addSeparator();
@@ -202,13 +227,48 @@ bool MainWindow::runSettingsDialog(bool *accepted)
     return dialog.updateSettings(settings);
 }
 
-void MainWindow::openLogFile(const QString &fileName)
+bool MainWindow::startLogging(const QString &fileName)
 {
     logFile.setFileName(fileName);
-    if (!logFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qDebug() << "log file not opened:" << fileName;
+    if (!logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        logFailed();
+        return false;
+    }
     logging = true;
-    logAct->setIcon(QIcon(QStringLiteral(":/images/process-stop.png")));
+    showLogState();
+    return true;
+}
+
+void MainWindow::stopLogging()
+{
+    if (logFile.isOpen())
+        logFile.close();
+    logging = false;
+    showLogState();
+}
+
+// The user is told at once in the status bar and by a box once the current step is
+// done, so a failing write inside readData never waits for a click.
+void MainWindow::logFailed()
+{
+    const QString text = tr("The log file %1 cannot be written (%2). Logging is off.")
+                             .arg(QDir::toNativeSeparators(logFile.fileName()), logFile.errorString());
+    qDebug() << text;
+    stopLogging();
+    statusBar()->showMessage(text);
+    QTimer::singleShot(0, this, [this, text] {
+        QMessageBox::warning(this, QStringLiteral("corvun"), text);
+    });
+}
+
+// The button, its picture and the status bar all say whether bytes go to a file.
+void MainWindow::showLogState()
+{
+    logAct->setChecked(logging);
+    logAct->setIcon(QIcon(logging ? QStringLiteral(":/images/process-stop.png")
+                                  : QStringLiteral(":/images/document-save-2.png")));
+    logLabel->setText(logging ? tr("Logging to %1").arg(QDir::toNativeSeparators(logFile.fileName()))
+                              : QString());
 }
 
 void MainWindow::setConsoleColours(bool connected)
@@ -232,8 +292,8 @@ void MainWindow::onConnect()
         qDebug() << "onConnect() port already open";
         return;
     }
+    // The screen is kept: what came before a reconnect is the user's history.
     console->setLocalEchoEnabled(settings.localEcho);
-    console->clear();
 
     serial->setPortName(settings.name);
     qDebug() << "brate = " << settings.baudRate;
@@ -272,8 +332,9 @@ void MainWindow::showConnected()
     settingsAct->setEnabled(false);
     disconnectAct->setEnabled(true);
     setWindowTitle(QStringLiteral("corvun %1 %2").arg(settings.name).arg(settings.baudRate));
-    statusBar()->showMessage(tr("Connected: localecho ")
-                             + (settings.localEcho ? QStringLiteral("on") : QStringLiteral("off")));
+    statusBar()->showMessage(settings.localEcho ? tr("Connected: localecho on")
+                                                : tr("Connected: localecho off"));
+    console->putNote(tr("connected to %1 at %2 baud").arg(settings.name).arg(settings.baudRate));
     setConsoleColours(true);
     console->setFocus();
 }
@@ -292,7 +353,11 @@ void MainWindow::onDisconnect()
     }
     dtrAct->setIcon(QIcon(QLatin1String(iconQuestion)));
     rtsAct->setIcon(QIcon(QLatin1String(iconQuestion)));
+    const bool wasOpen = serial->isOpen();
+    drainPort();
     serial->close();
+    if (wasOpen)
+        console->putNote(tr("disconnected"));
     console->setEnabled(false);
     statusBar()->showMessage(tr("Disconnected"));
     setWindowTitle(QStringLiteral("corvun"));
@@ -321,7 +386,9 @@ void MainWindow::portLost()
 {
     qDebug() << "handleError() resourceerror fired";
     console->setEnabled(false);
+    drainPort();
     serial->close();
+    console->putNote(tr("connection lost, waiting for the device"));
     connectAct->setEnabled(true);
     settingsAct->setEnabled(true);
     disconnectAct->setEnabled(false);
@@ -379,19 +446,33 @@ void MainWindow::writeData(const QByteArray &data)
 void MainWindow::readData()
 {
     const QByteArray data = serial->readAll();
-    rxBuffer.append(data);
-    if (logging && logFile.isOpen()) {
-        logFile.write(data);
-        logFile.flush();
-    }
+    if (data.isEmpty())
+        return;
+    rxBuffer.append(Console::Chunk{QTime::currentTime(), data});
+    if (logging && (logFile.write(data) != data.size() || !logFile.flush()))
+        logFailed();
 }
 
 void MainWindow::onTimer()
 {
-    if (!serial->isOpen())
+    showReceived();
+}
+
+// Also after the port has closed: what arrived before is shown, never held back.
+void MainWindow::showReceived()
+{
+    if (rxBuffer.isEmpty())
         return;
-    console->putData(rxBuffer);
+    console->putChunks(rxBuffer);
     rxBuffer.clear();
+}
+
+// What the port still holds is shown before it closes.
+void MainWindow::drainPort()
+{
+    if (serial->isOpen())
+        readData();
+    showReceived();
 }
 
 void MainWindow::onToggleDTR()
@@ -414,17 +495,23 @@ void MainWindow::onToggleRTS()
 
 void MainWindow::onLog()
 {
-    if (!logging) {
-        const QString name = QFileDialog::getSaveFileName(
-            this, tr("Select File"), QDir::homePath() + QStringLiteral("/corvun.log"),
-            QStringLiteral("logfile (*.log)"));
-        openLogFile(name);
+    if (logging) {
+        stopLogging();
         return;
     }
-    if (logFile.isOpen())
-        logFile.close();
-    logging = false;
-    logAct->setIcon(QIcon(QStringLiteral(":/images/document-save-2.png")));
+    const QString name = QFileDialog::getSaveFileName(
+        this, tr("Select File"), QDir::homePath() + QStringLiteral("/corvun.log"),
+        QStringLiteral("logfile (*.log)"));
+    if (name.isEmpty())
+        showLogState();  // cancelled: the checked button falls back to off
+    else
+        startLogging(name);
+}
+
+void MainWindow::onTimeStamps(bool on)
+{
+    timeStamps = on;
+    console->setTimeStamps(on);
 }
 
 void MainWindow::onTools()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console.h"
 #include "portsettings.h"
 #include "reconnectsearch.h"
 #include "termoptions.h"
@@ -9,10 +10,11 @@
 #include <QSerialPort>
 #include <QStringList>
 #include <QTimer>
+#include <QVector>
 
 class QApplication;
 class QCloseEvent;
-class Console;
+class QLabel;
 
 // The terminal window: one serial port, the console, the macros and an optional log file.
 // Connects to the port chosen in the settings dialog or found by vendor, product and
@@ -29,6 +31,7 @@ public:
     Console *consoleView() const { return console; }
     const PortSettings &portSettings() const { return settings; }
     bool isLogging() const { return logging; }
+    QString logFileName() const { return logging ? logFile.fileName() : QString(); }
 
 public slots:
     void onConnect();
@@ -41,6 +44,7 @@ public slots:
     void onTimer();
     void onToggleDTR();
     void onToggleRTS();
+    void onTimeStamps(bool on);
     void writeData(const QByteArray &data);
     void readData();
     void handleError(QSerialPort::SerialPortError error);
@@ -56,7 +60,12 @@ private:
     void createToolBar();
     void createPort();
     bool runSettingsDialog(bool *accepted);
-    void openLogFile(const QString &fileName);
+    bool startLogging(const QString &fileName);
+    void stopLogging();
+    void logFailed();
+    void showLogState();
+    void showReceived();
+    void drainPort();
     void setConsoleColours(bool connected);
     void setLineIcon(QAction *action, bool setOk, bool on);
     void showConnected();
@@ -68,7 +77,8 @@ private:
     QStringList keyList;
     QSerialPort *serial = nullptr;
     Console *console = nullptr;
-    QByteArray rxBuffer;
+    QVector<Console::Chunk> rxBuffer;  // received, not yet shown; each read with its time
+    bool timeStamps = false;
     QTimer refreshTimer;
     QFile logFile;
     bool logging = false;
@@ -85,7 +95,10 @@ private:
     QAction *disconnectAct = nullptr;
     QAction *clearAct = nullptr;
     QAction *logAct = nullptr;
+    QAction *hexAct = nullptr;
+    QAction *timeAct = nullptr;
     QAction *toolsAct = nullptr;
     QAction *dtrAct = nullptr;
     QAction *rtsAct = nullptr;
+    QLabel *logLabel = nullptr;
 };

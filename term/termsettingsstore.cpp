@@ -17,6 +17,7 @@ void TermSettingsStore::load(QSettings &store)
     baudRate = store.value(QStringLiteral("baudrate"), 9600u).toUInt();
     localEcho = store.value(QStringLiteral("localecho"), false).toBool();
     crlf = store.value(QStringLiteral("isCRLF"), false).toBool();
+    timeStamps = store.value(QStringLiteral("timestamps"), false).toBool();
     keyList.clear();
     for (int i = 1; i <= macroCount; ++i) {
         const QString fallback = QStringLiteral("F%1").arg(i);
@@ -33,6 +34,7 @@ void TermSettingsStore::save(QSettings &store, bool writeBaudRate, bool writeLoc
     if (writeLocalEcho)
         store.setValue(QStringLiteral("localecho"), localEcho);
     store.setValue(QStringLiteral("isCRLF"), crlf);
+    store.setValue(QStringLiteral("timestamps"), timeStamps);
     for (int i = 1; i <= macroCount; ++i)
         store.setValue(QStringLiteral("keyF%1").arg(i), keyList.value(i - 1));
 }

@@ -18,6 +18,7 @@ public:
     quint32 baudRate = 9600;
     bool localEcho = false;
     bool crlf = false;
+    bool timeStamps = false;  // received lines begin with their arrival time
     QStringList keyList = defaultKeys();
 
     static QStringList defaultKeys();

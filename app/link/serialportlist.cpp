@@ -2,7 +2,6 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
 #include <QSerialPortInfo>
 
 QList<SerialPortEntry> SerialPortList::availablePorts()
@@ -56,6 +55,14 @@ static bool parseHex16(const QByteArray &text, quint16 &value)
     return true;
 }
 
+// Named as Qt names a port: "/dev/pts/3" is "pts/3" (the bare "3" says nothing), a path
+// outside /dev keeps its whole path.
+static QString portNameOf(const QString &location)
+{
+    const QString dev = QStringLiteral("/dev/");
+    return location.startsWith(dev) ? location.mid(dev.size()) : location;
+}
+
 static bool parseLine(const QByteArray &line, SerialPortEntry &e)
 {
     const QList<QByteArray> f = line.split('\t');
@@ -67,7 +74,7 @@ static bool parseLine(const QByteArray &line, SerialPortEntry &e)
     if (busy != "0" && busy != "1")
         return false;
     e.systemLocation = QString::fromUtf8(f.at(0));
-    e.portName = QFileInfo(e.systemLocation).fileName();
+    e.portName = portNameOf(e.systemLocation);
     e.hasVendorIdentifier = e.hasProductIdentifier = true;
     e.serialNumber = QString::fromUtf8(f.at(3));
     e.description = QString::fromUtf8(f.at(4));

@@ -4,138 +4,188 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="48"/>
+        <location filename="../../term/mainwindow.cpp" line="55"/>
         <source>Ready</source>
         <translation>Bereit</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="143"/>
+        <location filename="../../term/mainwindow.cpp" line="152"/>
         <source>Settings</source>
         <translation>Einstellungen</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="143"/>
+        <location filename="../../term/mainwindow.cpp" line="152"/>
         <source>Preferences</source>
         <translation>Einstellungen</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="145"/>
+        <location filename="../../term/mainwindow.cpp" line="154"/>
         <source>&amp;Connect</source>
         <translation>&amp;Verbinden</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="145"/>
+        <location filename="../../term/mainwindow.cpp" line="154"/>
         <source>Connect</source>
         <translation>Verbinden</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="147"/>
+        <location filename="../../term/mainwindow.cpp" line="156"/>
         <source>&amp;Disconnect</source>
         <translation>&amp;Trennen</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="147"/>
+        <location filename="../../term/mainwindow.cpp" line="156"/>
         <source>Disconnect</source>
         <translation>Trennen</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="149"/>
+        <location filename="../../term/mainwindow.cpp" line="158"/>
         <source>&amp;Clear</source>
         <translation>&amp;Löschen</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="149"/>
+        <location filename="../../term/mainwindow.cpp" line="158"/>
         <source>Clear Screen</source>
         <translation>Bildschirm löschen</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="151"/>
+        <location filename="../../term/mainwindow.cpp" line="160"/>
         <source>&amp;Log2file</source>
         <translation>&amp;Protokolldatei</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="152"/>
+        <location filename="../../term/mainwindow.cpp" line="161"/>
         <source>Logging to file (on/off)</source>
         <translation>Protokoll in Datei (ein/aus)</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="153"/>
+        <location filename="../../term/mainwindow.cpp" line="162"/>
         <source>&amp;Tools</source>
         <translation>&amp;Werkzeuge</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="153"/>
+        <location filename="../../term/mainwindow.cpp" line="162"/>
         <source>Tools</source>
         <translation>Werkzeuge</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="155"/>
+        <location filename="../../term/mainwindow.cpp" line="164"/>
         <source>&amp;DTR</source>
         <translation>&amp;DTR</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="155"/>
+        <location filename="../../term/mainwindow.cpp" line="164"/>
         <source>toggle DTR line</source>
         <translation>DTR-Leitung umschalten</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="157"/>
+        <location filename="../../term/mainwindow.cpp" line="166"/>
         <source>&amp;RTS</source>
         <translation>&amp;RTS</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="157"/>
+        <location filename="../../term/mainwindow.cpp" line="166"/>
         <source>toggle RTS line</source>
         <translation>RTS-Leitung umschalten</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="163"/>
+        <location filename="../../term/mainwindow.cpp" line="171"/>
+        <source>Hex</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="173"/>
+        <source>Show received bytes as hexadecimal (F11 on, F12 off)</source>
+        <translation>Empfangene Bytes hexadezimal anzeigen (F11 ein, F12 aus)</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="175"/>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="177"/>
+        <source>Begin every received line with the time it arrived</source>
+        <translation>Jede empfangene Zeile mit ihrer Ankunftszeit beginnen</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="185"/>
         <source>File</source>
         <translation>Datei</translation>
     </message>
     <message>
         <location filename="../../term/mainwindow.cpp" line="254"/>
+        <source>The log file %1 cannot be written (%2). Logging is off.</source>
+        <translation>Die Protokolldatei %1 kann nicht geschrieben werden (%2). Die Protokollierung ist aus.</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="270"/>
+        <source>Logging to %1</source>
+        <translation>Protokoll in %1</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="314"/>
         <source>onConnect: open serialport failed
 serialport reports: </source>
         <translation>onConnect: Öffnen der seriellen Schnittstelle fehlgeschlagen
 Die Schnittstelle meldet: </translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="255"/>
+        <location filename="../../term/mainwindow.cpp" line="315"/>
         <source>
 Baudrate was </source>
         <translation>
 Die Baudrate war </translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="257"/>
+        <location filename="../../term/mainwindow.cpp" line="317"/>
         <source>Open Error on serial port</source>
         <translation>Fehler beim Öffnen der seriellen Schnittstelle</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="275"/>
-        <source>Connected: localecho </source>
-        <translation>Verbunden: lokales Echo </translation>
+        <location filename="../../term/mainwindow.cpp" line="335"/>
+        <source>Connected: localecho on</source>
+        <translation>Verbunden: lokales Echo ein</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="297"/>
+        <location filename="../../term/mainwindow.cpp" line="336"/>
+        <source>Connected: localecho off</source>
+        <translation>Verbunden: lokales Echo aus</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="337"/>
+        <source>connected to %1 at %2 baud</source>
+        <translation>verbunden mit %1, %2 Baud</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="360"/>
+        <source>disconnected</source>
+        <translation>getrennt</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="362"/>
         <source>Disconnected</source>
         <translation>Getrennt</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="337"/>
+        <location filename="../../term/mainwindow.cpp" line="391"/>
+        <source>connection lost, waiting for the device</source>
+        <translation>Verbindung verloren, warte auf das Gerät</translation>
+    </message>
+    <message>
+        <location filename="../../term/mainwindow.cpp" line="409"/>
         <source>Try to autoconnect</source>
         <translation>Versuche automatisch zu verbinden</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="343"/>
+        <location filename="../../term/mainwindow.cpp" line="415"/>
         <source>automatic reconnect found more than one device.
 Now configure manually.</source>
         <translation>Die automatische Wiederverbindung hat mehr als ein Gerät gefunden.
 Bitte jetzt von Hand einstellen.</translation>
     </message>
     <message>
-        <location filename="../../term/mainwindow.cpp" line="414"/>
+        <location filename="../../term/mainwindow.cpp" line="503"/>
         <source>Select File</source>
         <translation>Datei auswählen</translation>
     </message>

@@ -18,7 +18,7 @@ private slots:
         const auto ports = SerialPortList::parseDeclarations(text);
         QCOMPARE(ports.size(), 2);
         QCOMPARE(ports[0].systemLocation, QString("/dev/pts/7"));
-        QCOMPARE(ports[0].portName, QString("7"));
+        QCOMPARE(ports[0].portName, QString("pts/7"));
         QCOMPARE(ports[0].vendorId, quint16(0x1a86));
         QCOMPARE(ports[0].productId, quint16(0x7523));
         QCOMPARE(ports[0].serialNumber, QString("kestr0001"));

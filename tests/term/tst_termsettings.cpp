@@ -7,17 +7,19 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSerialPortInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTranslator>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 static SerialPortEntry entry(const QString &path, quint16 vid, quint16 pid, const QString &sn)
 {
     SerialPortEntry e;
     e.systemLocation = path;
-    e.portName = path.section('/', -1);
+    e.portName = QString(path).remove("/dev/");
     e.hasVendorIdentifier = e.hasProductIdentifier = true;
     e.vendorId = vid;
     e.productId = pid;
@@ -98,7 +100,7 @@ private slots:
         QCOMPARE(baud->currentIndex(), baud->count() - 1);
         QCOMPARE(baud->currentText(), QString("250000"));
         auto *ports = d.findChild<QComboBox *>("portBox");
-        ports->setCurrentIndex(ports->findText("77"));
+        ports->setCurrentIndex(ports->findText("pts/77"));
         PortSettings s;
         QVERIFY(d.updateSettings(s));
         QCOMPARE(s.baudRate, 250000);
@@ -147,7 +149,7 @@ private slots:
         auto *ports = d.findChild<QComboBox *>("portBox");
         const int n = ports->count();
         QVERIFY(n >= 2);
-        const int idx = ports->findText("78");
+        const int idx = ports->findText("pts/78");  // not a bare "78"
         QVERIFY(idx >= 0);
         const QStringList list = ports->itemData(idx).toStringList();
         QCOMPARE(list.size(), 8);
@@ -235,12 +237,38 @@ private slots:
         QVERIFY(s.firstMatch);  // a serial-number filter is never replaced
     }
 
+    // Every text of the terminal's sources marked for translation has its German.
     void germanCatalogue()
     {
-        QTranslator t;
-        QVERIFY(t.load(KESTROVA_BIN_DIR "/translations/corvun_de.qm"));
-        QCOMPARE(t.translate("MainWindow", "Disconnected"), QString("Getrennt"));
-        QCOMPARE(t.translate("settingsdialog", "Serial number"), QString("Seriennummer"));
+        QTranslator german;
+        QVERIFY(german.load(KESTROVA_BIN_DIR "/translations/corvun_de.qm"));
+        QCOMPARE(german.translate("MainWindow", "Connected: localecho on"), QString("Verbunden: lokales Echo ein"));
+
+        const QString listed = dir.path() + "/listed.ts";
+        QProcess lupdate;
+        lupdate.start(LUPDATE_EXECUTABLE, {"-silent", KESTROVA_SOURCE_DIR "/term", "-ts", listed});
+        QVERIFY(lupdate.waitForFinished(60000) && lupdate.exitCode() == 0);
+        QFile file(listed);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        QByteArray context;
+        QStringList missing;
+        int texts = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("name")) {
+                context = xml.readElementText().toUtf8();
+            } else if (xml.name() == QLatin1String("source")) {
+                const QByteArray source = xml.readElementText().toUtf8();
+                ++texts;
+                if (german.translate(context, source).isEmpty())
+                    missing << QString::fromUtf8(context + ": " + source);
+            }
+        }
+        QVERIFY(!xml.hasError());
+        QVERIFY(texts > 50);
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join('\n')));
     }
 
     void rememberTakesTheOpenedPort()

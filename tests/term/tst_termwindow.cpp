@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
@@ -110,32 +113,135 @@ private slots:
 
             QTest::keyClick(w.consoleView(), Qt::Key_F2);
             QCOMPARE(pty.readUntil(4, 5000), QByteArray("F2\r\n"));
+            QTest::keyClick(w.consoleView(), Qt::Key_Backspace);
+            QCOMPARE(pty.readUntil(1, 5000), QByteArray("\x08"));
+
+            QVERIFY(!action(w, "actionTimeStamps")->isChecked());
+            action(w, "actionTimeStamps")->trigger();
+            QVERIFY(w.consoleView()->hasTimeStamps());
         }
         QSettings store("lumetrix", "corvun");
         QVERIFY(store.value("isCRLF").toBool());
         QVERIFY(!store.contains("baudrate"));  // the command-line rate is not kept
         QVERIFY(store.contains("localecho"));
+        QVERIFY(store.value("timestamps").toBool());
         QCOMPARE(store.value("keyF10").toString(), QString("F10"));
         QCOMPARE(store.value("size").toSize(), QSize(600, 400));
         store.setValue("isCRLF", false);
+        store.setValue("timestamps", false);
     }
 
+    // Stamped on screen, raw in the log file.
     void receivedBatchAndLog()
     {
         PtyPair pty;
         declare(pty.slavePath(), "win0002");
+        QSettings("lumetrix", "corvun").setValue("timestamps", true);
         TermOptions o = bySerial("WIN0002");
         o.forceLog = true;
         MainWindow w(nullptr, qApp, o);
+        QSettings("lumetrix", "corvun").remove("timestamps");
+        QVERIFY(action(w, "actionTimeStamps")->isChecked());
         QVERIFY(w.isLogging());
+        QCOMPARE(w.findChild<QLabel *>("logLabel")->text(), "Logging to " + QDir::homePath() + "/corvun.log");
         QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
-        // Two writes before the window gets to run: one paragraph.
         pty.write("ab");
         pty.write("<cd>\r\n");
         QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("ab<cd>."), 5000);
+        const QRegularExpression stamped("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d ab<cd>\\.$",
+                                         QRegularExpression::MultilineOption);
+        QVERIFY2(w.consoleView()->toPlainText().contains(stamped), qPrintable(w.consoleView()->toPlainText()));
         QFile log(QDir::homePath() + "/corvun.log");
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(log.readAll(), QByteArray("ab<cd>\r\n"));
+    }
+
+    // What the log button and the status bar say after the file dialog.
+    void logIndicator_data()
+    {
+        QTest::addColumn<QString>("file");  // empty: the dialog is cancelled
+        QTest::addColumn<bool>("logging");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("cancelled") << QString() << false << QString();
+        QTest::newRow("written") << dir.path() + "/ok.log" << true << QString();
+        QTest::newRow("cannot be opened")
+            << dir.path() + "/missing/x.log" << false
+            << "The log file " + dir.path() + "/missing/x.log cannot be written (";
+    }
+
+    void logIndicator()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, logging);
+        QFETCH(QString, warning);
+        MainWindow w(nullptr, qApp, bySerial("nothing here"));
+        ModalHandler modal;
+        modal.expect([file](QWidget *d) {
+            auto *dialog = qobject_cast<QFileDialog *>(d);
+            QVERIFY(dialog);
+            if (file.isEmpty())
+                return dialog->reject();
+            dialog->findChild<QLineEdit *>("fileNameEdit")->setText(file);  // typed by the user
+            ModalHandler::accept(dialog);  // as the Save button does
+        });
+        if (!warning.isEmpty())
+            modal.expect(ModalHandler::accept);
+        QAction *log = action(w, "actionLog");
+        log->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(modal.idle(), 5000);
+        QCOMPARE(w.isLogging(), logging);
+        QCOMPARE(log->isChecked(), logging);
+        QCOMPARE(sameIcon(log->icon(), ":/images/process-stop.png"), logging);
+        QCOMPARE(w.findChild<QLabel *>("logLabel")->text().isEmpty(), !logging);
+        if (!warning.isEmpty()) {
+            QVERIFY2(modal.texts.last().contains(warning), qPrintable(modal.texts.last()));
+            QVERIFY(modal.texts.last().endsWith("Logging is off."));
+            QVERIFY(w.statusBar()->currentMessage().startsWith(warning));
+        }
+        if (logging) {
+            QCOMPARE(w.logFileName(), file);
+            log->trigger();
+            QVERIFY(!w.isLogging() && !log->isChecked());
+            QVERIFY(QFile::exists(file));
+        }
+    }
+
+    // A full disk: the first failed write ends logging and says so.
+    void logWriteFailureStopsLogging()
+    {
+        const QString home = QDir::homePath() + "/corvun.log";
+        QFile::remove(home);
+        QVERIFY(QFile::link("/dev/full", home));
+        PtyPair pty;
+        declare(pty.slavePath(), "win0007");
+        TermOptions o = bySerial("win0007");
+        o.forceLog = true;
+        ModalHandler modal;
+        modal.expect(ModalHandler::accept);
+        MainWindow w(nullptr, qApp, o);
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
+        QVERIFY(w.isLogging());
+        pty.write("data\n");
+        QTRY_COMPARE_WITH_TIMEOUT(modal.handled(), 1, 5000);
+        QVERIFY2(modal.texts.first().contains("cannot be written"), qPrintable(modal.texts.first()));
+        QVERIFY(!w.isLogging());
+        QVERIFY(!action(w, "actionLog")->isChecked());
+        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("data"), 5000);
+        QFile::remove(home);
+    }
+
+    void hexSwitchFollowsKeys()
+    {
+        MainWindow w(nullptr, qApp, bySerial("nothing here"));
+        QAction *hex = action(w, "actionHex");
+        QVERIFY(hex->isCheckable() && !hex->isChecked());
+        hex->trigger();
+        QVERIFY(w.consoleView()->isHexMode());
+        w.consoleView()->setEnabled(true);
+        QTest::keyClick(w.consoleView(), Qt::Key_F12);
+        QVERIFY(!hex->isChecked());
+        QTest::keyClick(w.consoleView(), Qt::Key_F11);
+        QVERIFY(hex->isChecked());
     }
 
     void toggleLinesOnlyWhileOpen()
@@ -168,6 +274,8 @@ private slots:
         MainWindow w(nullptr, qApp, bySerial("win0004"));
         QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
         QCOMPARE(loggedCount("onTryToReconnect()"), 1);
+        pty.write("before\n");
+        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("before"), 5000);
         w.handleError(QSerialPort::ResourceError);
         w.handleError(QSerialPort::ResourceError);
         QVERIFY(!w.port()->isOpen());
@@ -175,6 +283,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
         QTest::qWait(1500);
         QCOMPARE(loggedCount("onTryToReconnect()"), 2);
+        // The history stays, with the gap marked once.
+        const QString shown = w.consoleView()->toPlainText();
+        QVERIFY2(shown.contains("before\n--- connection lost, waiting for the device ---\n--- connected to "),
+                 qPrintable(shown));
     }
 
     // Chosen by hand, lost, and another device with the same ids present: the window
@@ -188,7 +300,7 @@ private slots:
         ModalHandler modal;
         modal.expect([minePath](QWidget *d) {
             auto *ports = d->findChild<QComboBox *>("portBox");
-            ports->setCurrentIndex(ports->findText(minePath.section('/', -1)));
+            ports->setCurrentIndex(ports->findText(QString(minePath).remove("/dev/")));
             ModalHandler::accept(d);
         });
         MainWindow w(nullptr, qApp, TermOptions());
