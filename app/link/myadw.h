@@ -1,11 +1,13 @@
 #pragma once
 
 #include "deviceinfo.h"
+#include "streamloss.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QVector>
 
 // The abstract device link. The main window holds one pointer of this type to either
 // transport and talks to the device only through these operations and signals.
@@ -40,6 +42,18 @@ public slots:
     virtual QByteArray lastResponse();
     virtual QByteArray lastError();
     virtual QString report();
+
+public:
+    // Losses in the current stream booked since the last call, oldest first (see
+    // StreamLoss). A stream starts with the streaming command; positions count the
+    // payload bytes delivered to the byte queue since then, which are exactly the bytes
+    // readBlocks moves out. readBlocks never moves bytes from both sides of a loss in one
+    // call: a call that reaches a loss position stops there (on the serial link it then
+    // also moves the incomplete frame before it, if any), and the next call goes on
+    // after the loss. The consumer drops the bytes of an incomplete frame at a loss
+    // position; the stream resumes there with a whole frame. lostFrames() turns a loss
+    // into frames. The default: a link that loses nothing.
+    virtual QVector<StreamLoss> takeStreamLosses();
 
 signals:
     void onOpenResults(bool success);

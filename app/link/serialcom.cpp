@@ -111,6 +111,7 @@ bool SerialCom::sendCommand(const QString &command, bool expectAnswer, bool star
     if (startStreaming) {
         m_dataTimedOut = false;
         m_decoder.reset();
+        m_losses.reset();
         blockQueue.clear();
     } else {
         worker->stopStreaming();
@@ -142,18 +143,38 @@ bool SerialCom::sendWhileStreaming(const QByteArray &data)
     return worker->sendWhileStreaming(data);
 }
 
+// Only payload whose block terminator has been seen is handed out; a read stops at the
+// next loss, so no frame is ever glued together from both sides of one.
 quint32 SerialCom::readBlocks(QByteArray &out, quint32 blockSize)
 {
     out.clear();
+    const qint64 confirmed = blockQueue.size() - qint64(m_decoder.unconfirmed());
+    const qint64 toLoss = m_losses.bytesToNextLoss();
+    const bool reachesLoss = toLoss >= 0 && toLoss <= confirmed;
+    const qint64 available = reachesLoss ? toLoss : confirmed;
+    quint32 result = 0;
+    qint64 bytes = available;
     if (blockSize == 0) {
-        out.swap(blockQueue);
-        return quint32(out.size());
+        result = quint32(available);
+    } else {
+        result = quint32(available / blockSize);
+        // Before a loss the incomplete rest goes too: it can never be completed.
+        if (!reachesLoss)
+            bytes = qint64(result) * blockSize;
     }
-    const quint32 blocks = quint32(blockQueue.size()) / blockSize;
-    const int bytes = int(blocks * blockSize);
-    out = blockQueue.left(bytes);
-    blockQueue.remove(0, bytes);
-    return blocks;
+    if (bytes == blockQueue.size()) {
+        out.swap(blockQueue);
+    } else {
+        out = blockQueue.left(int(bytes));
+        blockQueue.remove(0, int(bytes));
+    }
+    m_losses.moved(quint64(bytes));
+    return result;
+}
+
+QVector<StreamLoss> SerialCom::takeStreamLosses()
+{
+    return m_losses.take();
 }
 
 // ---- worker signals ----
@@ -188,7 +209,12 @@ void SerialCom::onWorkerResponseError(bool, QByteArray command, QByteArray respo
 
 void SerialCom::onWorkerDataReady(QByteArray data)
 {
+    const bool wasFailed = m_decoder.failed();
     m_decoder.feed(data.constData(), data.size(), blockQueue);
+    for (const StreamLoss &loss : m_decoder.takeLosses())
+        m_losses.book(loss);
+    if (m_decoder.failed() && !wasFailed)
+        qDebug() << "serial stream cannot be decoded any more: no valid block found";
     if (blockQueue.size() > longQueueBytes)
         qDebug() << "#######scpiQ is long###\n";
     emit onDataReady(data);
@@ -198,8 +224,8 @@ void SerialCom::onWorkerDataTimeout()
 {
     m_dataTimedOut = true;
     qDebug() << "datat timeout\n";
-    if (worker)
-        worker->stopStreaming();
+    // The worker has left streaming mode itself; telling it again here could end a
+    // stream started after this timeout was sent.
     emit onDataTimeout();
 }
 

@@ -147,6 +147,8 @@ void udp_com::sendHead(bool fromSendCommand)
                 commandQueue.removeFirst();
         }
         m_streaming = entry.startStreaming;
+        if (entry.startStreaming)
+            resetIncoming();    // the device numbers every stream from 0
         // Answers belong to the command at the head; bytes from before it are stale.
         receiver.answerBytes().clear();
         const QByteArray datagram = codec.buildCommand(entry.data);
@@ -260,13 +262,33 @@ void udp_com::readPendingDatagrams()
         if (result.kind == UdpReceiver::Kind::Data && m_streaming)
             timeoutTimer->start(StreamDataTimeoutMs);
     }
+    collectLosses();
 }
 
+void udp_com::collectLosses()
+{
+    for (const StreamLoss &loss : receiver.reorder().takeLosses())
+        losses.book(loss);
+}
+
+QVector<StreamLoss> udp_com::takeStreamLosses()
+{
+    return losses.take();
+}
+
+// Moves every queued byte up to the next loss, where a read stops.
 quint32 udp_com::readBlocks(QByteArray &out, quint32 blockSize)
 {
     QByteArray &queue = receiver.reorder().dataQueue();
-    out = std::move(queue);
-    queue = QByteArray();
+    const qint64 toLoss = losses.bytesToNextLoss();
+    if (toLoss < 0 || toLoss >= queue.size()) {
+        out = std::move(queue);
+        queue = QByteArray();
+    } else {
+        out = queue.left(int(toLoss));
+        queue.remove(0, int(toLoss));
+    }
+    losses.moved(quint64(out.size()));
     // A zero block size would divide by zero; report the byte count as the serial link does.
     return blockSize == 0 ? quint32(out.size()) : quint32(out.size()) / blockSize;
 }
@@ -297,6 +319,9 @@ void udp_com::onPingTimer()
 void udp_com::onTimeoutTimer()
 {
     qDebug() << "onTimeoutTimer " << elapsed.elapsed();
+    // No more data will close a gap now: what waits behind it is delivered.
+    receiver.reorder().flush(m_streaming);
+    collectLosses();
     m_dataTimedOut = true;
 }
 
@@ -338,4 +363,8 @@ QString udp_com::report() { return receiver.reorder().report(); }
 
 void udp_com::ResetReport() { receiver.reorder().resetReport(); }
 
-void udp_com::resetIncoming() { receiver.resetIncoming(); }
+void udp_com::resetIncoming()
+{
+    receiver.resetIncoming();
+    losses.reset();
+}
