@@ -75,6 +75,7 @@ private slots:
     void wireKeepAliveOpenAndBinary();
     void wireCommandsAreSerialised();
     void wireStreamingCommandLeavesQueue();
+    void wireReadingStopsAtEachLoss();
 
     // Against the simulated device.
     void deviceOpenAndScan();
@@ -163,6 +164,60 @@ void TestUdpLink::wireCommandsAreSerialised()
     peer.reply(UdpPacketCodec::Command, "fresh");
     QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 3, Generous);
     QCOMPARE(responses.at(2).at(2).toByteArray(), QByteArray("fresh"));
+}
+
+// Datagrams of two 4-byte frames; index 1 never comes, and the stream ends behind a second
+// gap (index 64) that no 61 packets follow.
+void TestUdpLink::wireReadingStopsAtEachLoss()
+{
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    WirePeer peer;
+    QVERIFY(peer.bind());
+    auto link = loopbackLink(peer.endpoint());
+    QVERIFY(link);
+    QTRY_VERIFY_WITH_TIMEOUT(!peer.received.isEmpty(), Generous);
+    link->sendCommand("init", false, true, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(peer.commands().size(), 3, Generous);
+    auto frames = [](quint32 index) { return QByteArray::number(10000000 + index).right(8); };
+    for (quint32 i = 0; i < 64; ++i) {
+        if (i != 1)
+            peer.reply(UdpPacketCodec::Data, frames(i), i);
+    }
+    for (quint32 i = 65; i < 70; ++i)
+        peer.reply(UdpPacketCodec::Data, frames(i), i);
+
+    // The first loss is booked once 61 datagrams wait behind it.
+    QVector<StreamLoss> losses;
+    QTRY_VERIFY_WITH_TIMEOUT((losses += link->takeStreamLosses(), !losses.isEmpty()), Generous);
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses[0].position, 8u);
+    QCOMPARE(losses[0].lostUnits, 1u);
+    QVERIFY(losses[0].uniform);
+    QCOMPARE(::lostFrames(losses[0], 4).frames, 2u);
+    QVERIFY(::lostFrames(losses[0], 4).exact);
+    QByteArray out;
+    QCOMPARE(link->readBlocks(out, 4), 2u);      // up to the loss, not across it
+    QCOMPARE(out, frames(0));
+    QCOMPARE(link->readBlocks(out, 4), 124u);
+    QCOMPARE(out.left(8), frames(2));
+
+    // Silence ends the stream: what waits behind the last gap comes out, the gap is booked.
+    QTRY_VERIFY_WITH_TIMEOUT(link->dataTimedOut(), Generous);
+    losses = link->takeStreamLosses();
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses[0].position, 8u * 63);
+    QCOMPARE(losses[0].lostUnits, 1u);
+    QCOMPARE(link->readBlocks(out, 4), 0u);       // already at the loss: this read stops there
+    QCOMPARE(link->readBlocks(out, 4), 10u);
+    QCOMPARE(out.left(8), frames(65));
+    QCOMPARE(link->readBlocks(out, 4), 0u);
+
+    // A new stream starts from index 0 with nothing booked.
+    link->sendCommand("init", false, true, false, 0);
+    peer.reply(UdpPacketCodec::Data, frames(0), 0);
+    QByteArray fresh;
+    QTRY_COMPARE_WITH_TIMEOUT((link->readBlocks(out, 4), fresh += out), frames(0), Generous);
+    QVERIFY(link->takeStreamLosses().isEmpty());
 }
 
 void TestUdpLink::wireStreamingCommandLeavesQueue()
