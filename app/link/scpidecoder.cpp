@@ -200,6 +200,7 @@ void scpiDecoder::acceptCandidate()
         loss.lostBytesKnown = true;
     } else {
         loss.lostUnits = estimatedBlocks(m_damageWire + m_skipped);
+        loss.lostUnitsCounted = false;
     }
     fillStatistics(loss);
     qDebug() << "scpiDecoder() resynchronised after" << m_damageWire + m_skipped << "bytes, blocks lost:"
@@ -218,6 +219,7 @@ void scpiDecoder::fail()
         StreamLoss loss;
         loss.position = m_delivered;
         loss.lostUnits = estimatedBlocks(m_damageWire + m_skipped + m_candidate);
+        loss.lostUnitsCounted = false;
         fillStatistics(loss);
         m_losses.append(loss);
         m_resyncing = false;

@@ -240,6 +240,7 @@ bool SerialComWorker::deviceLost() const
 
 void SerialComWorker::streamTurn()
 {
+    streamTail = true;
     if (sendPending) {
         QByteArray data;
         {
@@ -289,6 +290,7 @@ void SerialComWorker::commandTurn()
     writeData(entry.data, 200);
     port->flush();
     if (entry.startStreaming) {
+        streamTail = true;   // the device streams now, whether or not this worker reads it
         std::lock_guard<std::mutex> lock(queueMutex);
         // A stop requested after this command was queued (by a command queued behind it)
         // has already ended this stream.
@@ -306,13 +308,18 @@ void SerialComWorker::commandTurn()
                 emit onResponseReady(true, command, QByteArray());
         } else if (end == AnswerEnd::Quiet) {
             const QByteArray answer = scpiDecoder::trimAnswer(raw);
-            if (entry.expectAnswer)
+            if (!entry.expectAnswer && streamTail && !answer.isEmpty()) {
+                // Right after a stream (typically to "abort") what comes is its tail, not
+                // an answer, and no device error.
+                qDebug() << "serial link: stream tail of" << answer.size() << "bytes after" << command;
+            } else if (entry.expectAnswer)
                 emit onResponseReady(true, command, answer);
             else if (!answer.isEmpty())
                 emit onResponseError(true, command, answer);
         }
         // AnswerEnd::Lost: the device has gone (polled through isDeviceDisconnected) or the
         // link closes; an empty "answer" must not pass for a successful one.
+        streamTail = false;
     }
     finishEntry();
 }

@@ -87,6 +87,7 @@ private:
     std::atomic<bool> resourceError{false};
     bool resourceErrorReported = false;
     bool dataTimeoutReported = false;
+    bool streamTail = false;            // a stream ran since the last command: its tail may follow
     bool lineStateCheck = false;        // the port reports its modem lines (not so on a pseudo-terminal)
     std::atomic<bool> sendPending{false};
     QByteArray pendingData;

@@ -12,7 +12,7 @@ LostFrames lostFrames(const StreamLoss &loss, quint32 frameSize)
         result.frames = (loss.lostBytes + frameSize / 2) / frameSize;
         return result;
     }
-    if (loss.uniform && loss.unitBytes > 0 && loss.unitBytes % frameSize == 0) {
+    if (loss.lostUnitsCounted && loss.uniform && loss.unitBytes > 0 && loss.unitBytes % frameSize == 0) {
         result.exact = true;
         result.frames = loss.lostUnits * (loss.unitBytes / frameSize);
         return result;

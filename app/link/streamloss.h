@@ -12,8 +12,10 @@ struct StreamLoss
 {
     // Payload bytes delivered to the link's byte queue before the loss (exact).
     quint64 position = 0;
-    // Datagrams (UDP) or blocks (serial) lost; an estimate when the link could not count them.
+    // Datagrams (UDP) or blocks (serial) lost; counted (UDP: by the missing indices) or,
+    // when lostUnitsCounted is false, estimated from the stretch of stream skipped.
     quint64 lostUnits = 0;
+    bool lostUnitsCounted = true;
     // Payload bytes lost, when the link knows them (a damaged serial block whose header was read).
     quint64 lostBytes = 0;
     bool lostBytesKnown = false;
@@ -33,7 +35,7 @@ struct LostFrames
 };
 
 // Frames lost at one loss, for frames of frameSize bytes. Exact when the lost byte count
-// is known and whole frames, or when every unit of the stream so far carried the same
-// whole number of frames; otherwise the lost units times the mean frames per unit of the
+// is known and whole frames, or when the lost units were counted and every unit of the
+// stream so far carried the same whole number of frames; otherwise the lost units times the mean frames per unit of the
 // stream so far, rounded, and marked as an estimate.
 LostFrames lostFrames(const StreamLoss &loss, quint32 frameSize);

@@ -11,6 +11,7 @@ class tst_serialfacade : public QObject
 private slots:
     void closedLinkRefuses();
     void readBlocksMovesWholeBlocksOnly();
+    void readingStopsAtLoss();
     void failedOpenAllowsSecondOpen();
 };
 
@@ -35,13 +36,34 @@ void tst_serialfacade::readBlocksMovesWholeBlocksOnly()
     closed.onWorkerDataReady("#210abcdefghij\n#14kl");
     QVERIFY(closed.decoderBusy());
     QByteArray out = "stale";
-    QCOMPARE(closed.readBlocks(out, 4), 3u);
-    QCOMPARE(out, QByteArray("abcdefghijkl"));
-    closed.onWorkerDataReady("mn");
-    QCOMPARE(closed.readBlocks(out, 4), 0u);
-    QVERIFY(out.isEmpty());
+    // "kl" waits for its block's terminator.
+    QCOMPARE(closed.readBlocks(out, 4), 2u);
+    QCOMPARE(out, QByteArray("abcdefgh"));
+    closed.onWorkerDataReady("mn\n");
+    QCOMPARE(closed.readBlocks(out, 4), 1u);
+    QCOMPARE(out, QByteArray("ijkl"));
     QCOMPARE(closed.readBlocks(out, 0), 2u);
     QCOMPARE(out, QByteArray("mn"));
+}
+
+// Frames of 3 bytes; the damaged block "ijkl" is skipped. The read before the loss takes
+// the incomplete frame "gh" along (it can never be completed), the next one goes on after it.
+void tst_serialfacade::readingStopsAtLoss()
+{
+    SerialCom closed;
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    closed.onWorkerDataReady("#18abcdefgh\n#14ijklX#18mnopqrst\n");
+    QByteArray out;
+    QCOMPARE(closed.readBlocks(out, 3), 2u);
+    QCOMPARE(out, QByteArray("abcdefgh"));
+    const QVector<StreamLoss> losses = closed.takeStreamLosses();
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses[0].position, 8u);
+    QCOMPARE(losses[0].lostBytes, 4u);
+    QCOMPARE(closed.readBlocks(out, 3), 2u);
+    QCOMPARE(out, QByteArray("mnopqr"));
+    QVERIFY(closed.takeStreamLosses().isEmpty());
+    QVERIFY(!closed.decoderFailed());
 }
 
 void tst_serialfacade::failedOpenAllowsSecondOpen()

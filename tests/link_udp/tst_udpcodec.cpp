@@ -335,6 +335,9 @@ void TestUdpCodec::lostFrames_data()
     QTest::newRow("varying: half rounds up") << loss(1, 2, 32 * 3, 0) << 32u << quint64(2) << false;
     QTest::newRow("known bytes") << known << 32u << quint64(6) << true;
     QTest::newRow("known bytes, not whole") << knownPartial << 32u << quint64(6) << false;
+    StreamLoss guessed = loss(2, 10, 640, 64);
+    guessed.lostUnitsCounted = false;
+    QTest::newRow("uniform, units estimated") << guessed << 32u << quint64(4) << false;
     QTest::newRow("nothing to take a mean from") << loss(5, 0, 0, 0) << 32u << quint64(0) << false;
     QTest::newRow("no frame size") << loss(5, 10, 320, 32) << 0u << quint64(0) << false;
     QTest::newRow("huge counts") << loss(4000000000ull, 4000000000ull, 4000000000ull * 1400, 0) << 28u

@@ -24,6 +24,8 @@
 //                            behind the next packet, at most 0.5)
 //   retransmit on|off        resend data packets missing from the host's acknowledgements
 //   conferror on|off         answer every configuration line with "error: ..."
+//   countstext TEXT|off      "conf:sca:num?" is answered with TEXT as it is
+//   blurt WORD               the serial side sends WORD and CR LF unasked
 //   stats                    devsim prints one "stats <counters>" line on standard output
 //                            (frames=, blocks= count the current or last stream)
 //   quit                     end devsim (also when its standard input, a pipe, closes)

@@ -33,6 +33,8 @@ const char *const controlHelp =
     "  counts N24,N16,NIMU,NAUX the device now reports these counts (a changed device)\n"
     "  countstext TEXT|off      answer conf:sca:num? with TEXT as it is (a faulty device,\n"
     "                           e.g. 2000000000,2000000000,0,0); off: the counts again\n"
+    "  blurt WORD               the serial side sends WORD and CR LF unasked (a late or\n"
+    "                           stray answer)\n"
     "  stats                    print \"stats <counters>\" on standard output; frames and\n"
     "                           blocks count the current or last stream\n"
     "  quit                     end devsim (as does SIGTERM or SIGINT)\n"

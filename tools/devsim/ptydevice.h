@@ -34,6 +34,8 @@ public:
     void setPowered(bool on);
     void setStalled(bool on) { m_clock.setPaused(on); }
     QByteArray stats() const;
+    // Sends text the host did not ask for.
+    void blurt(const QByteArray &text) { queue(text + "\r\n"); }
 
 signals:
     void plugged(const QString &path);

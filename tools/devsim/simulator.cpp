@@ -227,6 +227,10 @@ bool Simulator::controlAction(const QByteArray &cmd, const QByteArray &arg)
         ok = !m_pty || m_pty->plug();
     } else if (cmd == "counts") {
         ok = parseDevsimCounts(QString::fromLatin1(arg), m_options);
+    } else if (cmd == "blurt") {
+        ok = !arg.isEmpty();
+        if (ok && m_pty)
+            m_pty->blurt(arg);
     } else if (cmd == "countstext") {
         ok = !arg.isEmpty();
         m_options.countsText = arg == "off" ? QString() : QString::fromLatin1(arg);
