@@ -45,14 +45,14 @@ public slots:
 
 public:
     // Losses in the current stream booked since the last call, oldest first (see
-    // StreamLoss). A stream starts with the streaming command; positions count the
-    // payload bytes delivered to the byte queue since then, which are exactly the bytes
-    // readBlocks moves out. readBlocks never moves bytes from both sides of a loss in one
-    // call: a call that reaches a loss position stops there (on the serial link it then
-    // also moves the incomplete frame before it, if any), and the next call goes on
-    // after the loss. The consumer drops the bytes of an incomplete frame at a loss
-    // position; the stream resumes there with a whole frame. lostFrames() turns a loss
-    // into frames. The default: a link that loses nothing.
+    // StreamLoss). A stream starts with the streaming command; a loss's position counts
+    // the payload bytes delivered to the byte queue before it. readBlocks hands out whole
+    // frames only (on both links), never put together from bytes on both sides of a loss:
+    // the incomplete rest of a frame just before a loss is dropped (the device starts
+    // every datagram and block with a whole frame, so normally there is none). A loss
+    // may be taken before or after readBlocks has passed it. LossFrameIndex turns the
+    // positions into frame indices, lostFrames() a loss into frames.
+    // The default: a link that loses nothing.
     virtual QVector<StreamLoss> takeStreamLosses();
 
 signals:

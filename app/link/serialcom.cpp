@@ -143,33 +143,12 @@ bool SerialCom::sendWhileStreaming(const QByteArray &data)
     return worker->sendWhileStreaming(data);
 }
 
-// Only payload whose block terminator has been seen is handed out; a read stops at the
-// next loss, so no frame is ever glued together from both sides of one.
+// Only payload whose block terminator has been seen is handed out, and no frame is put
+// together from both sides of a loss.
 quint32 SerialCom::readBlocks(QByteArray &out, quint32 blockSize)
 {
-    out.clear();
     const qint64 confirmed = blockQueue.size() - qint64(m_decoder.unconfirmed());
-    const qint64 toLoss = m_losses.bytesToNextLoss();
-    const bool reachesLoss = toLoss >= 0 && toLoss <= confirmed;
-    const qint64 available = reachesLoss ? toLoss : confirmed;
-    quint32 result = 0;
-    qint64 bytes = available;
-    if (blockSize == 0) {
-        result = quint32(available);
-    } else {
-        result = quint32(available / blockSize);
-        // Before a loss the incomplete rest goes too: it can never be completed.
-        if (!reachesLoss)
-            bytes = qint64(result) * blockSize;
-    }
-    if (bytes == blockQueue.size()) {
-        out.swap(blockQueue);
-    } else {
-        out = blockQueue.left(int(bytes));
-        blockQueue.remove(0, int(bytes));
-    }
-    m_losses.moved(quint64(bytes));
-    return result;
+    return m_losses.cut(blockQueue, confirmed, blockSize, out);
 }
 
 QVector<StreamLoss> SerialCom::takeStreamLosses()

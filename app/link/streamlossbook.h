@@ -2,12 +2,14 @@
 
 #include "streamloss.h"
 
+#include <QByteArray>
 #include <QVector>
 
 #include <deque>
 
 // A link's record of the losses in its current stream: the ones the consumer has not
-// taken yet, and the positions that readBlocks must not read across in one call.
+// taken yet, and the positions readBlocks cuts the stream at, so that no frame is ever
+// put together from bytes on both sides of a loss.
 class StreamLossBook
 {
 public:
@@ -17,15 +19,18 @@ public:
     void book(const StreamLoss &loss);
     QVector<StreamLoss> take();
 
-    // Bytes readBlocks may still move before it reaches the next loss position;
-    // -1 when no loss lies ahead.
-    qint64 bytesToNextLoss() const;
-    // readBlocks moved `bytes`; a loss position reached is passed.
-    void moved(quint64 bytes);
+    // readBlocks for a queue holding the stream from bytesMoved() on, of which the first
+    // `available` bytes may be handed out. Moves whole frames of blockSize bytes into out
+    // and returns their number. The bytes of an incomplete frame just before a loss can
+    // never be completed: they are dropped. An incomplete frame at the end waits. With
+    // blockSize 0 every available byte is moved and their number returned.
+    quint32 cut(QByteArray &queue, qint64 available, quint32 blockSize, QByteArray &out);
+
+    // Stream bytes moved or dropped by cut() so far.
     quint64 bytesMoved() const { return m_moved; }
 
 private:
     QVector<StreamLoss> m_untaken;
-    std::deque<quint64> m_ahead;   // loss positions not yet reached by readBlocks, ascending
+    std::deque<quint64> m_ahead;   // loss positions not yet reached by cut(), ascending
     quint64 m_moved = 0;
 };

@@ -276,21 +276,12 @@ QVector<StreamLoss> udp_com::takeStreamLosses()
     return losses.take();
 }
 
-// Moves every queued byte up to the next loss, where a read stops.
+// Whole frames only, never put together from both sides of a loss; the bytes of a frame
+// not complete yet wait in the queue.
 quint32 udp_com::readBlocks(QByteArray &out, quint32 blockSize)
 {
     QByteArray &queue = receiver.reorder().dataQueue();
-    const qint64 toLoss = losses.bytesToNextLoss();
-    if (toLoss < 0 || toLoss >= queue.size()) {
-        out = std::move(queue);
-        queue = QByteArray();
-    } else {
-        out = queue.left(int(toLoss));
-        queue.remove(0, int(toLoss));
-    }
-    losses.moved(quint64(out.size()));
-    // A zero block size would divide by zero; report the byte count as the serial link does.
-    return blockSize == 0 ? quint32(out.size()) : quint32(out.size()) / blockSize;
+    return losses.cut(queue, queue.size(), blockSize, out);
 }
 
 // ---- keep-alive and stream timeout ----

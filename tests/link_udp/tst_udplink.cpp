@@ -1,4 +1,5 @@
 #include "udptestsupport.h"
+#include "link/lossframeindex.h"
 #include "link/udppacketcodec.h"
 
 #include <QElapsedTimer>
@@ -75,7 +76,7 @@ private slots:
     void wireKeepAliveOpenAndBinary();
     void wireCommandsAreSerialised();
     void wireStreamingCommandLeavesQueue();
-    void wireReadingStopsAtEachLoss();
+    void wireReadingCutsAtEachLoss();
 
     // Against the simulated device.
     void deviceOpenAndScan();
@@ -167,8 +168,9 @@ void TestUdpLink::wireCommandsAreSerialised()
 }
 
 // Datagrams of two 4-byte frames; index 1 never comes, and the stream ends behind a second
-// gap (index 64) that no 61 packets follow.
-void TestUdpLink::wireReadingStopsAtEachLoss()
+// gap (index 64) that no 61 packets follow. A datagram of 6 bytes (a frame and a half)
+// shows that no frame is put together across a loss.
+void TestUdpLink::wireReadingCutsAtEachLoss()
 {
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
     WirePeer peer;
@@ -179,10 +181,11 @@ void TestUdpLink::wireReadingStopsAtEachLoss()
     link->sendCommand("init", false, true, false, 0);
     QTRY_COMPARE_WITH_TIMEOUT(peer.commands().size(), 3, Generous);
     auto frames = [](quint32 index) { return QByteArray::number(10000000 + index).right(8); };
-    for (quint32 i = 0; i < 64; ++i) {
+    for (quint32 i = 0; i < 63; ++i) {
         if (i != 1)
             peer.reply(UdpPacketCodec::Data, frames(i), i);
     }
+    peer.reply(UdpPacketCodec::Data, "abcdef", 63);
     for (quint32 i = 65; i < 70; ++i)
         peer.reply(UdpPacketCodec::Data, frames(i), i);
 
@@ -196,19 +199,21 @@ void TestUdpLink::wireReadingStopsAtEachLoss()
     QCOMPARE(::lostFrames(losses[0], 4).frames, 2u);
     QVERIFY(::lostFrames(losses[0], 4).exact);
     QByteArray out;
-    QCOMPARE(link->readBlocks(out, 4), 2u);      // up to the loss, not across it
-    QCOMPARE(out, frames(0));
-    QCOMPARE(link->readBlocks(out, 4), 124u);
-    QCOMPARE(out.left(8), frames(2));
+    QCOMPARE(link->readBlocks(out, 4), 125u);   // "ef" waits for the rest of its frame
+    QCOMPARE(out.left(16), frames(0) + frames(2));
+    QVERIFY(out.endsWith("abcd"));
+    LossFrameIndex index(4);
+    QCOMPARE(index.indexOf(losses[0]), 2u);
 
     // Silence ends the stream: what waits behind the last gap comes out, the gap is booked.
     QTRY_VERIFY_WITH_TIMEOUT(link->dataTimedOut(), Generous);
     losses = link->takeStreamLosses();
     QCOMPARE(losses.size(), 1);
-    QCOMPARE(losses[0].position, 8u * 63);
+    QCOMPARE(losses[0].position, 8u * 62 + 6);
     QCOMPARE(losses[0].lostUnits, 1u);
-    QCOMPARE(link->readBlocks(out, 4), 0u);       // already at the loss: this read stops there
-    QCOMPARE(link->readBlocks(out, 4), 10u);
+    QVERIFY(!losses[0].uniform);
+    QCOMPARE(index.indexOf(losses[0]), 125u);
+    QCOMPARE(link->readBlocks(out, 4), 10u);    // "ef" never completes: dropped
     QCOMPARE(out.left(8), frames(65));
     QCOMPARE(link->readBlocks(out, 4), 0u);
 
