@@ -17,6 +17,7 @@ constexpr int MaxMissedPings = 3;
 constexpr int StreamStartTimeoutMs = 1500;
 constexpr int StreamDataTimeoutMs = 1000;
 constexpr int MaxBinarySize = 1024;
+constexpr int MaxDatagram = 65536;
 } // namespace
 
 udp_com::udp_com(QObject *parent, const QString &address, bool active) : myAdw(parent)
@@ -168,6 +169,7 @@ void udp_com::sendHead(bool fromSendCommand)
         } else {
             qDebug() << "start timeoutTimer " << elapsed.elapsed();
         }
+        lastDataMs = -1;
         timeoutTimer->start(StreamStartTimeoutMs);
     }
 }
@@ -249,17 +251,25 @@ bool udp_com::sendWhileStreaming(const QByteArray &data)
 
 void udp_com::readPendingDatagrams()
 {
+    // One buffer for every read: the largest datagram fits, and no size query is needed.
+    if (readBuffer.size() != MaxDatagram)
+        readBuffer.resize(MaxDatagram);
+    bool data = false;
     while (socket->hasPendingDatagrams()) {
-        const qint64 size = socket->pendingDatagramSize();
-        QByteArray datagram(int(qMax<qint64>(size, 0)), Qt::Uninitialized);
-        const qint64 read = socket->readDatagram(datagram.data(), datagram.size());
+        const qint64 read = socket->readDatagram(readBuffer.data(), readBuffer.size());
         if (read < 0)
             break;
-        datagram.resize(int(read));
-        const UdpReceiver::Result result = receiver.parse(datagram, m_streaming);
+        const UdpReceiver::Result result =
+            receiver.parse(QByteArray::fromRawData(readBuffer.constData(), int(read)), m_streaming);
         if (result.ackDue)
             send(codec.buildAcknowledge(receiver.recentTxIds()));
-        if (result.kind == UdpReceiver::Kind::Data && m_streaming)
+        data = data || result.kind == UdpReceiver::Kind::Data;
+    }
+    if (data && m_streaming) {
+        // The timeout is due 1000 ms after the last data packet. Rather than restarting the
+        // timer for every packet, it is re-armed when it fires early (onTimeoutTimer).
+        lastDataMs = elapsed.elapsed();
+        if (!timeoutTimer->isActive())
             timeoutTimer->start(StreamDataTimeoutMs);
     }
     collectLosses();
@@ -309,6 +319,13 @@ void udp_com::onPingTimer()
 
 void udp_com::onTimeoutTimer()
 {
+    if (lastDataMs >= 0) {
+        const qint64 quiet = elapsed.elapsed() - lastDataMs;
+        if (quiet < StreamDataTimeoutMs) {
+            timeoutTimer->start(int(StreamDataTimeoutMs - quiet));
+            return;
+        }
+    }
     qDebug() << "onTimeoutTimer " << elapsed.elapsed();
     // No more data will close a gap now: what waits behind it is delivered.
     receiver.reorder().flush(m_streaming);

@@ -109,4 +109,6 @@ private:
     bool disconnected = false;
     bool openResultsEmitted = false;
     QElapsedTimer elapsed;
+    qint64 lastDataMs = -1;     // when stream data last came (elapsed), -1: none since the streaming command
+    QByteArray readBuffer;
 };

@@ -6,6 +6,11 @@
 
 void UdpReorder::add(quint32 index, const QByteArray &payload, bool streaming)
 {
+    // The common case, in order with nothing waiting, goes straight to the queue.
+    if (m_pending.empty() && index == m_expectedIndex) {
+        deliverOne(payload, streaming);
+        return;
+    }
     // Older than everything waiting: a resent packet whose first copy got through late.
     if (!m_pending.empty() && quint32(index - m_pending.front().index) > 0x80000000u) {
         ++m_retransmits;
@@ -23,7 +28,8 @@ void UdpReorder::insertSorted(quint32 index, const QByteArray &payload)
 {
     const auto at = std::upper_bound(m_pending.begin(), m_pending.end(), index,
                                      [](quint32 i, const Block &b) { return i < b.index; });
-    m_pending.insert(at, Block{index, payload});
+    // A deep copy: the payload may be a view into a buffer that is read into again.
+    m_pending.insert(at, Block{index, QByteArray(payload.constData(), payload.size())});
 }
 
 void UdpReorder::dropStale()
@@ -77,6 +83,17 @@ void UdpReorder::bookLoss(quint32 lost)
     m_losses.append(loss);
 }
 
+void UdpReorder::deliverOne(const QByteArray &payload, bool streaming)
+{
+    ++m_packetsReceived;
+    ++m_expectedIndex;
+    ++m_deliveredPackets;
+    if (streaming) {
+        m_dataQueue.append(payload);
+        count(payload);
+    }
+}
+
 void UdpReorder::count(const QByteArray &payload)
 {
     const quint32 size = quint32(payload.size());
@@ -115,13 +132,7 @@ void UdpReorder::deliver(bool streaming)
         }
         if (it->index < m_expectedIndex)
             continue;   // a duplicate of a delivered packet
-        ++m_packetsReceived;
-        ++m_expectedIndex;
-        ++m_deliveredPackets;
-        if (streaming) {
-            m_dataQueue.append(it->payload);
-            count(it->payload);
-        }
+        deliverOne(it->payload, streaming);
     }
     m_pending.erase(m_pending.begin(), it);
     if (m_pending.empty() && m_stoppedAtGap) {

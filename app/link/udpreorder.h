@@ -58,6 +58,7 @@ private:
     void dropStale();
     void resynchronise();
     void deliver(bool streaming);
+    void deliverOne(const QByteArray &payload, bool streaming);
     void count(const QByteArray &payload);
     void bookLoss(quint32 lost);
 
