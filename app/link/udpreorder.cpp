@@ -19,7 +19,8 @@ void UdpReorder::add(quint32 index, const QByteArray &payload, bool streaming)
     insertSorted(index, payload);
     // Copies below the expected index would otherwise be taken for the resync point.
     dropStale();
-    if (m_pending.size() >= size_t(ResyncPending))
+    // Only a real gap is skipped: the packet just added may be the missing one.
+    if (m_pending.size() >= size_t(ResyncPending) && m_pending.front().index != m_expectedIndex)
         resynchronise();
     deliver(streaming);
 }
