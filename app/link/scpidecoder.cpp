@@ -212,6 +212,26 @@ void scpiDecoder::acceptCandidate()
     m_candidate = 0;
 }
 
+void scpiDecoder::endOfStream()
+{
+    if (!m_resyncing || decoderState == Failed)
+        return;
+    StreamLoss loss;
+    loss.position = m_delivered;
+    loss.lostUnits = estimatedBlocks(m_damageWire + m_skipped + m_candidate);
+    loss.lostUnitsCounted = false;
+    fillStatistics(loss);
+    m_losses.append(loss);
+    m_resyncing = false;
+    m_rejected += m_unconfirmed;
+    m_unconfirmed = 0;
+    m_damageWire = 0;
+    m_skipped = 0;
+    m_candidate = 0;
+    decoderState = WaitHash;
+    decoderCount = 0;
+}
+
 void scpiDecoder::fail()
 {
     qDebug() << "scpiDecoder() fatal error at state" << decoderState;

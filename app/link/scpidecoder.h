@@ -43,6 +43,8 @@ public:
     void feed(const char *data, qint64 size, QByteArray &queue);
 
     void reset();
+    // The stream has ended: damage that no valid block followed any more is booked now.
+    void endOfStream();
 
     qint32 state() const { return decoderState; }
     bool failed() const { return decoderFatal; }

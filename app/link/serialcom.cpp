@@ -203,6 +203,10 @@ void SerialCom::onWorkerDataTimeout()
 {
     m_dataTimedOut = true;
     qDebug() << "datat timeout\n";
+    m_decoder.endOfStream();
+    blockQueue.chop(int(m_decoder.takeRejected()));
+    for (const StreamLoss &loss : m_decoder.takeLosses())
+        m_losses.book(loss);
     // The worker has left streaming mode itself; telling it again here could end a
     // stream started after this timeout was sent.
     emit onDataTimeout();

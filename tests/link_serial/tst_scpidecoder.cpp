@@ -52,6 +52,7 @@ private slots:
     void recovery_data();
     void recovery();
     void payloadWaitsForTerminator();
+    void damageAtTheEndIsBooked();
     void noValidBlockIsFatal();
     void blockSplitAcrossChunks();
     void answerTrimming_data();
@@ -186,6 +187,21 @@ void tst_scpidecoder::payloadWaitsForTerminator()
     d.feed("X", 1, queue);
     QCOMPARE(queue, QByteArray("abcd"));   // taken back
     QCOMPARE(d.unconfirmed(), 0u);
+}
+
+void tst_scpidecoder::damageAtTheEndIsBooked()
+{
+    scpiDecoder d;
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    QCOMPARE(run(d, "#14abcd\n#14efghX#14ij"), QByteArray("abcdij"));
+    QVERIFY(losses.isEmpty());
+    d.endOfStream();
+    QCOMPARE(d.takeRejected(), 2u);   // "ij" never got its terminator
+    losses = d.takeLosses();
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses.first().position, 4u);
+    QVERIFY(!losses.first().lostUnitsCounted);
+    QCOMPARE(d.state(), qint32(scpiDecoder::WaitHash));
 }
 
 void tst_scpidecoder::noValidBlockIsFatal()

@@ -275,6 +275,11 @@ void TestUdpCodec::lossEvents_data()
     for (int i = 3; i < 64; ++i)
         atStart << QString("%1:8").arg(i);
     QTest::newRow("loss before the first packet") << atStart << QStringList{"0/3/61/8"};
+    QStringList closing{"0:8"};
+    for (int i = 2; i < 62; ++i)
+        closing << QString("%1:8").arg(i);
+    closing << "1:8";
+    QTest::newRow("61st packet closes the gap") << closing << QStringList{};
     QTest::newRow("gap closed by a late packet") << QStringList{"0:8", "2:8", "1:8", "3:8"} << QStringList{};
     QTest::newRow("stream ends behind a gap")
         << QStringList{"0:8", "1:8", "4:8", "5:8", "flush"} << QStringList{"16/2/4/8"};
