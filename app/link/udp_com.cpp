@@ -255,7 +255,9 @@ void udp_com::readPendingDatagrams()
     if (readBuffer.size() != MaxDatagram)
         readBuffer.resize(MaxDatagram);
     bool data = false;
-    while (socket->hasPendingDatagrams()) {
+    // Read until the socket has nothing more (it then reports a temporary "would block"
+    // error, which is no fault): one system call per datagram instead of three.
+    while (true) {
         const qint64 read = socket->readDatagram(readBuffer.data(), readBuffer.size());
         if (read < 0)
             break;
