@@ -43,3 +43,5 @@ QByteArray myAdw::lastResponse() { return QByteArray(); }
 QByteArray myAdw::lastError() { return QByteArray(); }
 
 QString myAdw::report() { return QString(); }
+
+QVector<StreamLoss> myAdw::takeStreamLosses() { return QVector<StreamLoss>(); }

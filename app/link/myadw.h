@@ -1,11 +1,13 @@
 #pragma once
 
 #include "deviceinfo.h"
+#include "streamloss.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QVector>
 
 // The abstract device link. The main window holds one pointer of this type to either
 // transport and talks to the device only through these operations and signals.
@@ -40,6 +42,18 @@ public slots:
     virtual QByteArray lastResponse();
     virtual QByteArray lastError();
     virtual QString report();
+
+public:
+    // Losses in the current stream booked since the last call, oldest first (see
+    // StreamLoss). A stream starts with the streaming command; a loss's position counts
+    // the payload bytes delivered to the byte queue before it. readBlocks hands out whole
+    // frames only (on both links), never put together from bytes on both sides of a loss:
+    // the incomplete rest of a frame just before a loss is dropped (the device starts
+    // every datagram and block with a whole frame, so normally there is none). A loss
+    // may be taken before or after readBlocks has passed it. LossFrameIndex turns the
+    // positions into frame indices, lostFrames() a loss into frames.
+    // The default: a link that loses nothing.
+    virtual QVector<StreamLoss> takeStreamLosses();
 
 signals:
     void onOpenResults(bool success);

@@ -111,6 +111,7 @@ bool SerialCom::sendCommand(const QString &command, bool expectAnswer, bool star
     if (startStreaming) {
         m_dataTimedOut = false;
         m_decoder.reset();
+        m_losses.reset();
         blockQueue.clear();
     } else {
         worker->stopStreaming();
@@ -142,18 +143,17 @@ bool SerialCom::sendWhileStreaming(const QByteArray &data)
     return worker->sendWhileStreaming(data);
 }
 
+// Only payload whose block terminator has been seen is handed out, and no frame is put
+// together from both sides of a loss.
 quint32 SerialCom::readBlocks(QByteArray &out, quint32 blockSize)
 {
-    out.clear();
-    if (blockSize == 0) {
-        out.swap(blockQueue);
-        return quint32(out.size());
-    }
-    const quint32 blocks = quint32(blockQueue.size()) / blockSize;
-    const int bytes = int(blocks * blockSize);
-    out = blockQueue.left(bytes);
-    blockQueue.remove(0, bytes);
-    return blocks;
+    const qint64 confirmed = blockQueue.size() - qint64(m_decoder.unconfirmed());
+    return m_losses.cut(blockQueue, confirmed, blockSize, out);
+}
+
+QVector<StreamLoss> SerialCom::takeStreamLosses()
+{
+    return m_losses.take();
 }
 
 // ---- worker signals ----
@@ -188,7 +188,12 @@ void SerialCom::onWorkerResponseError(bool, QByteArray command, QByteArray respo
 
 void SerialCom::onWorkerDataReady(QByteArray data)
 {
+    const bool wasFailed = m_decoder.failed();
     m_decoder.feed(data.constData(), data.size(), blockQueue);
+    for (const StreamLoss &loss : m_decoder.takeLosses())
+        m_losses.book(loss);
+    if (m_decoder.failed() && !wasFailed)
+        qDebug() << "serial stream cannot be decoded any more: no valid block found";
     if (blockQueue.size() > longQueueBytes)
         qDebug() << "#######scpiQ is long###\n";
     emit onDataReady(data);
@@ -198,8 +203,12 @@ void SerialCom::onWorkerDataTimeout()
 {
     m_dataTimedOut = true;
     qDebug() << "datat timeout\n";
-    if (worker)
-        worker->stopStreaming();
+    m_decoder.endOfStream();
+    blockQueue.chop(int(m_decoder.takeRejected()));
+    for (const StreamLoss &loss : m_decoder.takeLosses())
+        m_losses.book(loss);
+    // The worker has left streaming mode itself; telling it again here could end a
+    // stream started after this timeout was sent.
     emit onDataTimeout();
 }
 

@@ -2,6 +2,7 @@
 
 #include "myadw.h"
 #include "scpidecoder.h"
+#include "streamlossbook.h"
 
 struct SerialPortEntry;
 class SerialComWorker;
@@ -47,6 +48,10 @@ public slots:
     QByteArray lastError() override;
     QString report() override;
 
+public:
+    QVector<StreamLoss> takeStreamLosses() override;
+
+public slots:
     void onWorkerOpenResults(bool success);
     void onWorkerResponseReady(bool success, QByteArray command, QByteArray response);
     void onWorkerResponseError(bool success, QByteArray command, QByteArray response);
@@ -56,4 +61,5 @@ public slots:
 private:
     SerialComWorker *worker = nullptr;   // child of this link; deleted by close()
     scpiDecoder m_decoder;
+    StreamLossBook m_losses;
 };

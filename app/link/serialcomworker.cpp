@@ -3,8 +3,27 @@
 #include "scpidecoder.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QTime>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
+namespace {
+// An answer is text of a few hundred bytes at most. A device that keeps sending is
+// streaming, not answering: collection ends there, and the bytes are not an answer.
+constexpr int MaxAnswerBytes = 64 * 1024;
+constexpr int MaxAnswerExtraMs = 1000;      // beyond the first wait
+constexpr int AnswerQuietMs = 50;
+// Blocking waits are cut into slices so that a stop request is seen quickly.
+constexpr int WaitSliceMs = 50;
+// At open: a device still streaming from an earlier session is stopped, and its stream
+// tail read away, before the first command.
+constexpr int OpenDrainQuietMs = 100;
+constexpr int OpenDrainLimitMs = 700;
+} // namespace
 
 SerialComWorker::SerialComWorker(QObject *parent) : QThread(parent) {}
 
@@ -46,6 +65,7 @@ void SerialComWorker::sendCommand(const QByteArray &data, bool expectAnswer, boo
     entry.startStreaming = startStreaming;
     entry.answerWaitMs = answerWaitMs;
     std::lock_guard<std::mutex> lock(queueMutex);
+    entry.stopGeneration = stopGeneration;
     if (startStreaming) {
         sendPending = false;
         pendingData.clear();
@@ -85,8 +105,12 @@ bool SerialComWorker::sendWhileStreaming(const QByteArray &data)
     return true;
 }
 
+// A streaming command still queued is covered too: it must not switch streaming on
+// after this call (see commandTurn).
 void SerialComWorker::stopStreaming()
 {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    ++stopGeneration;
     streamingMode = false;
 }
 
@@ -152,6 +176,11 @@ bool SerialComWorker::openPort()
     port->clear(QSerialPort::AllDirections);
     port->clearError();
     watchPortErrors();
+    // A device left streaming by an earlier host would bury every answer in stream data.
+    // Neither this abort nor what it drains is a command exchange: no answer, no error.
+    writeData(QByteArrayLiteral("abort\n"), 140);
+    port->flush();
+    drainInput(OpenDrainQuietMs, OpenDrainLimitMs);
     portOpen = true;
     emit onOpenResults(true);
     return true;
@@ -188,7 +217,7 @@ void SerialComWorker::closePort()
 
 bool SerialComWorker::checkDevice()
 {
-    if (!resourceError && lineStateCheck && !port->isDataTerminalReady())
+    if (!resourceError && (lineStateCheck ? !port->isDataTerminalReady() : hungUp()))
         markDeviceLost();
     if (!resourceError)
         return true;
@@ -211,6 +240,7 @@ bool SerialComWorker::deviceLost() const
 
 void SerialComWorker::streamTurn()
 {
+    streamTail = true;
     if (sendPending) {
         QByteArray data;
         {
@@ -230,8 +260,10 @@ void SerialComWorker::streamTurn()
         markDeviceLost();   // ready to read, yet nothing there: the far end has gone
     }
     // Silence, or a lost device: the stream has ended either way, and whoever waits for
-    // its end must not wait forever.
+    // its end must not wait forever. The worker leaves streaming mode itself, so a stop
+    // that reaches it late cannot end a stream started after this one.
     if (!dataTimeoutReported) {
+        streamingMode = false;
         emit onDataTimeout();
         dataTimeoutReported = true;
     }
@@ -253,18 +285,41 @@ void SerialComWorker::commandTurn()
         msleep(20);
         return;
     }
+    // Whatever came before the command was written is no part of its answer.
+    discardStaleInput();
     writeData(entry.data, 200);
     port->flush();
     if (entry.startStreaming) {
-        dataTimeoutReported = false;
-        streamingMode = true;
+        streamTail = true;   // the device streams now, whether or not this worker reads it
+        std::lock_guard<std::mutex> lock(queueMutex);
+        // A stop requested after this command was queued (by a command queued behind it)
+        // has already ended this stream.
+        if (entry.stopGeneration == stopGeneration) {
+            dataTimeoutReported = false;
+            streamingMode = true;
+        }
     } else {
-        const QByteArray answer = scpiDecoder::trimAnswer(collectAnswer(entry.answerWaitMs));
+        QByteArray raw;
+        const AnswerEnd end = collectAnswer(entry.answerWaitMs, raw);
         const QByteArray command = scpiDecoder::trimCommand(entry.data);
-        if (entry.expectAnswer)
-            emit onResponseReady(true, command, answer);
-        else if (!answer.isEmpty())
-            emit onResponseError(true, command, answer);
+        if (end == AnswerEnd::NoAnswer) {
+            // Stream data instead of an answer: the query is unanswered, as from a silent device.
+            if (entry.expectAnswer)
+                emit onResponseReady(true, command, QByteArray());
+        } else if (end == AnswerEnd::Quiet) {
+            const QByteArray answer = scpiDecoder::trimAnswer(raw);
+            if (!entry.expectAnswer && streamTail && !answer.isEmpty()) {
+                // Right after a stream (typically to "abort") what comes is its tail, not
+                // an answer, and no device error.
+                qDebug() << "serial link: stream tail of" << answer.size() << "bytes after" << command;
+            } else if (entry.expectAnswer)
+                emit onResponseReady(true, command, answer);
+            else if (!answer.isEmpty())
+                emit onResponseError(true, command, answer);
+        }
+        // AnswerEnd::Lost: the device has gone (polled through isDeviceDisconnected) or the
+        // link closes; an empty "answer" must not pass for a successful one.
+        streamTail = false;
     }
     finishEntry();
 }
@@ -282,14 +337,82 @@ void SerialComWorker::writeData(const QByteArray &data, int line)
         qDebug() << "##fatalerr " << __FILE__ << line;
 }
 
-QByteArray SerialComWorker::collectAnswer(quint32 firstWaitMs)
+// Waits up to ms for input, in slices, giving up early on a stop request or a lost device.
+bool SerialComWorker::waitForInput(int ms)
 {
-    QByteArray answer;
-    int waitMs = firstWaitMs ? int(firstWaitMs) : 50;
-    while (!deviceLost() && (port->bytesAvailable() > 0 || port->waitForReadyRead(waitMs))) {
-        answer += port->readAll();
-        msleep(2);
-        waitMs = 50;
+    QElapsedTimer clock;
+    clock.start();
+    while (!stopRequested && !deviceLost()) {
+        if (port->bytesAvailable() > 0)
+            return true;
+        const int left = ms - int(clock.elapsed());
+        if (left <= 0)
+            return false;
+        if (port->waitForReadyRead(qMin(left, WaitSliceMs)))
+            return port->bytesAvailable() > 0 || (markDeviceLost(), false);
+        if (hungUp()) {
+            markDeviceLost();
+            return false;
+        }
     }
-    return answer;
+    return false;
+}
+
+// Collects bytes until the line has been quiet for one wait, bounded in time and size:
+// a device that sends more, or for longer, than any answer is streaming.
+SerialComWorker::AnswerEnd SerialComWorker::collectAnswer(quint32 firstWaitMs, QByteArray &answer)
+{
+    const int firstWait = firstWaitMs ? int(firstWaitMs) : AnswerQuietMs;
+    QElapsedTimer clock;
+    clock.start();
+    int waitMs = firstWait;
+    while (waitForInput(waitMs)) {
+        answer += port->readAll();
+        if (answer.size() > MaxAnswerBytes || clock.elapsed() > firstWait + MaxAnswerExtraMs) {
+            qDebug() << "answer collection ended:" << answer.size() << "bytes in" << clock.elapsed()
+                     << "ms without a pause; the device is streaming, not answering";
+            answer.clear();
+            drainInput(AnswerQuietMs, MaxAnswerExtraMs);
+            return deviceLost() || stopRequested ? AnswerEnd::Lost : AnswerEnd::NoAnswer;
+        }
+        msleep(2);
+        waitMs = AnswerQuietMs;
+    }
+    if (answer.isEmpty() && !deviceLost() && hungUp())
+        markDeviceLost();
+    return deviceLost() || stopRequested ? AnswerEnd::Lost : AnswerEnd::Quiet;
+}
+
+// Reads and drops input until the line has been quiet for quietMs, at most limitMs.
+void SerialComWorker::drainInput(int quietMs, int limitMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 dropped = 0;
+    while (clock.elapsed() < limitMs && waitForInput(quietMs))
+        dropped += port->readAll().size();
+    if (dropped > 0)
+        qDebug() << "serial link: dropped" << dropped << "bytes that were no answer";
+}
+
+void SerialComWorker::discardStaleInput()
+{
+    if (port->bytesAvailable() > 0 || port->waitForReadyRead(0)) {
+        const qint64 dropped = port->readAll().size();
+        if (dropped > 0)
+            qDebug() << "serial link: dropped" << dropped << "bytes that came before the command";
+    }
+}
+
+// A pseudo-terminal (or a USB port) whose far end has gone reports a hang-up.
+bool SerialComWorker::hungUp()
+{
+#ifdef Q_OS_UNIX
+    pollfd p {int(port->handle()), 0, 0};
+    if (p.fd < 0 || ::poll(&p, 1, 0) < 0)
+        return false;
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    return false;
+#endif
 }

@@ -20,6 +20,7 @@ struct CommandEntry
     bool startStreaming = false;
     bool isBinary = false;
     quint32 answerWaitMs = 0;   // first answer wait; 0 means 50 ms
+    quint64 stopGeneration = 0; // stop requests made before this entry was queued
 };
 
 // Owns the serial port and does all blocking port I/O on its own thread: command mode
@@ -65,7 +66,12 @@ private:
     void commandTurn();
     bool takeEntry(CommandEntry &entry);
     void writeData(const QByteArray &data, int line);
-    QByteArray collectAnswer(quint32 firstWaitMs);
+    enum class AnswerEnd { Quiet, NoAnswer, Lost };
+    AnswerEnd collectAnswer(quint32 firstWaitMs, QByteArray &answer);
+    void drainInput(int quietMs, int limitMs);
+    void discardStaleInput();
+    bool waitForInput(int ms);
+    bool hungUp();
     void finishEntry();
     void markDeviceLost();
     bool deviceLost() const;
@@ -81,9 +87,11 @@ private:
     std::atomic<bool> resourceError{false};
     bool resourceErrorReported = false;
     bool dataTimeoutReported = false;
+    bool streamTail = false;            // a stream ran since the last command: its tail may follow
     bool lineStateCheck = false;        // the port reports its modem lines (not so on a pseudo-terminal)
     std::atomic<bool> sendPending{false};
     QByteArray pendingData;
     std::atomic<qint32> m_queuedCommands{0};
+    quint64 stopGeneration = 0;         // counts stopStreaming calls; guarded by queueMutex
     std::atomic<bool> runFinished{false};   // the body's last write, read after wait()
 };

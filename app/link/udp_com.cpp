@@ -17,6 +17,7 @@ constexpr int MaxMissedPings = 3;
 constexpr int StreamStartTimeoutMs = 1500;
 constexpr int StreamDataTimeoutMs = 1000;
 constexpr int MaxBinarySize = 1024;
+constexpr int MaxDatagram = 65536;
 } // namespace
 
 udp_com::udp_com(QObject *parent, const QString &address, bool active) : myAdw(parent)
@@ -147,6 +148,8 @@ void udp_com::sendHead(bool fromSendCommand)
                 commandQueue.removeFirst();
         }
         m_streaming = entry.startStreaming;
+        if (entry.startStreaming)
+            resetIncoming();    // the device numbers every stream from 0
         // Answers belong to the command at the head; bytes from before it are stale.
         receiver.answerBytes().clear();
         const QByteArray datagram = codec.buildCommand(entry.data);
@@ -166,6 +169,7 @@ void udp_com::sendHead(bool fromSendCommand)
         } else {
             qDebug() << "start timeoutTimer " << elapsed.elapsed();
         }
+        lastDataMs = -1;
         timeoutTimer->start(StreamStartTimeoutMs);
     }
 }
@@ -247,28 +251,49 @@ bool udp_com::sendWhileStreaming(const QByteArray &data)
 
 void udp_com::readPendingDatagrams()
 {
-    while (socket->hasPendingDatagrams()) {
-        const qint64 size = socket->pendingDatagramSize();
-        QByteArray datagram(int(qMax<qint64>(size, 0)), Qt::Uninitialized);
-        const qint64 read = socket->readDatagram(datagram.data(), datagram.size());
+    // One buffer for every read: the largest datagram fits, and no size query is needed.
+    if (readBuffer.size() != MaxDatagram)
+        readBuffer.resize(MaxDatagram);
+    bool data = false;
+    // Read until the socket has nothing more (it then reports a temporary "would block"
+    // error, which is no fault): one system call per datagram instead of three.
+    while (true) {
+        const qint64 read = socket->readDatagram(readBuffer.data(), readBuffer.size());
         if (read < 0)
             break;
-        datagram.resize(int(read));
-        const UdpReceiver::Result result = receiver.parse(datagram, m_streaming);
+        const UdpReceiver::Result result =
+            receiver.parse(QByteArray::fromRawData(readBuffer.constData(), int(read)), m_streaming);
         if (result.ackDue)
             send(codec.buildAcknowledge(receiver.recentTxIds()));
-        if (result.kind == UdpReceiver::Kind::Data && m_streaming)
+        data = data || result.kind == UdpReceiver::Kind::Data;
+    }
+    if (data && m_streaming) {
+        // The timeout is due 1000 ms after the last data packet. Rather than restarting the
+        // timer for every packet, it is re-armed when it fires early (onTimeoutTimer).
+        lastDataMs = elapsed.elapsed();
+        if (!timeoutTimer->isActive())
             timeoutTimer->start(StreamDataTimeoutMs);
     }
+    collectLosses();
 }
 
+void udp_com::collectLosses()
+{
+    for (const StreamLoss &loss : receiver.reorder().takeLosses())
+        losses.book(loss);
+}
+
+QVector<StreamLoss> udp_com::takeStreamLosses()
+{
+    return losses.take();
+}
+
+// Whole frames only, never put together from both sides of a loss; the bytes of a frame
+// not complete yet wait in the queue.
 quint32 udp_com::readBlocks(QByteArray &out, quint32 blockSize)
 {
     QByteArray &queue = receiver.reorder().dataQueue();
-    out = std::move(queue);
-    queue = QByteArray();
-    // A zero block size would divide by zero; report the byte count as the serial link does.
-    return blockSize == 0 ? quint32(out.size()) : quint32(out.size()) / blockSize;
+    return losses.cut(queue, queue.size(), blockSize, out);
 }
 
 // ---- keep-alive and stream timeout ----
@@ -296,7 +321,17 @@ void udp_com::onPingTimer()
 
 void udp_com::onTimeoutTimer()
 {
+    if (lastDataMs >= 0) {
+        const qint64 quiet = elapsed.elapsed() - lastDataMs;
+        if (quiet < StreamDataTimeoutMs) {
+            timeoutTimer->start(int(StreamDataTimeoutMs - quiet));
+            return;
+        }
+    }
     qDebug() << "onTimeoutTimer " << elapsed.elapsed();
+    // No more data will close a gap now: what waits behind it is delivered.
+    receiver.reorder().flush(m_streaming);
+    collectLosses();
     m_dataTimedOut = true;
 }
 
@@ -338,4 +373,8 @@ QString udp_com::report() { return receiver.reorder().report(); }
 
 void udp_com::ResetReport() { receiver.reorder().resetReport(); }
 
-void udp_com::resetIncoming() { receiver.resetIncoming(); }
+void udp_com::resetIncoming()
+{
+    receiver.resetIncoming();
+    losses.reset();
+}

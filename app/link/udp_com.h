@@ -1,6 +1,7 @@
 #pragma once
 
 #include "myadw.h"
+#include "streamlossbook.h"
 #include "udppacketcodec.h"
 #include "udpreceiver.h"
 
@@ -44,7 +45,8 @@ public:
 
     // Clears the stream counters and the loss log.
     void ResetReport();
-    // Empties the stream queues; the next stream is expected from index 0.
+    // Empties the stream queues and forgets the stream's losses; the next stream is
+    // expected from index 0. Sending a streaming command does the same.
     void resetIncoming();
 
     // Where datagrams go (after the environment override).
@@ -76,6 +78,9 @@ public slots:
     QByteArray lastError() override;
     QString report() override;
 
+public:
+    QVector<StreamLoss> takeStreamLosses() override;
+
 private slots:
     void readPendingDatagrams();
     void onCmdTimer();
@@ -88,12 +93,14 @@ private:
     void sendKeepAlive();
     void sendHead(bool fromSendCommand);
     void deliver(bool success, const QByteArray &answer);
+    void collectLosses();
 
     QHostAddress deviceAddress;
     quint16 devicePort = 1234;
     QUdpSocket *socket = nullptr;
     UdpPacketCodec codec;
     UdpReceiver receiver;
+    StreamLossBook losses;
     QList<CommandEntry> commandQueue;
     QMutex queueMutex;
     QTimer *cmdTimer = nullptr;
@@ -102,4 +109,6 @@ private:
     bool disconnected = false;
     bool openResultsEmitted = false;
     QElapsedTimer elapsed;
+    qint64 lastDataMs = -1;     // when stream data last came (elapsed), -1: none since the streaming command
+    QByteArray readBuffer;
 };

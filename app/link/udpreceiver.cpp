@@ -12,8 +12,10 @@ UdpReceiver::Result UdpReceiver::parse(const QByteArray &datagram, bool streamin
         qDebug() << "header zu kurz";
         return result;
     }
-    // The header's length field is not trusted: the datagram's own size counts.
-    const QByteArray payload = datagram.mid(UdpPacketCodec::HeaderSize);
+    // The header's length field is not trusted: the datagram's own size counts. The
+    // payload is a view into the datagram; whatever keeps it copies it.
+    const QByteArray payload = QByteArray::fromRawData(datagram.constData() + UdpPacketCodec::HeaderSize,
+                                                       datagram.size() - UdpPacketCodec::HeaderSize);
     switch (header.packetType) {
     case UdpPacketCodec::KeepAlive:
         result.kind = Kind::KeepAlive;

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <QVector>
+
+#include "streamloss.h"
 
 #include <vector>
 
@@ -17,6 +20,15 @@ public:
     // Takes one data packet. Delivered payloads go to dataQueue() while streaming and are
     // dropped otherwise (they still count as received).
     void add(quint32 index, const QByteArray &payload, bool streaming);
+
+    // The stream has ended: packets waiting behind a gap will not be joined by the
+    // missing ones any more, so the gap is booked as lost and they are delivered.
+    void flush(bool streaming);
+
+    // Losses booked since the last call, each with its position in dataQueue's stream.
+    QVector<StreamLoss> takeLosses();
+    // Payload bytes appended to dataQueue since the last resetIncoming.
+    quint64 streamPosition() const { return m_position; }
 
     // Traces the counters and returns the loss log, one "<received> <lost>" line per event.
     QString report() const;
@@ -46,6 +58,9 @@ private:
     void dropStale();
     void resynchronise();
     void deliver(bool streaming);
+    void deliverOne(const QByteArray &payload, bool streaming);
+    void count(const QByteArray &payload);
+    void bookLoss(quint32 lost);
 
     std::vector<Block> m_pending;   // ascending index, arrival order among equal indices
     QByteArray m_dataQueue;
@@ -56,4 +71,11 @@ private:
     quint32 m_deliveredPackets = 0;
     QString m_lostLog;
     bool m_stoppedAtGap = false;
+    // The stream since resetIncoming: position, and the data packets delivered into it.
+    quint64 m_position = 0;
+    quint64 m_units = 0;
+    quint64 m_payloadBytes = 0;
+    quint32 m_unitBytes = 0;
+    bool m_uniform = true;
+    QVector<StreamLoss> m_losses;
 };

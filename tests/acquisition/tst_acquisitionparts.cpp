@@ -33,21 +33,34 @@ class tst_acquisitionparts : public QObject
     Q_OBJECT
 
 private slots:
+    void channelCounts_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QVector<int>>("counts");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("plain, CR LF") << QByteArray("8,0,2,2\r\n") << QVector<int>{8, 0, 2, 2} << true;
+        QTest::newRow("blanks") << QByteArray(" 8 , 1 ,0, 0") << QVector<int>{8, 1, 0, 0} << true;
+        QTest::newRow("window limits") << QByteArray("144,144,24,144") << QVector<int>{144, 144, 24, 144} << true;
+        QTest::newRow("parts missing") << QByteArray("2,1") << QVector<int>{2, 1, 0, 0} << false;
+        QTest::newRow("not numbers") << QByteArray("x, 4 ,,7") << QVector<int>{0, 4, 0, 7} << false;
+        QTest::newRow("absurd") << QByteArray("2000000000,2000000000,0,0")
+                                << QVector<int>{2000000000, 2000000000, 0, 0} << false;
+        QTest::newRow("negative") << QByteArray("8,-1,2,2") << QVector<int>{8, -1, 2, 2} << false;
+        QTest::newRow("beyond int") << QByteArray("99999999999,0,0,0") << QVector<int>{0, 0, 0, 0} << false;
+        QTest::newRow("145 channels") << QByteArray("145,0,0,0") << QVector<int>{145, 0, 0, 0} << false;
+        QTest::newRow("25 IMUs") << QByteArray("0,0,25,0") << QVector<int>{0, 0, 25, 0} << false;
+        QTest::newRow("five parts") << QByteArray("1,2,3,4,5") << QVector<int>{1, 2, 3, 4} << false;
+        QTest::newRow("error text") << QByteArray("error: unknown command") << QVector<int>{0, 0, 0, 0} << false;
+    }
+
     void channelCounts()
     {
-        const ChannelCounts a = ChannelCounts::parse("8,0,2,2\r\n");
-        QCOMPARE(a.adc24, 8);
-        QCOMPARE(a.aux, 2);
-        const ChannelCounts b = ChannelCounts::parse("2,1");
-        QCOMPARE(b.adc24, 2);
-        QCOMPARE(b.adc16, 1);
-        QCOMPARE(b.imu, 0);
-        QCOMPARE(b.aux, 0);
-        const ChannelCounts c = ChannelCounts::parse("x, 4 ,,7");
-        QCOMPARE(c.adc24, 0);
-        QCOMPARE(c.adc16, 4);
-        QCOMPARE(c.imu, 0);
-        QCOMPARE(c.aux, 7);
+        QFETCH(QByteArray, answer);
+        QFETCH(QVector<int>, counts);
+        QFETCH(bool, valid);
+        const ChannelCounts c = ChannelCounts::parse(answer);
+        QCOMPARE((QVector<int>{c.adc24, c.adc16, c.imu, c.aux}), counts);
+        QCOMPARE(c.valid, valid);
     }
 
     void families()

@@ -140,6 +140,8 @@ private slots:
     void lossFaultRates_data();
     void lossFaultRates();
     void lostPacketsAreResent();
+    void framesPerDatagram_data();
+    void framesPerDatagram();
     void silentAndStall();
 };
 
@@ -335,6 +337,71 @@ void tst_devsimudp::lostPacketsAreResent()
     }
     QCOMPARE(missing, 0);
     QVERIFY(missingTail <= 2);
+}
+
+// Whole frames in every datagram, a fixed or a varying number, and the data log telling
+// which frames each datagram carried and which ones the drop fault destroyed.
+void tst_devsimudp::framesPerDatagram_data()
+{
+    QTest::addColumn<QStringList>("shape");
+    QTest::addColumn<bool>("fixed");
+    QTest::newRow("three frames each") << QStringList{"--udp-frames", "3"} << true;
+    QTest::newRow("varying") << QStringList{"--udp-vary", "--udp-payload", "200"} << false;
+}
+
+void tst_devsimudp::framesPerDatagram()
+{
+    QFETCH(QStringList, shape);
+    QFETCH(bool, fixed);
+    DevsimProcess sim;
+    QVERIFY(sim.start(QStringList{"--udp", "127.0.0.1:0", "--counts", "1,0,0,0", "--no-retransmit", "--drop",
+                                  "0.05", "--data-log", sim.dataLogFile()}
+                      + shape));
+    UdpHost host(sim.udpPort());
+    host.command("conf:sca:rat 4000\nconf:dev 1,0,0", 3);
+    host.command("init", 3);
+    QList<Packet> data = dataOnly(host.receive(1000));
+    host.command("abort", 3);
+    data += dataOnly(host.receive(300));
+    QVERIFY(sim.sync());
+
+    const QList<DevsimProcess::DataUnit> units = sim.dataUnits("udp");
+    QVERIFY(units.size() > 200);
+    quint64 nextFrame = 0;
+    quint64 frames = 0;
+    QSet<quint64> counts;
+    QSet<quint32> dropped;
+    for (int i = 0; i < units.size(); ++i) {
+        const DevsimProcess::DataUnit &u = units[i];
+        QCOMPARE(u.unit, quint64(i));
+        QCOMPARE(u.first, nextFrame);
+        QVERIFY(u.count >= 1 && u.count <= 25);
+        if (fixed)
+            QCOMPARE(u.count, 3u);
+        if (u.fate == "dropped")
+            dropped.insert(quint32(u.unit));
+        else
+            QCOMPARE(u.fate, QByteArray("sent"));
+        counts.insert(u.count);
+        nextFrame += u.count;
+        frames += u.count;
+    }
+    QVERIFY(fixed || counts.size() > 5);
+    QVERIFY(!dropped.isEmpty());
+    sim.command("stats");
+    QVERIFY(sim.waitForLine("stats").contains(" frames=" + QByteArray::number(frames) + " "));
+
+    StreamCheck check;
+    check.n24 = 1;
+    check.rate = 4000;
+    QCOMPARE(data.size(), units.size() - dropped.size());
+    for (const Packet &p : qAsConst(data)) {
+        QVERIFY(!dropped.contains(p.blockIndex));
+        const DevsimProcess::DataUnit &u = units[int(p.blockIndex)];
+        QCOMPARE(quint64(p.payload.size()), u.count * quint64(check.frameSize()));
+        const QString error = check.check(p.payload, u.first);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
 }
 
 void tst_devsimudp::silentAndStall()

@@ -10,6 +10,20 @@ class tst_scpidecoder : public QObject
     // path of the decoder agrees with the byte path.
     bool chunkPathDiffers = false;
 
+    QVector<StreamLoss> losses;   // booked by the last run()
+
+    static bool same(const QVector<StreamLoss> &a, const QVector<StreamLoss> &b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (int i = 0; i < a.size(); ++i) {
+            if (a[i].position != b[i].position || a[i].lostUnits != b[i].lostUnits
+                || a[i].lostBytes != b[i].lostBytes || a[i].lostBytesKnown != b[i].lostBytesKnown)
+                return false;
+        }
+        return true;
+    }
+
     QByteArray run(scpiDecoder &decoder, const QByteArray &bytes)
     {
         scpiDecoder twin = decoder;
@@ -17,10 +31,12 @@ class tst_scpidecoder : public QObject
         for (char c : bytes) {
             if (decoder.feed(c))
                 payload += c;
+            payload.chop(int(decoder.takeRejected()));
         }
         QByteArray chunked;
         twin.feed(bytes.constData(), bytes.size(), chunked);
-        if (chunked != payload || twin.state() != decoder.state())
+        losses = decoder.takeLosses();
+        if (chunked != payload || twin.state() != decoder.state() || !same(twin.takeLosses(), losses))
             chunkPathDiffers = true;
         return payload;
     }
@@ -33,7 +49,11 @@ private slots:
     void crLfLeavesLineFeedToSkip();
     void badHeader_data();
     void badHeader();
-    void badTerminatorIsFatalUntilReset();
+    void recovery_data();
+    void recovery();
+    void payloadWaitsForTerminator();
+    void damageAtTheEndIsBooked();
+    void noValidBlockIsFatal();
     void blockSplitAcrossChunks();
     void answerTrimming_data();
     void answerTrimming();
@@ -83,6 +103,7 @@ void tst_scpidecoder::badHeader_data()
     QTest::addColumn<QByteArray>("stream");
     QTest::newRow("non-digit count") << QByteArray("#x");
     QTest::newRow("#9 needs ten header chars") << QByteArray("#9123456789");
+    QTest::newRow("longer than a stream block can be") << QByteArray("#72000000");
 }
 
 void tst_scpidecoder::badHeader()
@@ -92,21 +113,108 @@ void tst_scpidecoder::badHeader()
     QCOMPARE(run(d, stream), QByteArray());
     QCOMPARE(d.state(), qint32(scpiDecoder::BadHeader));
     QVERIFY(!d.failed());
-    QTest::ignoreMessage(QtDebugMsg, "scpiDecoder() fatal error at state 4");
-    QVERIFY(!d.feed('#'));
-    QCOMPARE(d.state(), qint32(scpiDecoder::Failed));
-    QVERIFY(d.failed());
+    QTest::ignoreMessage(QtDebugMsg, "scpiDecoder() resynchronising after state 4");
+    QVERIFY(!d.feed('y'));
+    QCOMPARE(d.state(), qint32(scpiDecoder::Resync));
+    QVERIFY(!d.failed());
 }
 
-void tst_scpidecoder::badTerminatorIsFatalUntilReset()
+// After damage the decoder delivers again from the next valid block and books the loss:
+// exact when the damaged block's header was read and the next block follows it at once.
+void tst_scpidecoder::recovery_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<int>("units");      // blocks lost; -1: no loss booked
+    QTest::addColumn<int>("bytes");      // payload bytes lost; -1: not known
+    const QByteArray good = "#14abcd\n";
+    const QByteArray next = "#14ijkl\n";
+    QTest::newRow("bad terminator, next block at once")
+        << good + "#14efghX" + next << QByteArray("abcdijkl") << 1 << 4;
+    QTest::newRow("bad header") << good + "#X4efgh\n" + next << QByteArray("abcdijkl") << 1 << -1;
+    QTest::newRow("bad terminator, then junk")
+        << good + "#14efghXjunk" + next << QByteArray("abcdijkl") << 2 << -1;
+    QTest::newRow("false block in the junk is taken back")
+        << good + "#14efghX#12zzY" + next << QByteArray("abcdijkl") << 2 << -1;
+    QTest::newRow("'#' ending a false header starts the next")
+        << good + "#14efghX#" + next << QByteArray("abcdijkl") << 1 << -1;
+    QTest::newRow("empty block is no proof") << good + "#14efghX#0\n" + next << QByteArray("abcdijkl") << 1 << -1;
+    QTest::newRow("damage in the first block") << "#14efghX" + next << QByteArray("ijkl") << 1 << 4;
+    QTest::newRow("junk between blocks is no loss") << good + "xyz" + next << QByteArray("abcdijkl") << -1 << -1;
+}
+
+void tst_scpidecoder::recovery()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QByteArray, payload);
+    QFETCH(int, units);
+    QFETCH(int, bytes);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    scpiDecoder d;
+    QCOMPARE(run(d, stream), payload);
+    QCOMPARE(d.state(), qint32(scpiDecoder::WaitHash));
+    QVERIFY(!d.failed());
+    QCOMPARE(d.deliveredBytes(), quint64(payload.size()));
+    if (units < 0) {
+        QVERIFY(losses.isEmpty());
+        return;
+    }
+    QCOMPARE(losses.size(), 1);
+    const StreamLoss &loss = losses.first();
+    QCOMPARE(loss.position, quint64(payload.size() - 4));
+    QCOMPARE(loss.lostUnits, quint64(units));
+    QCOMPARE(loss.lostBytesKnown, bytes >= 0);
+    if (bytes >= 0)
+        QCOMPARE(loss.lostBytes, quint64(bytes));
+    QCOMPARE(loss.units, quint64(payload.size() / 4));
+    QCOMPARE(loss.payloadBytes, quint64(payload.size()));
+    QVERIFY(loss.uniform);
+    QCOMPARE(loss.unitBytes, 4u);
+}
+
+void tst_scpidecoder::payloadWaitsForTerminator()
 {
     scpiDecoder d;
-    QCOMPARE(run(d, "#14abcdX"), QByteArray("abcd"));
-    QCOMPARE(d.state(), qint32(scpiDecoder::BadTerminator));
-    QTest::ignoreMessage(QtDebugMsg, "scpiDecoder() fatal error at state 5");
-    QCOMPARE(run(d, "\n#14efgh\n#14ijkl\n"), QByteArray());
+    QByteArray queue;
+    d.feed("#14ab", 5, queue);
+    QCOMPARE(queue, QByteArray("ab"));
+    QCOMPARE(d.unconfirmed(), 2u);
+    d.feed("cd\n", 3, queue);
+    QCOMPARE(d.unconfirmed(), 0u);
+    QCOMPARE(d.deliveredBytes(), 4u);
+    d.feed("#14efgh", 7, queue);
+    QCOMPARE(d.unconfirmed(), 4u);
+    d.feed("X", 1, queue);
+    QCOMPARE(queue, QByteArray("abcd"));   // taken back
+    QCOMPARE(d.unconfirmed(), 0u);
+}
+
+void tst_scpidecoder::damageAtTheEndIsBooked()
+{
+    scpiDecoder d;
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    QCOMPARE(run(d, "#14abcd\n#14efghX#14ij"), QByteArray("abcdij"));
+    QVERIFY(losses.isEmpty());
+    d.endOfStream();
+    QCOMPARE(d.takeRejected(), 2u);   // "ij" never got its terminator
+    losses = d.takeLosses();
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses.first().position, 4u);
+    QVERIFY(!losses.first().lostUnitsCounted);
+    QCOMPARE(d.state(), qint32(scpiDecoder::WaitHash));
+}
+
+void tst_scpidecoder::noValidBlockIsFatal()
+{
+    scpiDecoder d;
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    const QByteArray junk(int(scpiDecoder::ResyncLimit) + 10, 'z');
+    QCOMPARE(run(d, "#14abcd\n#14efghX" + junk + "#14ijkl\n"), QByteArray("abcd"));
     QVERIFY(d.failed());
-    QVERIFY(d.busy());
+    QCOMPARE(d.state(), qint32(scpiDecoder::Failed));
+    QCOMPARE(losses.size(), 1);   // what was skipped up to giving up
+    QCOMPARE(losses.first().position, 4u);
+    QVERIFY(!losses.first().lostBytesKnown);
     d.reset();
     QVERIFY(!d.failed());
     QCOMPARE(run(d, "#14mnop\n"), QByteArray("mnop"));

@@ -3,6 +3,7 @@
 #include "link/serialportlist.h"
 
 #include <QElapsedTimer>
+#include <QtEndian>
 #include <ctime>
 #include <QSignalSpy>
 #include <QtTest>
@@ -29,8 +30,15 @@ private slots:
     void silentDeviceGivesEmptySuccess();
     void unexpectedAnswerIsCounted();
     void streamLandsIntact();
-    void badHeaderStopsPayloadUntilNextStream();
+    void streamDamageIsBookedAndSkipped_data();
+    void streamDamageIsBookedAndSkipped();
     void commandWhileStreamingEndsStream();
+    void commandBehindStreamingGoesOut();
+    void deviceStreamingAtOpen();
+    void strayBytesAreNoAnswer();
+    void closeWithinASecond_data();
+    void closeWithinASecond();
+    void unplugWhileIdleIsNoAnswer();
     void unplugWhileStreaming();
 };
 
@@ -210,26 +218,72 @@ void tst_serialcom::streamLandsIntact()
     QVERIFY(!responses.at(0).at(2).toByteArray().isEmpty());
 }
 
-void tst_serialcom::badHeaderStopsPayloadUntilNextStream()
+void tst_serialcom::streamDamageIsBookedAndSkipped_data()
 {
-    QByteArray raw;
-    startStream(&raw);
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("scpiDecoder\\(\\) fatal error at state [45]"));
-    devsim.command("badheader");
-    QTRY_VERIFY_WITH_TIMEOUT(link->decoderFailed(), 10000);
-    QByteArray out;
-    link->readBlocks(out, 0);
-    const int before = raw.size();
-    QTRY_VERIFY_WITH_TIMEOUT(raw.size() > before + 10000, 10000);   // the stream goes on...
-    QCOMPARE(link->readBlocks(out, 0), 0u);                          // ...but yields nothing
-    QVERIFY(link->sendWhileStreaming("abort\n"));
-    QTRY_VERIFY_WITH_TIMEOUT(link->dataTimedOut(), 10000);
-    // The next stream starts with a fresh decoder.
-    link->sendCommand("init", false, true, false, 0);
-    QVERIFY(!link->decoderFailed());
-    quint32 frames = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((frames += link->readBlocks(out, 64)) > 10, 10000);
-    QVERIFY(!link->decoderFailed());
+    QTest::addColumn<QByteArray>("fault");
+    QTest::addColumn<bool>("exact");
+    QTest::newRow("bad header") << QByteArray("badheader") << false;
+    QTest::newRow("bad terminator") << QByteArray("badterminator") << true;
+}
+
+// One damaged block of five frames: the link skips exactly it, books the loss where the
+// stream resumes, and every frame it delivers is one devsim sent, whole.
+void tst_serialcom::streamDamageIsBookedAndSkipped()
+{
+    QFETCH(QByteArray, fault);
+    QFETCH(bool, exact);
+    const int frameSize = 64;
+    DevsimProcess sim;
+    QVERIFY(sim.start({"--pty", "--block-frames", "5", "--data-log", sim.dataLogFile()}));
+    SerialCom damaged;
+    DeviceInfo port;
+    port.portName = sim.serialPath();
+    QSignalSpy opened(&damaged, SIGNAL(onOpenResults(bool)));
+    QVERIFY(damaged.open(port));
+    QVERIFY(opened.wait(10000) && opened.at(0).at(0).toBool());
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("scpiDecoder\\(\\) resynchronising after state [45]"));
+    QVERIFY(damaged.sendCommand("init", false, true, false, 0));
+    QByteArray got, out;
+    QVector<StreamLoss> losses;
+    QTRY_VERIFY_WITH_TIMEOUT((damaged.readBlocks(out, frameSize), got += out).size() > 20 * frameSize, 10000);
+    sim.command(fault);
+    QTRY_VERIFY_WITH_TIMEOUT((losses += damaged.takeStreamLosses(), damaged.readBlocks(out, frameSize),
+                              got += out, !losses.isEmpty()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((damaged.readBlocks(out, frameSize), got += out).size() > 200 * frameSize, 10000);
+    QVERIFY(damaged.sendWhileStreaming("abort\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(damaged.dataTimedOut(), 10000);
+    while (damaged.readBlocks(out, frameSize) > 0 || !out.isEmpty())
+        got += out;
+    losses += damaged.takeStreamLosses();
+    QVERIFY(!damaged.decoderFailed());
+
+    // devsim's account: which block was damaged, and where it lay in its stream.
+    QList<DevsimProcess::DataUnit> blocks = sim.dataUnits("serial");
+    quint64 sent = 0;
+    DevsimProcess::DataUnit bad {0, 0, 0, QByteArray()};
+    for (const DevsimProcess::DataUnit &b : blocks) {
+        sent += b.count;
+        if (b.fate != "sent")
+            bad = b;
+    }
+    QCOMPARE(bad.fate, fault);
+    QCOMPARE(bad.count, quint64(5 * frameSize));
+    QCOMPARE(losses.size(), 1);
+    const StreamLoss &loss = losses.first();
+    QCOMPARE(loss.position, bad.first);
+    QCOMPARE(loss.lostBytesKnown, exact);
+    const LostFrames lost = lostFrames(loss, frameSize);
+    QCOMPARE(lost.frames, 5u);
+    QCOMPARE(lost.exact, exact);
+    QCOMPARE(quint64(got.size()), sent - bad.count);
+    // Frame n carries its number in the status word and n, n + 1 in its AUX words.
+    for (int at = 0; at < got.size(); at += frameSize) {
+        const quint64 index = quint64(at / frameSize) + (quint64(at) >= loss.position ? 5 : 0);
+        const char *f = got.constData() + at;
+        QCOMPARE(qFromLittleEndian<quint32>(f), quint32(index));
+        QCOMPARE(qFromLittleEndian<quint16>(f + frameSize - 4), quint16(index));
+        QCOMPARE(qFromLittleEndian<quint16>(f + frameSize - 2), quint16(index + 1));
+    }
 }
 
 void tst_serialcom::commandWhileStreamingEndsStream()
@@ -251,6 +305,103 @@ void tst_serialcom::commandWhileStreamingEndsStream()
         plainAnswer = responses.last().at(2).toByteArray().startsWith("lumetrix");
     }
     QVERIFY(plainAnswer);
+}
+
+void tst_serialcom::commandBehindStreamingGoesOut()
+{
+    QSignalSpy responses(link, SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    link->sendCommand("init", false, true, false, 0);
+    link->sendCommand("abort", false, false, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(link->pendingCommands(), 0, 10000);
+    link->sendCommand("*idn?", true, false, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 1, 10000);
+    QVERIFY2(responses.at(0).at(2).toByteArray().startsWith("lumetrix"), responses.at(0).at(1).toByteArray());
+    QVERIFY(devsim.sync());
+    const QList<QByteArray> lines = devsim.commandLines();
+    QCOMPARE(lines.mid(lines.size() - 3), (QList<QByteArray>{"serial\tinit", "serial\tabort", "serial\t*idn?"}));
+    QCOMPARE(link->errorCount(), 0);
+}
+
+// A host that died after "init" leaves the device streaming. The next open stops it and
+// reads its tail away without an answer or an error; the first query is answered plainly.
+void tst_serialcom::deviceStreamingAtOpen()
+{
+    QByteArray raw;
+    startStream(&raw);
+    delete link;   // closes without stopping the device
+    link = new SerialCom;
+    QSignalSpy responses(link, SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    QVERIFY(openLink(*link));
+    link->sendCommand("*idn?", true, false, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 1, 10000);
+    QCOMPARE(responses.at(0).at(0).toBool(), true);
+    QVERIFY(responses.at(0).at(2).toByteArray().startsWith("lumetrix"));
+    QCOMPARE(link->errorCount(), 0);
+    QTest::qWait(200);
+    QCOMPARE(responses.size(), 1);
+}
+
+void tst_serialcom::strayBytesAreNoAnswer()
+{
+    QSignalSpy responses(link, SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    devsim.command("blurt stale");
+    QVERIFY(devsim.sync());
+    QTest::qWait(100);   // the stray answer lies in the port before the command is written
+    link->sendCommand("*idn?", true, false, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 1, 10000);
+    QVERIFY(responses.at(0).at(2).toByteArray().startsWith("lumetrix"));
+    QVERIFY(!responses.at(0).at(2).toByteArray().contains("stale"));
+    QCOMPARE(link->errorCount(), 0);
+}
+
+void tst_serialcom::closeWithinASecond_data()
+{
+    QTest::addColumn<QByteArray>("situation");
+    QTest::newRow("streaming") << QByteArray("stream");
+    QTest::newRow("long answer wait, silent device") << QByteArray("silent");
+    QTest::newRow("device streams into an answer") << QByteArray("stream into answer");
+}
+
+void tst_serialcom::closeWithinASecond()
+{
+    QFETCH(QByteArray, situation);
+    QByteArray raw;
+    if (situation == "silent") {
+        devsim.command("silent on");
+        QVERIFY(devsim.sync());
+        link->sendCommand("mem:raw? 580264,512", true, false, false, 5000);
+    } else {
+        startStream(&raw);
+        if (situation == "stream into answer") {
+            // The device goes on streaming while the link waits for an answer.
+            link->sendCommand("*idn?", true, false, false, 3000);
+        }
+    }
+    QTest::qWait(300);
+    QElapsedTimer clock;
+    clock.start();
+    link->close();
+    QVERIFY2(clock.elapsed() < 1000, QByteArray::number(clock.elapsed()).constData());
+    QVERIFY(!link->isOpen());
+    devsim.command("silent off");
+    // The device may still stream; the next open stops it.
+    QVERIFY(openLink(*link));
+}
+
+void tst_serialcom::unplugWhileIdleIsNoAnswer()
+{
+    QSignalSpy responses(link, SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    devsim.command("unplug");
+    QVERIFY(devsim.sync());
+    link->sendCommand("conf:sca:num?", true, false, false, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(link->isDeviceDisconnected(), 10000);
+    QTest::qWait(300);
+    QCOMPARE(responses.size(), 0);   // no "empty answer" before the loss is seen
+    link->close();
+    devsim.command("plug");
+    QVERIFY(!devsim.waitForLine("serial").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(portListed(), 10000);
+    QVERIFY(openLink(*link));
 }
 
 void tst_serialcom::unplugWhileStreaming()

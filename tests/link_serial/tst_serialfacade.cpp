@@ -1,3 +1,4 @@
+#include "link/lossframeindex.h"
 #include "link/serialcom.h"
 
 #include <QSignalSpy>
@@ -11,6 +12,7 @@ class tst_serialfacade : public QObject
 private slots:
     void closedLinkRefuses();
     void readBlocksMovesWholeBlocksOnly();
+    void readingCutsAtLoss();
     void failedOpenAllowsSecondOpen();
 };
 
@@ -35,13 +37,37 @@ void tst_serialfacade::readBlocksMovesWholeBlocksOnly()
     closed.onWorkerDataReady("#210abcdefghij\n#14kl");
     QVERIFY(closed.decoderBusy());
     QByteArray out = "stale";
-    QCOMPARE(closed.readBlocks(out, 4), 3u);
-    QCOMPARE(out, QByteArray("abcdefghijkl"));
-    closed.onWorkerDataReady("mn");
-    QCOMPARE(closed.readBlocks(out, 4), 0u);
-    QVERIFY(out.isEmpty());
+    // "kl" waits for its block's terminator.
+    QCOMPARE(closed.readBlocks(out, 4), 2u);
+    QCOMPARE(out, QByteArray("abcdefgh"));
+    closed.onWorkerDataReady("mn\n");
+    QCOMPARE(closed.readBlocks(out, 4), 1u);
+    QCOMPARE(out, QByteArray("ijkl"));
     QCOMPARE(closed.readBlocks(out, 0), 2u);
     QCOMPARE(out, QByteArray("mn"));
+}
+
+// Frames of 3 bytes; the damaged block "ijkl" is skipped. The incomplete frame "gh" before
+// the loss can never be completed and is dropped; reading goes on with "mno".
+void tst_serialfacade::readingCutsAtLoss()
+{
+    SerialCom closed;
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    closed.onWorkerDataReady("#18abcdefgh\n#14ijklX#18mnopqrst\n");
+    QByteArray out;
+    QCOMPARE(closed.readBlocks(out, 3), 4u);
+    QCOMPARE(out, QByteArray("abcdefmnopqr"));
+    const QVector<StreamLoss> losses = closed.takeStreamLosses();
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses[0].position, 8u);
+    QCOMPARE(losses[0].lostBytes, 4u);
+    LossFrameIndex index(3);
+    QCOMPARE(index.indexOf(losses[0]), 2u);
+    QVERIFY(closed.takeStreamLosses().isEmpty());
+    closed.onWorkerDataReady("#11u\n");
+    QCOMPARE(closed.readBlocks(out, 3), 1u);
+    QCOMPARE(out, QByteArray("stu"));
+    QVERIFY(!closed.decoderFailed());
 }
 
 void tst_serialfacade::failedOpenAllowsSecondOpen()

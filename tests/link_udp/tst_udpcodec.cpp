@@ -1,4 +1,5 @@
 #include "link/udppacketcodec.h"
+#include "link/streamloss.h"
 #include "link/udpreceiver.h"
 
 #include <QtTest>
@@ -30,6 +31,8 @@ QByteArray payloads(std::initializer_list<quint32> indices)
 
 } // namespace
 
+Q_DECLARE_METATYPE(StreamLoss)
+
 class TestUdpCodec : public QObject
 {
     Q_OBJECT
@@ -44,6 +47,10 @@ private slots:
     void newStreamStartsAtIndexZero();
     void dataOutsideStreamingIsCountedNotQueued();
     void acknowledgesEveryEleventhPacket();
+    void lossEvents_data();
+    void lossEvents();
+    void lostFrames_data();
+    void lostFrames();
 };
 
 void TestUdpCodec::buildsPackets()
@@ -246,6 +253,111 @@ void TestUdpCodec::acknowledgesEveryEleventhPacket()
     QCOMPARE(rx.recentTxIds().size(), 30);
     QCOMPARE(rx.recentTxIds().first(), quint16(610));
     QCOMPARE(rx.recentTxIds().last(), quint16(639));
+}
+
+// Packets given as "index:size" (the payload's byte count); a lone "flush" ends the stream.
+// Each loss is "position/lost units/units so far/unit bytes", unit bytes 0 when the sizes
+// varied.
+void TestUdpCodec::lossEvents_data()
+{
+    QTest::addColumn<QStringList>("packets");
+    QTest::addColumn<QStringList>("losses");
+    QStringList uniform;
+    for (int i = 0; i < 64; ++i) {
+        if (i != 2)
+            uniform << QString("%1:8").arg(i);
+    }
+    QTest::newRow("uniform, one lost") << uniform << QStringList{"16/1/63/8"};
+    QStringList varying = uniform;
+    varying[0] = "0:16";
+    QTest::newRow("varying sizes") << varying << QStringList{"24/1/63/0"};
+    QStringList atStart;
+    for (int i = 3; i < 64; ++i)
+        atStart << QString("%1:8").arg(i);
+    QTest::newRow("loss before the first packet") << atStart << QStringList{"0/3/61/8"};
+    QStringList closing{"0:8"};
+    for (int i = 2; i < 62; ++i)
+        closing << QString("%1:8").arg(i);
+    closing << "1:8";
+    QTest::newRow("61st packet closes the gap") << closing << QStringList{};
+    QTest::newRow("gap closed by a late packet") << QStringList{"0:8", "2:8", "1:8", "3:8"} << QStringList{};
+    QTest::newRow("stream ends behind a gap")
+        << QStringList{"0:8", "1:8", "4:8", "5:8", "flush"} << QStringList{"16/2/4/8"};
+    QTest::newRow("duplicates waiting count once")
+        << QStringList{"0:8", "2:8", "2:8", "flush"} << QStringList{"8/1/2/8"};
+}
+
+void TestUdpCodec::lossEvents()
+{
+    QFETCH(QStringList, packets);
+    QFETCH(QStringList, losses);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    UdpReorder r;
+    for (const QString &p : packets) {
+        if (p == "flush") {
+            r.flush(true);
+            continue;
+        }
+        const QStringList f = p.split(':');
+        r.add(f[0].toUInt(), QByteArray(f[1].toInt(), 'x'), true);
+    }
+    const QVector<StreamLoss> booked = r.takeLosses();
+    QCOMPARE(booked.size(), losses.size());
+    for (int i = 0; i < booked.size(); ++i) {
+        const StreamLoss &l = booked[i];
+        QCOMPARE(QString("%1/%2/%3/%4").arg(l.position).arg(l.lostUnits).arg(l.units).arg(l.unitBytes), losses[i]);
+        QCOMPARE(l.uniform, l.unitBytes != 0);
+        QVERIFY(!l.lostBytesKnown);
+    }
+    QCOMPARE(r.streamPosition(), quint64(r.dataQueue().size()));
+    QVERIFY(r.takeLosses().isEmpty());
+}
+
+void TestUdpCodec::lostFrames_data()
+{
+    QTest::addColumn<StreamLoss>("loss");
+    QTest::addColumn<quint32>("frameSize");
+    QTest::addColumn<quint64>("frames");
+    QTest::addColumn<bool>("exact");
+    auto loss = [](quint64 lostUnits, quint64 units, quint64 bytes, quint32 unitBytes) {
+        StreamLoss l;
+        l.lostUnits = lostUnits;
+        l.units = units;
+        l.payloadBytes = bytes;
+        l.uniform = unitBytes != 0;
+        l.unitBytes = unitBytes;
+        return l;
+    };
+    StreamLoss known = loss(1, 10, 640, 64);
+    known.lostBytes = 192;
+    known.lostBytesKnown = true;
+    StreamLoss knownPartial = known;
+    knownPartial.lostBytes = 200;
+    QTest::newRow("uniform whole frames") << loss(3, 100, 6400, 64) << 32u << quint64(6) << true;
+    QTest::newRow("one frame per datagram") << loss(7, 50, 1600, 32) << 32u << quint64(7) << true;
+    QTest::newRow("uniform, not whole frames") << loss(2, 10, 480, 48) << 32u << quint64(3) << false;
+    QTest::newRow("varying: mean, rounded") << loss(3, 4, 32 * 10, 0) << 32u << quint64(8) << false;
+    QTest::newRow("varying: half rounds up") << loss(1, 2, 32 * 3, 0) << 32u << quint64(2) << false;
+    QTest::newRow("known bytes") << known << 32u << quint64(6) << true;
+    QTest::newRow("known bytes, not whole") << knownPartial << 32u << quint64(6) << false;
+    StreamLoss guessed = loss(2, 10, 640, 64);
+    guessed.lostUnitsCounted = false;
+    QTest::newRow("uniform, units estimated") << guessed << 32u << quint64(4) << false;
+    QTest::newRow("nothing to take a mean from") << loss(5, 0, 0, 0) << 32u << quint64(0) << false;
+    QTest::newRow("no frame size") << loss(5, 10, 320, 32) << 0u << quint64(0) << false;
+    QTest::newRow("huge counts") << loss(4000000000ull, 4000000000ull, 4000000000ull * 1400, 0) << 28u
+                                 << quint64(200000000000ull) << false;
+}
+
+void TestUdpCodec::lostFrames()
+{
+    QFETCH(StreamLoss, loss);
+    QFETCH(quint32, frameSize);
+    QFETCH(quint64, frames);
+    QFETCH(bool, exact);
+    const LostFrames lost = ::lostFrames(loss, frameSize);
+    QCOMPARE(lost.frames, frames);
+    QCOMPARE(lost.exact, exact);
 }
 
 QTEST_APPLESS_MAIN(TestUdpCodec)

@@ -1,4 +1,5 @@
 #include "udptestsupport.h"
+#include "link/lossframeindex.h"
 #include "link/udppacketcodec.h"
 
 #include <QElapsedTimer>
@@ -75,6 +76,7 @@ private slots:
     void wireKeepAliveOpenAndBinary();
     void wireCommandsAreSerialised();
     void wireStreamingCommandLeavesQueue();
+    void wireReadingCutsAtEachLoss();
 
     // Against the simulated device.
     void deviceOpenAndScan();
@@ -163,6 +165,64 @@ void TestUdpLink::wireCommandsAreSerialised()
     peer.reply(UdpPacketCodec::Command, "fresh");
     QTRY_COMPARE_WITH_TIMEOUT(responses.size(), 3, Generous);
     QCOMPARE(responses.at(2).at(2).toByteArray(), QByteArray("fresh"));
+}
+
+// Datagrams of two 4-byte frames; index 1 never comes, and the stream ends behind a second
+// gap (index 64) that no 61 packets follow. A datagram of 6 bytes (a frame and a half)
+// shows that no frame is put together across a loss.
+void TestUdpLink::wireReadingCutsAtEachLoss()
+{
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
+    WirePeer peer;
+    QVERIFY(peer.bind());
+    auto link = loopbackLink(peer.endpoint());
+    QVERIFY(link);
+    QTRY_VERIFY_WITH_TIMEOUT(!peer.received.isEmpty(), Generous);
+    link->sendCommand("init", false, true, false, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(peer.commands().size(), 3, Generous);
+    auto frames = [](quint32 index) { return QByteArray::number(10000000 + index).right(8); };
+    for (quint32 i = 0; i < 63; ++i) {
+        if (i != 1)
+            peer.reply(UdpPacketCodec::Data, frames(i), i);
+    }
+    peer.reply(UdpPacketCodec::Data, "abcdef", 63);
+    for (quint32 i = 65; i < 70; ++i)
+        peer.reply(UdpPacketCodec::Data, frames(i), i);
+
+    // The first loss is booked once 61 datagrams wait behind it.
+    QVector<StreamLoss> losses;
+    QTRY_VERIFY_WITH_TIMEOUT((losses += link->takeStreamLosses(), !losses.isEmpty()), Generous);
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses[0].position, 8u);
+    QCOMPARE(losses[0].lostUnits, 1u);
+    QVERIFY(losses[0].uniform);
+    QCOMPARE(::lostFrames(losses[0], 4).frames, 2u);
+    QVERIFY(::lostFrames(losses[0], 4).exact);
+    QByteArray out;
+    QCOMPARE(link->readBlocks(out, 4), 125u);   // "ef" waits for the rest of its frame
+    QCOMPARE(out.left(16), frames(0) + frames(2));
+    QVERIFY(out.endsWith("abcd"));
+    LossFrameIndex index(4);
+    QCOMPARE(index.indexOf(losses[0]), 2u);
+
+    // Silence ends the stream: what waits behind the last gap comes out, the gap is booked.
+    QTRY_VERIFY_WITH_TIMEOUT(link->dataTimedOut(), Generous);
+    losses = link->takeStreamLosses();
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses[0].position, 8u * 62 + 6);
+    QCOMPARE(losses[0].lostUnits, 1u);
+    QVERIFY(!losses[0].uniform);
+    QCOMPARE(index.indexOf(losses[0]), 125u);
+    QCOMPARE(link->readBlocks(out, 4), 10u);    // "ef" never completes: dropped
+    QCOMPARE(out.left(8), frames(65));
+    QCOMPARE(link->readBlocks(out, 4), 0u);
+
+    // A new stream starts from index 0 with nothing booked.
+    link->sendCommand("init", false, true, false, 0);
+    peer.reply(UdpPacketCodec::Data, frames(0), 0);
+    QByteArray fresh;
+    QTRY_COMPARE_WITH_TIMEOUT((link->readBlocks(out, 4), fresh += out), frames(0), Generous);
+    QVERIFY(link->takeStreamLosses().isEmpty());
 }
 
 void TestUdpLink::wireStreamingCommandLeavesQueue()

@@ -28,15 +28,41 @@ QString DevsimProcess::commandLogFile() const
     return m_dir.path() + "/commands";
 }
 
-QList<QByteArray> DevsimProcess::commandLines() const
+static QList<QByteArray> linesOf(const QString &fileName)
 {
-    QFile f(commandLogFile());
+    QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         return {};
     QList<QByteArray> lines = f.readAll().split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+QList<QByteArray> DevsimProcess::commandLines() const
+{
+    return linesOf(commandLogFile());
+}
+
+QString DevsimProcess::dataLogFile() const
+{
+    return m_dir.path() + "/data";
+}
+
+QList<DevsimProcess::DataUnit> DevsimProcess::dataUnits(const QByteArray &side) const
+{
+    QList<DataUnit> units;
+    for (const QByteArray &line : linesOf(dataLogFile())) {
+        const QList<QByteArray> f = line.split('\t');
+        if (f.size() != 5 || f[0] != side)
+            continue;
+        if (f[1] == "stream") {
+            units.clear();   // a new stream
+            continue;
+        }
+        units.append({f[1].toULongLong(), f[2].toULongLong(), f[3].toULongLong(), f[4]});
+    }
+    return units;
 }
 
 quint16 DevsimProcess::udpPort() const

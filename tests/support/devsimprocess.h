@@ -24,6 +24,8 @@
 //                            behind the next packet, at most 0.5)
 //   retransmit on|off        resend data packets missing from the host's acknowledgements
 //   conferror on|off         answer every configuration line with "error: ..."
+//   countstext TEXT|off      "conf:sca:num?" is answered with TEXT as it is
+//   blurt WORD               the serial side sends WORD and CR LF unasked
 //   stats                    devsim prints one "stats <counters>" line on standard output
 //                            (frames=, blocks= count the current or last stream)
 //   quit                     end devsim (also when its standard input, a pipe, closes)
@@ -31,7 +33,8 @@
 // With --control PATH the same commands work over a local socket, each answered by one line
 // ("ok", "error ..." or the output).
 // Faults can also be set at start: --drop R --dup R --reorder R --no-retransmit --busy
-// --conf-error. devsim keeps the network record in recordFile() and logs every command
+// --conf-error. Stream shape: --udp-frames N (every data datagram N frames), --udp-vary
+// (varying whole frames), --data-log dataLogFile() (see dataUnits()). devsim keeps the network record in recordFile() and logs every command
 // line it receives to commandLogFile() (see commandLines()).
 class DevsimProcess
 {
@@ -62,6 +65,19 @@ public:
     // The command lines devsim received so far, as "serial<TAB>line" or
     // "udp<TAB>txId<TAB>line" (every copy of a repeated UDP datagram).
     QList<QByteArray> commandLines() const;
+    // The data log, written only when a test starts devsim with "--data-log" dataLogFile():
+    // one entry per data datagram ("udp") or stream block ("serial") of the latest stream.
+    // For UDP, first and count are frame numbers; for serial, payload bytes. fate is
+    // sent, dropped, resent or resent-dropped (UDP), sent, badheader or badterminator (serial).
+    struct DataUnit
+    {
+        quint64 unit;       // blockIndex, or the block's number
+        quint64 first;
+        quint64 count;
+        QByteArray fate;
+    };
+    QString dataLogFile() const;
+    QList<DataUnit> dataUnits(const QByteArray &side) const;
     QByteArray allOutput() const { return m_output; }
     QProcess &process() { return m_process; }
 

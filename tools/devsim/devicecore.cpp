@@ -61,6 +61,8 @@ DeviceCore::Outcome DeviceCore::execute(const QByteArray &rawLine)
 
     if (keyword == "*idn?") {
         out.replies.append({m_options.idnText().toUtf8(), false});
+    } else if (keyword == "conf:sca:num?" && !m_options.countsText.isEmpty()) {
+        out.replies.append({m_options.countsText.toUtf8(), false});
     } else if (keyword == "conf:sca:num?") {
         out.replies.append({QByteArray::number(m_options.n24) + ',' + QByteArray::number(m_options.n16) + ','
                                 + QByteArray::number(m_options.nImu) + ',' + QByteArray::number(m_options.nAux),

@@ -31,6 +31,10 @@ const char *const controlHelp =
     "  retransmit on|off        resend data packets the host did not acknowledge\n"
     "  conferror on|off         answer configuration lines with an error text\n"
     "  counts N24,N16,NIMU,NAUX the device now reports these counts (a changed device)\n"
+    "  countstext TEXT|off      answer conf:sca:num? with TEXT as it is (a faulty device,\n"
+    "                           e.g. 2000000000,2000000000,0,0); off: the counts again\n"
+    "  blurt WORD               the serial side sends WORD and CR LF unasked (a late or\n"
+    "                           stray answer)\n"
     "  stats                    print \"stats <counters>\" on standard output; frames and\n"
     "                           blocks count the current or last stream\n"
     "  quit                     end devsim (as does SIGTERM or SIGINT)\n"
@@ -145,6 +149,9 @@ void declareOptions(QCommandLineParser &p)
         {"line-rate", "Pace serial output at this baud rate, 10 bits per byte (e.g. 500000; default: unpaced).", "BAUD"},
         {"udp-payload", "Largest data payload per UDP datagram in bytes (default 1400).", "BYTES"},
         {"udp-answer-chunk", "Largest answer payload per UDP datagram (default 256).", "BYTES"},
+        {"udp-frames", "Every UDP data datagram carries exactly N frames (frames that do not fill one wait; a short rest at the end of a stream is not sent).", "N"},
+        {"udp-vary", "UDP data datagrams carry varying numbers of whole frames (1 up to what --udp-payload holds)."},
+        {"data-log", "Append one line per data datagram or stream block sent to this file: which frames (UDP) or payload bytes (serial) it carried and whether a fault destroyed it.", "PATH"},
         {"drop", "Drop UDP data packets at this rate 0..1.", "RATE"},
         {"dup", "Duplicate UDP data packets at this rate 0..1.", "RATE"},
         {"reorder", "Delay this share of UDP data packets behind the next one (0..0.5).", "RATE"},
@@ -207,6 +214,12 @@ QString readStream(const QCommandLineParser &p, DevsimOptions &o)
         return "--udp-payload needs 16..65000";
     if (!intOption(p, "udp-answer-chunk", o.udpAnswerChunk, 1, 65000))
         return "--udp-answer-chunk needs 1..65000";
+    if (!intOption(p, "udp-frames", o.udpFrames, 1, 65000))
+        return "--udp-frames needs a positive number";
+    o.udpVary = p.isSet("udp-vary");
+    if (o.udpVary && o.udpFrames > 0)
+        return "--udp-frames and --udp-vary exclude each other";
+    o.dataLog = p.value("data-log");
     return QString();
 }
 

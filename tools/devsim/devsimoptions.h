@@ -30,6 +30,10 @@ struct DevsimOptions
     int lineRate = 0;            // serial pacing in baud (0: as fast as the host reads)
     int udpPayload = 1400;       // largest data payload per datagram
     int udpAnswerChunk = 256;    // largest answer payload per datagram
+    int udpFrames = 0;           // frames in every data datagram (0: as many as fit, the rest in a shorter one)
+    bool udpVary = false;        // data datagrams carry varying numbers of whole frames
+    QString dataLog;             // file receiving one line per datagram or block sent
+    QString countsText;          // verbatim answer to conf:sca:num? (empty: the counts)
     double drop = 0.0;
     double dup = 0.0;
     double reorder = 0.0;

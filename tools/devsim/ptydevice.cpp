@@ -1,6 +1,7 @@
 #include "ptydevice.h"
 
 #include "commandlog.h"
+#include "datalog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "framesource.h"
@@ -33,11 +34,12 @@ QByteArray blockHeader(int length)
 } // namespace
 
 PtyDevice::PtyDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
-                     QObject *parent)
+                     DataLog *dataLog, QObject *parent)
     : QObject(parent),
       m_options(options),
       m_faults(faults),
       m_log(log),
+      m_dataLog(dataLog),
       m_core(options, faults, store),
       m_tick(new QTimer(this)),
       m_hostPoll(new QTimer(this)),
@@ -324,8 +326,10 @@ void PtyDevice::startStream()
     m_overflowReported = false;
     m_framesSent = 0;
     m_blocksSent = 0;
+    m_payloadSent = 0;
     m_stream.clear();
     m_source = std::make_unique<FrameSource>(m_core.layout(), m_core.rate(), m_options.seed);
+    m_dataLog->streamStarted("serial", m_source->frameSize());
     m_nextBlockBytes = nominalBlockBytes();
     m_clock.start(m_core.rate());
     m_clock.setPaused(m_faults->stall);
@@ -382,21 +386,27 @@ void PtyDevice::cutBlocks(bool all)
 void PtyDevice::sendBlock(const QByteArray &payload, bool streamBlock)
 {
     QByteArray block = blockHeader(payload.size());
+    const char *fate = "sent";
     if (streamBlock && m_faults->badHeaders > 0) {
         --m_faults->badHeaders;
         block[1] = 'X';
+        fate = "badheader";
         std::fprintf(stderr, "devsim: sent a block with a bad header\n");
     }
     block += payload;
     if (streamBlock && m_faults->badTerminators > 0) {
         --m_faults->badTerminators;
         block += 'X';
+        fate = "badterminator";
         std::fprintf(stderr, "devsim: sent a block with a bad terminator\n");
     } else {
         block += '\n';
     }
-    if (streamBlock)
+    if (streamBlock) {
+        m_dataLog->unit("serial", m_blocksSent, m_payloadSent, quint64(payload.size()), fate);
         ++m_blocksSent;
+        m_payloadSent += quint64(payload.size());
+    }
     queue(block);
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CommandLog;
+class DataLog;
 class FrameSource;
 class QSocketNotifier;
 class QTimer;
@@ -23,7 +24,7 @@ class PtyDevice : public QObject
     Q_OBJECT
 public:
     PtyDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
-              QObject *parent);
+              DataLog *dataLog, QObject *parent);
     ~PtyDevice() override;
 
     bool plug();
@@ -33,6 +34,8 @@ public:
     void setPowered(bool on);
     void setStalled(bool on) { m_clock.setPaused(on); }
     QByteArray stats() const;
+    // Sends text the host did not ask for.
+    void blurt(const QByteArray &text) { queue(text + "\r\n"); }
 
 signals:
     void plugged(const QString &path);
@@ -65,6 +68,7 @@ private:
     const DevsimOptions &m_options;
     FaultSettings *m_faults;
     CommandLog *m_log;
+    DataLog *m_dataLog;
     DeviceCore m_core;
     StreamClock m_clock;
     std::unique_ptr<FrameSource> m_source;
@@ -90,6 +94,7 @@ private:
     quint64 m_rng;
     bool m_overflowReported = false;
     quint64 m_blocksSent = 0;
+    quint64 m_payloadSent = 0;  // stream payload bytes put into blocks
     quint64 m_framesSent = 0;
     quint64 m_bytesDropped = 0;
     quint64 m_commands = 0;

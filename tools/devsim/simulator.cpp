@@ -38,6 +38,7 @@ Simulator::Simulator(const DevsimOptions &options, QObject *parent)
       m_options(options),
       m_store(options.recordFile),
       m_log(options.commandLog),
+      m_dataLog(options.dataLog),
       m_portsFile(options.portsFile, m_options)
 {
     m_faults.busy = options.busy;
@@ -80,14 +81,14 @@ bool Simulator::start()
             return false;
     }
     if (m_options.pty) {
-        m_pty = new PtyDevice(m_options, &m_faults, &m_store, &m_log, this);
+        m_pty = new PtyDevice(m_options, &m_faults, &m_store, &m_log, &m_dataLog, this);
         connect(m_pty, &PtyDevice::plugged, this, &Simulator::onPlugged);
         connect(m_pty, &PtyDevice::unplugged, this, &Simulator::onUnplugged);
         if (!m_pty->plug())
             return false;
     }
     if (m_options.udp) {
-        m_udp = new UdpDevice(m_options, &m_faults, &m_store, &m_log, this);
+        m_udp = new UdpDevice(m_options, &m_faults, &m_store, &m_log, &m_dataLog, this);
         if (!m_udp->bind())
             return false;
         printPortLine("udp " + m_udp->endpoint());
@@ -226,6 +227,13 @@ bool Simulator::controlAction(const QByteArray &cmd, const QByteArray &arg)
         ok = !m_pty || m_pty->plug();
     } else if (cmd == "counts") {
         ok = parseDevsimCounts(QString::fromLatin1(arg), m_options);
+    } else if (cmd == "blurt") {
+        ok = !arg.isEmpty();
+        if (ok && m_pty)
+            m_pty->blurt(arg);
+    } else if (cmd == "countstext") {
+        ok = !arg.isEmpty();
+        m_options.countsText = arg == "off" ? QString() : QString::fromLatin1(arg);
     } else if (cmd == "badheader" || cmd == "badterminator") {
         ++(cmd == "badheader" ? m_faults.badHeaders : m_faults.badTerminators);
     } else if (cmd == "drop" || cmd == "dup" || cmd == "reorder") {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandlog.h"
+#include "datalog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "netrecordstore.h"
@@ -49,6 +50,7 @@ private:
     FaultSettings m_faults;
     NetRecordStore m_store;
     CommandLog m_log;
+    DataLog m_dataLog;
     PortsFile m_portsFile;
     PtyDevice *m_pty = nullptr;
     UdpDevice *m_udp = nullptr;

@@ -1,6 +1,7 @@
 #include "udpdevice.h"
 
 #include "commandlog.h"
+#include "datalog.h"
 #include "devsimoptions.h"
 #include "faultsettings.h"
 #include "framesource.h"
@@ -23,11 +24,12 @@ constexpr int repeatWindowMs = 5000;
 } // namespace
 
 UdpDevice::UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
-                     QObject *parent)
+                     DataLog *dataLog, QObject *parent)
     : QObject(parent),
       m_options(options),
       m_faults(faults),
       m_log(log),
+      m_dataLog(dataLog),
       m_core(options, faults, store),
       m_socket(new QUdpSocket(this)),
       m_tick(new QTimer(this)),
@@ -72,14 +74,19 @@ void UdpDevice::setPowered(bool on)
     m_haveLastCommand = false;
 }
 
+quint64 UdpDevice::random()
+{
+    m_rng ^= m_rng << 13;
+    m_rng ^= m_rng >> 7;
+    m_rng ^= m_rng << 17;
+    return m_rng;
+}
+
 bool UdpDevice::dice(double rate)
 {
     if (rate <= 0.0)
         return false;
-    m_rng ^= m_rng << 13;
-    m_rng ^= m_rng >> 7;
-    m_rng ^= m_rng << 17;
-    return double(m_rng >> 11) / double(1ULL << 53) < rate;
+    return double(random() >> 11) / double(1ULL << 53) < rate;
 }
 
 void UdpDevice::onReadyRead()
@@ -204,7 +211,10 @@ void UdpDevice::startStream()
     m_history.clear();
     m_blockIndex = 0;
     m_framesSent = 0;
+    m_streamFirst = 0;
+    m_nextFrames = 0;
     m_source = std::make_unique<FrameSource>(m_core.layout(), m_core.rate(), m_options.seed);
+    m_dataLog->streamStarted("udp", m_source->frameSize());
     m_clock.start(m_core.rate());
     m_clock.setPaused(m_faults->stall);
     m_tick->start();
@@ -214,6 +224,7 @@ void UdpDevice::stopStream()
 {
     if (m_clock.isRunning() && m_source) {
         produceStream();
+        packStream(true);
         resendTail();
     }
     releaseHeld();
@@ -228,41 +239,76 @@ void UdpDevice::onTick()
     if (!m_held.isEmpty() && m_heldSince.elapsed() > heldTimeoutMs)
         releaseHeld();
     produceStream();
+    packStream(false);
 }
 
 void UdpDevice::produceStream()
 {
     const quint64 first = m_clock.framesTaken();
     const qint64 n = m_clock.takeDue();
+    if (m_stream.isEmpty())
+        m_streamFirst = first;
     for (qint64 i = 0; i < n; ++i)
         m_source->appendFrame(m_stream, first + quint64(i));
-    m_framesSent += quint64(qMax<qint64>(0, n));
-    const int frameSize = m_source->frameSize();
-    const int perPacket = qMax(1, m_options.udpPayload / frameSize) * frameSize;
-    int offset = 0;
-    while (m_stream.size() - offset > 0) {
-        const int length = qMin(perPacket, m_stream.size() - offset);
-        sendData(m_blockIndex++, m_stream.mid(offset, length));
-        offset += length;
-    }
-    m_stream.remove(0, offset);
 }
 
-void UdpDevice::sendData(quint32 blockIndex, const QByteArray &payload)
+// Frames for the next datagram: a fixed number, a random number, or as many as fit.
+int UdpDevice::nextPacketFrames()
+{
+    const int fit = qMax(1, m_options.udpPayload / m_source->frameSize());
+    if (m_options.udpFrames > 0)
+        return m_options.udpFrames;
+    if (!m_options.udpVary)
+        return fit;
+    if (m_nextFrames == 0)
+        m_nextFrames = 1 + int(random() % quint64(fit));
+    return m_nextFrames;
+}
+
+// Cuts the waiting frames into datagrams. Every datagram starts at a frame boundary and
+// carries whole frames. At the end of a stream the rest goes out in a shorter datagram,
+// except with a fixed frame count, where it is not sent at all.
+void UdpDevice::packStream(bool ending)
+{
+    const int frameSize = m_source->frameSize();
+    int offset = 0;
+    while (offset < m_stream.size()) {
+        const int available = (m_stream.size() - offset) / frameSize;
+        int frames = nextPacketFrames();
+        if (available < frames) {
+            if (m_options.udpFrames > 0 || (m_options.udpVary && !ending))
+                break;
+            frames = available;
+        }
+        m_nextFrames = 0;
+        const quint64 firstFrame = m_streamFirst + quint64(offset / frameSize);
+        sendData(m_blockIndex++, m_stream.mid(offset, frames * frameSize), firstFrame, frames, false);
+        m_framesSent += quint64(frames);
+        offset += frames * frameSize;
+    }
+    m_stream.remove(0, offset);
+    m_streamFirst += quint64(offset / frameSize);
+    if (ending)
+        m_stream.clear();
+}
+
+void UdpDevice::sendData(quint32 blockIndex, const QByteArray &payload, quint64 firstFrame, int frames, bool resend)
 {
     Datagram d;
     d.txId = m_txCounter++;
     d.type = Datagram::Data;
     d.blockIndex = blockIndex;
     d.payload = payload;
-    m_history.push_back({d.txId, blockIndex, payload, false, false});
+    m_history.push_back({d.txId, blockIndex, payload, firstFrame, frames, false, false});
     if (m_history.size() > historySize)
         m_history.pop_front();
     ++m_dataSent;
     if (dice(m_faults->drop)) {
         ++m_dropped;
+        m_dataLog->unit("udp", blockIndex, firstFrame, quint64(frames), resend ? "resent-dropped" : "dropped");
         return;
     }
+    m_dataLog->unit("udp", blockIndex, firstFrame, quint64(frames), resend ? "resent" : "sent");
     const QByteArray bytes = d.encode();
     // A packet right behind a held one cannot itself be held, so the dice for the others
     // are loaded to make `reorder` the share of all packets that arrive late (at most 1/2).
@@ -324,7 +370,7 @@ void UdpDevice::handleAck(const QByteArray &payload)
     }
     for (const SentPacket &p : lost) {
         ++m_retransmitted;
-        sendData(p.blockIndex, p.payload);
+        sendData(p.blockIndex, p.payload, p.firstFrame, p.frames, true);
     }
 }
 
@@ -349,7 +395,7 @@ void UdpDevice::resendTail()
     }
     for (const SentPacket &p : tail) {
         ++m_retransmitted;
-        sendData(p.blockIndex, p.payload);
+        sendData(p.blockIndex, p.payload, p.firstFrame, p.frames, true);
     }
 }
 

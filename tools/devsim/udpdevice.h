@@ -11,6 +11,7 @@
 #include <memory>
 
 class CommandLog;
+class DataLog;
 class FrameSource;
 class QTimer;
 class QUdpSocket;
@@ -24,7 +25,7 @@ class UdpDevice : public QObject
     Q_OBJECT
 public:
     UdpDevice(const DevsimOptions &options, FaultSettings *faults, NetRecordStore *store, CommandLog *log,
-              QObject *parent);
+              DataLog *dataLog, QObject *parent);
     ~UdpDevice() override;
 
     bool bind();
@@ -43,6 +44,8 @@ private:
         quint16 txId;
         quint32 blockIndex;
         QByteArray payload;
+        quint64 firstFrame;
+        int frames;
         bool acked;
         bool resent;
     };
@@ -57,14 +60,18 @@ private:
     void startStream();
     void stopStream();
     void produceStream();
-    void sendData(quint32 blockIndex, const QByteArray &payload);
+    void packStream(bool ending);
+    int nextPacketFrames();
+    void sendData(quint32 blockIndex, const QByteArray &payload, quint64 firstFrame, int frames, bool resend);
     void transmit(const QByteArray &datagram);
     void releaseHeld();
+    quint64 random();
     bool dice(double rate);
 
     const DevsimOptions &m_options;
     FaultSettings *m_faults;
     CommandLog *m_log;
+    DataLog *m_dataLog;
     DeviceCore m_core;
     StreamClock m_clock;
     std::unique_ptr<FrameSource> m_source;
@@ -80,6 +87,8 @@ private:
     QHostAddress m_host;           // where the stream goes: the sender of "init"
     quint16 m_hostPort = 0;
     QByteArray m_stream;           // whole frames not yet sent
+    quint64 m_streamFirst = 0;     // number of the first frame in m_stream
+    int m_nextFrames = 0;          // frames of the next datagram when they vary
     quint32 m_blockIndex = 0;
     std::deque<SentPacket> m_history;
     QByteArray m_held;             // a data datagram held back to be sent out of order
@@ -87,7 +96,7 @@ private:
     quint64 m_rng;
     quint64 m_keepAlives = 0;
     quint64 m_commands = 0;
-    quint64 m_framesSent = 0;      // frames of the current or last stream
+    quint64 m_framesSent = 0;      // frames put into datagrams in the current or last stream
     quint64 m_dataSent = 0;
     quint64 m_dropped = 0;
     quint64 m_duplicated = 0;
