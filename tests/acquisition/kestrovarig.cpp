@@ -67,7 +67,7 @@ bool KestrovaRig::waitReady(int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
-        if (window->measurementStateValue() == 3 && window->isConfigValid())
+        if (window->controller().measurementState() == 3 && window->controller().isConfigValid())
             return true;
         QTest::qWait(20);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devsimprocess.h"
+#include "acquisition/acquisitioncontroller.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
 

@@ -65,11 +65,11 @@ void tst_kestrova_serial::configureRecordToTheLimitThenLive()
     rig.writeConfig("e2e.conf", configText("2.5"));
     QVERIFY(rig.start(counts, false, "e2e.conf"));
     MainWindow &w = *rig.window;
-    QTRY_COMPARE_WITH_TIMEOUT(w.connectionStateValue(), 4, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().connectionState(), 4, 15000);
     QVERIFY(rig.waitReady());
-    QCOMPARE(w.configuration().sampleSize, 36);
+    QCOMPARE(w.controller().configuration().sampleSize, 36);
     QVERIFY(w.windowTitle().endsWith("cfgfile = e2e.conf"));
-    QVERIFY(w.deviceIdentification().contains("kestr0001"));
+    QVERIFY(w.controller().deviceIdentification().contains("kestr0001"));
     QVERIFY(w.action("start")->isEnabled() && w.action("record")->isEnabled());
     // The configuration reached the device as one text, line by line in this order.
     const QList<QByteArray> lines = rig.sim.commandLines();
@@ -81,10 +81,10 @@ void tst_kestrova_serial::configureRecordToTheLimitThenLive()
 
     // Record: 2.5 s at 1000 frames/s stops by itself after exactly 2500 frames.
     w.action("record")->trigger();
-    QVERIFY(w.isRecording());
-    const QString trace = w.traceFileName();
+    QVERIFY(w.controller().isRecording());
+    const QString trace = w.controller().traceFileName();
     QVERIFY(trace.startsWith(rig.traceFolder() + "/trace_"));
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isSampling() && w.measurementStateValue() == 3, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.controller().isSampling() && w.controller().measurementState() == 3, 20000);
     QVERIFY(rig.answers.texts.isEmpty());
 
     hid_t file = H5Fopen(trace.toUtf8().constData(), H5F_ACC_RDONLY, H5P_DEFAULT);
@@ -118,11 +118,11 @@ void tst_kestrova_serial::configureRecordToTheLimitThenLive()
 
     // Live sampling feeds the display; Stop drains and comes back to ready.
     w.action("start")->trigger();
-    QCOMPARE(w.measurementStateValue(), 4);
+    QCOMPARE(w.controller().measurementState(), 4);
     QTRY_VERIFY_WITH_TIMEOUT(w.plotArea()->history().ringFill() > 200, 10000);
     w.action("stop")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(w.measurementStateValue(), 3, 10000);
-    QVERIFY(!w.isSampling());
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
+    QVERIFY(!w.controller().isSampling());
     QVERIFY(w.action("start")->isEnabled() && !w.action("stop")->isEnabled());
 }
 
@@ -134,8 +134,8 @@ void tst_kestrova_serial::unplugWhileRecordingClosesTheFileFirst()
     MainWindow &w = *rig.window;
     QVERIFY(rig.waitReady());
     w.action("record")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(w.recordedFrames() > 300, 10000);
-    const QString trace = w.traceFileName();
+    QTRY_VERIFY_WITH_TIMEOUT(w.controller().recordedFrames() > 300, 10000);
+    const QString trace = w.controller().traceFileName();
 
     bool fileReadableAtBox = false;
     rig.answers.onBox = [&](QWidget *) {
@@ -148,12 +148,12 @@ void tst_kestrova_serial::unplugWhileRecordingClosesTheFileFirst()
     rig.sim.command("unplug");
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Device was disconnected\nor is busy"), 10000);
     QVERIFY(fileReadableAtBox);
-    QVERIFY(!w.isRecording() && !w.isSampling());
+    QVERIFY(!w.controller().isRecording() && !w.controller().isSampling());
 
     rig.sim.command("plug");
-    QTRY_COMPARE_WITH_TIMEOUT(w.connectionStateValue(), 4, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().connectionState(), 4, 15000);
     // The configuration is made valid again from the menu, not by itself.
-    QVERIFY(!w.isConfigValid());
+    QVERIFY(!w.controller().isConfigValid());
 }
 
 void tst_kestrova_serial::unexpectedStreamStop()
@@ -167,8 +167,8 @@ void tst_kestrova_serial::unexpectedStreamStop()
     QTRY_VERIFY_WITH_TIMEOUT(w.plotArea()->history().ringFill() > 100, 10000);
     rig.sim.command("stall on");
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("internal error 2."), 10000);
-    QCOMPARE(w.measurementStateValue(), 0);
-    QVERIFY(!w.isSampling());
+    QCOMPARE(w.controller().measurementState(), 0);
+    QVERIFY(!w.controller().isSampling());
     QCOMPARE(w.plotArea()->graphCount(), 0);
 }
 
@@ -178,7 +178,7 @@ void tst_kestrova_serial::rejectedConfigurationLine()
     rig.writeConfig("e2e.conf", configText("0"));
     QVERIFY(rig.start(counts + QStringList{"--conf-error"}, false, "e2e.conf"));
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Internal error\nprogram is closed now"), 20000);
-    QCOMPARE(rig.window->measurementStateValue(), 6);
+    QCOMPARE(rig.window->controller().measurementState(), 6);
 }
 
 void tst_kestrova_serial::twoCandidatesAndBusyDevice()
@@ -225,7 +225,7 @@ void tst_kestrova_serial::twoCandidatesAndBusyDevice()
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.dialogs.contains("devicedialog"), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Device is busy."), 10000);
     QVERIFY(rig.window->isVisible() || true);
-    QVERIFY(rig.window->connectionStateValue() <= 1);
+    QVERIFY(rig.window->controller().connectionState() <= 1);
 }
 
 // New: the dialog offers the device's channels; the two first 24-bit channels and the
@@ -235,7 +235,7 @@ void tst_kestrova_serial::newConfigurationFromTheDialog()
     KestrovaRig rig;
     QVERIFY(rig.start(counts, false));
     MainWindow &w = *rig.window;
-    QTRY_VERIFY_WITH_TIMEOUT(w.auxWordCount() == 2, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.controller().auxWordCount() == 2, 15000);
     rig.answers.onDialog = [](QWidget *widget) {
         auto *dialog = qobject_cast<tabdialog *>(widget);
         if (!dialog)
@@ -247,15 +247,15 @@ void tst_kestrova_serial::newConfigurationFromTheDialog()
     w.action("new")->trigger();
     QVERIFY(rig.answers.dialogs.contains("tabdialog"));
     QVERIFY(rig.waitReady());
-    QCOMPARE(w.configuration().adc24.size(), 2);
-    QCOMPARE(w.configuration().imu6.size(), 1);
+    QCOMPARE(w.controller().configuration().adc24.size(), 2);
+    QCOMPARE(w.controller().configuration().imu6.size(), 1);
     QVERIFY(w.windowTitle().contains("unsaved configuration"));
     QVERIFY(rig.sim.commandLines().contains("serial\tconf:dev 2,0,1,0"));
     w.action("start")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(w.plotArea()->history().ringFill() > 100, 10000);
     QCOMPARE(w.plotArea()->graphCount(), 3); // two channels and the IMU; AUX was not chosen
     w.action("stop")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(w.measurementStateValue(), 3, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
 }
 
 // A device that reports another IMU count: the user is told and the configuration
@@ -270,9 +270,9 @@ void tst_kestrova_serial::changedImuCountInvalidates()
     QVERIFY(!rig.answers.seen("Number of Imu Devices changed"));
     rig.sim.command("counts 4,0,2,2");
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Number of Imu Devices changed"), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(w.measurementStateValue(), 0, 5000);
-    QVERIFY(!w.isConfigValid());
-    QCOMPARE(w.imuCount(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 0, 5000);
+    QVERIFY(!w.controller().isConfigValid());
+    QCOMPARE(w.controller().imuCount(), 2);
     QVERIFY(!w.action("start")->isEnabled() && !w.action("record")->isEnabled());
 }
 

@@ -33,13 +33,13 @@ void tst_kestrova_udp::recordCompleteUnderLossWithRetransmission()
     rig.writeConfig("e2e.conf", configText("3"));
     QVERIFY(rig.start(counts + QStringList{"--drop", "0.05", "--reorder", "0.05"}, true, "e2e.conf"));
     MainWindow &w = *rig.window;
-    QTRY_COMPARE_WITH_TIMEOUT(w.connectionStateValue(), 4, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().connectionState(), 4, 15000);
     QVERIFY(rig.waitReady(30000));
     QVERIFY(w.windowTitle().endsWith("cfgfile = e2e.conf"));
 
     w.action("record")->trigger();
-    const QString trace = w.traceFileName();
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isSampling() && w.measurementStateValue() == 3, 30000);
+    const QString trace = w.controller().traceFileName();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.controller().isSampling() && w.controller().measurementState() == 3, 30000);
     QVERIFY2(rig.answers.texts.isEmpty(), qPrintable(rig.answers.texts.join("; ")));
 
     hid_t file = H5Fopen(trace.toUtf8().constData(), H5F_ACC_RDONLY, H5P_DEFAULT);
@@ -62,12 +62,12 @@ void tst_kestrova_udp::recordGoesOnWhenPacketsAreLost()
     MainWindow &w = *rig.window;
     QVERIFY(rig.waitReady(30000));
     w.action("record")->trigger();
-    const QString trace = w.traceFileName();
-    QTRY_VERIFY_WITH_TIMEOUT(w.recordedFrames() > 2000, 20000);
+    const QString trace = w.controller().traceFileName();
+    QTRY_VERIFY_WITH_TIMEOUT(w.controller().recordedFrames() > 2000, 20000);
     QString report;
-    QTRY_VERIFY_WITH_TIMEOUT(!(report = w.deviceLink()->report()).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(report = w.controller().deviceLink()->report()).isEmpty(), 10000);
     w.action("stop")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(w.measurementStateValue(), 3, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
     QVERIFY2(rig.answers.texts.isEmpty(), qPrintable(rig.answers.texts.join("; ")));
 
     hid_t file = H5Fopen(trace.toUtf8().constData(), H5F_ACC_RDONLY, H5P_DEFAULT);

@@ -2,6 +2,7 @@
 // over a pseudo-terminal and over loopback UDP.
 #include "devsimprocess.h"
 #include "link/myadw.h"
+#include "acquisition/acquisitioncontroller.h"
 #include "mainwindow.h"
 #include "startupoptions.h"
 #include "wifi/netcfg.h"
@@ -195,9 +196,9 @@ bool tst_wifitask::connectWindow(bool udp)
     startupOptions().configDirectory = configDir->path();
     window = std::make_unique<MainWindow>();
     QDeadlineTimer deadline(20000);
-    while (window->connectionStateValue() != 4 && !deadline.hasExpired())
+    while (window->controller().connectionState() != 4 && !deadline.hasExpired())
         QTest::qWait(50);
-    return window->connectionStateValue() == 4;
+    return window->controller().connectionState() == 4;
 }
 
 int tst_wifitask::countPolls(const QSignalSpy &spy) const
@@ -212,7 +213,7 @@ void tst_wifitask::editIsWrittenBack()
 {
     QFETCH(bool, udp);
     QVERIFY(connectWindow(udp));
-    QSignalSpy responses(window->deviceLink(), SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    QSignalSpy responses(window->controller().deviceLink(), SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
     int pollsWhileDialog = -1;
     bool pollOffInDialog = false;
     bool validShown = false, dhcpShown = false;
@@ -221,7 +222,7 @@ void tst_wifitask::editIsWrittenBack()
     // always closes the dialog, so a failing check cannot leave the test hanging.
     ModalAnswerer answerer;
     answerer.onDialog = [&](wificonfigdialog *dialog) {
-        pollOffInDialog = !window->countPollOn();
+        pollOffInDialog = !window->controller().countPollOn();
         pollsWhileDialog = countPolls(responses);
         validShown = dialog->inputValid();
         dhcpShown = dialog->dhcpButton()->isChecked();
@@ -232,7 +233,7 @@ void tst_wifitask::editIsWrittenBack()
         dialog->buttonBox()->button(QDialogButtonBox::Ok)->click();
     };
     window->onWifiConfig();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->wifiTaskRunning(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->controller().wifiTaskRunning(), 15000);
     QCOMPARE(answerer.dialogs, 1);
     QVERIFY(answerer.boxTexts.isEmpty());
     // The dialog showed the device's record: station with DHCP.
@@ -251,12 +252,12 @@ void tst_wifitask::editIsWrittenBack()
     QCOMPARE(expected.size(), 425);
     QTRY_COMPARE_WITH_TIMEOUT(readFile(recordFile()), expected, 10000);
     QCOMPARE(readFile(configWifi()), expected);
-    QCOMPARE(window->wifiTaskStep(), 0);
-    QVERIFY(window->countPollOn());
+    QCOMPARE(window->controller().wifiTaskStep(), 0);
+    QVERIFY(window->controller().countPollOn());
     // The poll resumes.
     const int before = countPolls(responses);
     QTRY_VERIFY_WITH_TIMEOUT(countPolls(responses) > before, 10000);
-    QCOMPARE(window->connectionStateValue(), 4);
+    QCOMPARE(window->controller().connectionState(), 4);
 }
 
 void tst_wifitask::cancelWritesNothing()
@@ -269,7 +270,7 @@ void tst_wifitask::cancelWritesNothing()
         dialog->buttonBox()->button(QDialogButtonBox::Cancel)->click();
     };
     window->onWifiConfig();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->wifiTaskRunning(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->controller().wifiTaskRunning(), 15000);
     QCOMPARE(answerer.dialogs, 1);
     // config.wifi keeps the memory as read: the record and the erased rest.
     const QByteArray memory = deviceRecord() + QByteArray(512 - 425, char(0xff));
@@ -279,7 +280,7 @@ void tst_wifitask::cancelWritesNothing()
     for (const QByteArray &line : devsim->commandLines())
         QVERIFY2(!line.endsWith("mem:raw 580264"), line.constData());
     QCOMPARE(readFile(recordFile()), deviceRecord());
-    QVERIFY(window->countPollOn());
+    QVERIFY(window->controller().countPollOn());
 }
 
 void tst_wifitask::silentDeviceGivesUp()
@@ -291,13 +292,13 @@ void tst_wifitask::silentDeviceGivesUp()
     // Give devsim a moment to take the command before the read goes out.
     QTest::qWait(300);
     window->onWifiConfig();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->wifiTaskRunning(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->controller().wifiTaskRunning(), 15000);
     QCOMPARE(answerer.dialogs, 0);
     QVERIFY2(answerer.boxTexts.contains("Could not get Device Config<p>Giving up Wifi Configuration"),
              qPrintable(answerer.boxTexts.join(" | ")));
     QVERIFY(!QFile::exists(configWifi()));
-    QCOMPARE(window->wifiTaskStep(), 0);
-    QVERIFY(window->countPollOn());
+    QCOMPARE(window->controller().wifiTaskStep(), 0);
+    QVERIFY(window->controller().countPollOn());
     devsim->command("silent off");
 }
 
@@ -316,16 +317,16 @@ void tst_wifitask::disconnectionAbandonsTask()
     };
     window->onWifiConfig();
     QTRY_VERIFY_WITH_TIMEOUT(answerer.dialogs == 1, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(window->connectionStateValue() != 4, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(window->controller().connectionState() != 4, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(answerer.boxTexts.size() == 1, 10000);
     QVERIFY(answerer.boxTexts.first().startsWith("Device was disconnected"));
-    QVERIFY(!window->wifiTaskRunning());
-    QCOMPARE(window->wifiTaskStep(), 0);
-    QVERIFY(window->countPollOn());
+    QVERIFY(!window->controller().wifiTaskRunning());
+    QCOMPARE(window->controller().wifiTaskStep(), 0);
+    QVERIFY(window->controller().countPollOn());
 
     devsim->command("plug");
-    QTRY_COMPARE_WITH_TIMEOUT(window->connectionStateValue(), 4, 20000);
-    QSignalSpy responses(window->deviceLink(), SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
+    QTRY_COMPARE_WITH_TIMEOUT(window->controller().connectionState(), 4, 20000);
+    QSignalSpy responses(window->controller().deviceLink(), SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
     QTRY_VERIFY_WITH_TIMEOUT(countPolls(responses) > 0, 10000);
     QCOMPARE(answerer.dialogs, 1);
     QCOMPARE(readFile(recordFile()), deviceRecord());
