@@ -138,7 +138,7 @@ void AcquisitionController::handleDisconnection()
     loop->deviceLost();
     emit message(Acquisition::Event::DeviceDisconnected,
                  tr("Device was disconnected\nor is busy\nPlease reconnect device."));
-    actions->set(1, 1, 0, 0, 0, 0, 0, 0);
+    actions->set(1, 1, 0, 0, 0, 0, 0, 0, 1); // the user can always leave
     configValid = false;
 }
 

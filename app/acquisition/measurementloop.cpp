@@ -260,7 +260,7 @@ void MeasurementLoop::unexpectedStop()
                  tr("internal error 2.\nsampling stopped unexpectedly.\nconfiguration is invalidated."));
     if (display)
         display->setLogo(":/images/logoblue.png");
-    actions.set(1, 1, 0, 1, 1, 0, 0, 0);
+    actions.set(1, 1, 0, 1, 1, 0, 0, 0, 1);
 }
 
 bool MeasurementLoop::stepStopping()
