@@ -8,6 +8,8 @@
 #include "display/renderarea.h"
 #include "link/udp_com.h"
 #include "startupoptions.h"
+#include "wifi/netcfg.h"
+#include "wifi/wificonfigdialog.h"
 
 #include <QAction>
 #include <QFile>
@@ -52,6 +54,13 @@ std::function<bool(QWidget *)> chooseFile(const QString &name)
     };
 }
 
+// The network name in devsim's stored network record.
+QString recordSsid(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? netCfg::fromInput(file.readAll()).text(netCfg::netSsid) : QString();
+}
+
 std::function<bool(QWidget *)> saveAs(const QString &name)
 {
     return [name](QWidget *widget) {
@@ -73,6 +82,7 @@ private slots:
     void saveAndOverwrite();
     void enablingAndClosing();
     void recordWithoutTraceFolder();
+    void wifiConfigurationThroughTheDialog();
 };
 
 void tst_mainwindowui::withoutDevice()
@@ -265,6 +275,30 @@ void tst_mainwindowui::recordWithoutTraceFolder()
     QCOMPARE(w.controller().measurementState(), 3);
     QCOMPARE(enabled(w), QString("11111101"));
     QVERIFY(!rig.sim.commandLines().contains("serial\tinit"));
+}
+
+// The WiFi action shows the device's record in the dialog; what the user enters there
+// reaches the device.
+void tst_mainwindowui::wifiConfigurationThroughTheDialog()
+{
+    KestrovaRig rig;
+    QVERIFY(rig.start({"--counts", "4,0,1,2"}, false));
+    MainWindow &w = *rig.window;
+    QTRY_VERIFY_WITH_TIMEOUT(w.controller().deviceAnswered(), 15000);
+    const QString before = recordSsid(rig.sim.recordFile());
+    QString shown;
+    rig.answers.onDialog = [&](QWidget *widget) {
+        if (auto *dialog = qobject_cast<wificonfigdialog *>(widget)) {
+            shown = dialog->lineEdit(wificonfigdialog::rowNetSsid)->text();
+            dialog->lineEdit(wificonfigdialog::rowNetSsid)->setText("fieldnet");
+        }
+        return false;
+    };
+    w.action("wifi")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.dialogs.contains("wificonfigdialog"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.controller().wifiTaskRunning(), 10000);
+    QCOMPARE(shown, before);
+    QTRY_COMPARE_WITH_TIMEOUT(recordSsid(rig.sim.recordFile()), QString("fieldnet"), 10000);
 }
 
 QTEST_MAIN(tst_mainwindowui)
