@@ -1,11 +1,11 @@
 #include "mainwindow.h"
 
+#include "acquisition/acquisitioncontroller.h"
 #include "buildinfo.h"
 #include "display/renderarea.h"
-#include "link/serialcom.h"
-#include "link/udp_com.h"
 #include "link/wifinetworkcheck.h"
-#include "recording/myHdf5.h"
+#include "promptqueue.h"
+#include "renderareasink.h"
 #include "startupoptions.h"
 
 #include <QAction>
@@ -17,32 +17,23 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QNetworkInterface>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
-MainWindow::MainWindow(QWidget *parent, QApplication *application)
-    : QMainWindow(parent), app(application),
-      hdf(std::make_unique<myHdf>(QByteArray("Kestrova.exe Version") + KESTROVA_VERSION_TEXT, false))
+MainWindow::MainWindow(QWidget *parent, QApplication *application) : QMainWindow(parent), app(application)
 {
-    sinceConstruction.start();
     setContextMenuPolicy(Qt::NoContextMenu);
-
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect g = screen->geometry();
         qDebug() << "Geometry of screen" << g;
         screenWidth = g.right() - g.left() + 1;
         screenHeight = g.bottom() - g.top() + 1;
     }
-    configFileName = startupOptions().configFileName;
-
-    // The WiFi link exists in either mode but stays silent unless it is the one in use.
-    udpLink = new udp_com(this, "192.168.4.1", startupOptions().useWifi);
-    serialLink = new SerialCom(this);
-    link = startupOptions().useWifi ? static_cast<myAdw *>(udpLink) : static_cast<myAdw *>(serialLink);
+    acquisition = new AcquisitionController(this);
+    prompts = new PromptQueue(this);
 
     createActions();
     createToolBar();
@@ -50,25 +41,34 @@ MainWindow::MainWindow(QWidget *parent, QApplication *application)
     readSettings();
     renderArea = new RenderArea(this, QSize(screenWidth / 2, screenHeight / 2));
     setCentralWidget(renderArea);
+    plotSink = std::make_unique<RenderAreaSink>(*renderArea);
+    acquisition->setDisplay(plotSink.get());
 
-    setActions(1, 1, 0, 0, 0, 0, 0, 0);
-
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(&timer, SIGNAL(timeout()), this, SLOT(onTimer()));
-    connect(link, "2onResponseReady( bool, QByteArray, QByteArray)", this,
-            "1onCommunicationResponse(bool, QByteArray,QByteArray)");
-    connect(link, "2onOpenResults(bool)", this, "1onOpenResultss(bool)");
-    timer.start(300);
+    connectController();
+    applyActions(acquisition->enabledActions());
 }
 
 MainWindow::~MainWindow()
 {
-    timer.stop();
     writeSettings();
-    closeTraceFile();
-    if (link)
-        link->close();
+    acquisition->shutdown();
+    acquisition->setDisplay(nullptr);
+}
+
+void MainWindow::connectController()
+{
+    AcquisitionController *c = acquisition;
+    connect(c, &AcquisitionController::actionsChanged, this, &MainWindow::applyActions);
+    connect(c, &AcquisitionController::statusMessage, statusBar(), [this](const QString &text) {
+        statusBar()->showMessage(text);
+    });
+    connect(c, &AcquisitionController::connectionStateChanged, this, &MainWindow::showConnectionState);
+    connect(c, &AcquisitionController::configurationLoaded, this, &MainWindow::showLoadedConfiguration);
+    connect(c, &AcquisitionController::message, this, &MainWindow::onControllerMessage);
+    connect(c, &AcquisitionController::busyQuestion, this, &MainWindow::onBusyQuestion);
+    connect(c, &AcquisitionController::networkQuestion, this, &MainWindow::onNetworkQuestion);
+    connect(c, &AcquisitionController::deviceChoiceQuestion, this, &MainWindow::onDeviceChoice);
+    connect(c, &AcquisitionController::wifiRecordQuestion, this, &MainWindow::onWifiRecordQuestion);
 }
 
 QAction *MainWindow::makeAction(const char *name, const char *icon, const QString &text, const QString &tip,
@@ -174,28 +174,26 @@ QAction *MainWindow::action(const QString &objectName) const
     return findChild<QAction *>(objectName);
 }
 
-// Each argument: 1 = enable, 0 = disable, -1 = leave as it is.
-void MainWindow::setActions(int open, int newConf, int save, int configuration, int wifi, int start, int stop,
-                            int record, int exit)
+void MainWindow::applyActions(ActionSet::Actions enabled)
 {
-    const QList<QPair<QAction *, int>> all = {{openAct, open},   {newAct, newConf}, {saveAct, save},
-                                              {configurationAct, configuration},   {wifiAct, wifi},
-                                              {startAct, start}, {stopAct, stop},   {recordAct, record},
-                                              {exitAct, exit}};
-    for (const auto &a : all) {
-        if (a.second >= 0)
-            a.first->setEnabled(a.second == 1);
-    }
+    const QPair<QAction *, ActionSet::Action> all[] = {
+        {openAct, ActionSet::Open},   {newAct, ActionSet::New},   {saveAct, ActionSet::Save},
+        {configurationAct, ActionSet::Configuration},             {wifiAct, ActionSet::Wifi},
+        {startAct, ActionSet::Start}, {stopAct, ActionSet::Stop}, {recordAct, ActionSet::Record},
+        {exitAct, ActionSet::Exit}};
+    for (const auto &a : all)
+        a.first->setEnabled(enabled.testFlag(a.second));
 }
 
-void MainWindow::showStatus(const QString &text)
+void MainWindow::showConnectionState(int state)
 {
-    statusBar()->showMessage(text);
+    statusAct->setIcon(QIcon(state == 4 ? ":/images/hw_ok.png" : ":/images/hw_problem.png"));
 }
 
-void MainWindow::setLogoImage(const char *resource)
+void MainWindow::showLoadedConfiguration(const QString &fileName)
 {
-    renderArea->setLogo(QImage(resource));
+    setWindowTitle("Kestrova     cfgfile = " + fileName);
+    statusBar()->showMessage(fileName + " " + tr("loaded"));
 }
 
 void MainWindow::markUnsaved()
@@ -221,26 +219,40 @@ void MainWindow::writeSettings()
 
 bool MainWindow::checkWifiNetwork()
 {
-    QStringList addresses;
-    const QList<QHostAddress> all = QNetworkInterface::allAddresses();
-    for (const QHostAddress &address : all)
-        addresses << address.toString();
     bool exitRequested = false;
-    const bool found = WifiNetworkCheck::run(this, addresses, exitRequested);
+    const bool found = WifiNetworkCheck::run(this, WifiNetwork::hostAddresses(), exitRequested);
     if (exitRequested)
         close();
     return found;
 }
 
+void MainWindow::onButtonStart()
+{
+    acquisition->start();
+    prompts->flush();
+}
+
+void MainWindow::onButtonStop()
+{
+    acquisition->stop();
+    prompts->flush();
+}
+
+void MainWindow::onButtonRecord()
+{
+    acquisition->record();
+    prompts->flush();
+}
+
 void MainWindow::onButtonStatus()
 {
     qDebug("onButtonStatus()");
-    if (wifiTaskPending)
+    if (acquisition->wifiTaskRunning())
         return;
-    if (connectionState == 4) {
+    if (acquisition->connectionState() == 4) {
         const QString text = tr("device is connected.") + "<p>Interface: "
-                             + (startupOptions().useWifi ? tr("Wifi") : QString("USB"))
-                             + "<p>Device information String:<p>" + idnString + "<p>"
+                             + (acquisition->usingUdp() ? tr("Wifi") : QString("USB"))
+                             + "<p>Device information String:<p>" + acquisition->deviceIdentification() + "<p>"
                              + tr("You may configure and measure.");
         QMessageBox::information(this, "Kestrova", text, QMessageBox::Ok);
     } else {
@@ -252,7 +264,7 @@ void MainWindow::onButtonStatus()
 
 void MainWindow::onButtonHelp()
 {
-    if (wifiTaskPending)
+    if (acquisition->wifiTaskRunning())
         return;
     const QString text = QString("<img src=:/images/logoblue32>") + "<br><br>Data aquisition software<br>"
                          + "Kestrova" + "<br><br>Version: " + KESTROVA_VERSION_TEXT + "<br>build: "
@@ -263,7 +275,7 @@ void MainWindow::onButtonHelp()
 void MainWindow::onWifiConfig()
 {
     qDebug("onWifiConfig()");
-    wifiTaskPending = true;
+    acquisition->startWifiConfiguration();
 }
 
 void MainWindow::onToolbarVisiblityChanged(bool onoff)
@@ -278,23 +290,24 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+// A refused close leaves everything running; only an accepted one lets go of the device.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (usingUdp())
-        link->close();
     qDebug("######################## close event #############");
-    if (sampling) {
+    if (acquisition->isSampling()) {
         QMessageBox::warning(this, "Kestrova", tr("Device is sampling.\nPlease stop sampling first."),
                              QMessageBox::Ok);
         event->ignore();
         return;
     }
-    if (!configSaved) {
+    if (!acquisition->isConfigSaved()) {
         const auto answer = QMessageBox::warning(this, "Kestrova",
                                                  tr("Configuration is unsaved.\nDo you want to save your changes?"),
                                                  QMessageBox::Save | QMessageBox::Discard, QMessageBox::Save);
         if (answer == QMessageBox::Save)
             onSaveConfig();
     }
+    prompts->clear();
+    acquisition->shutdown();
     event->accept();
 }

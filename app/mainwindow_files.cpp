@@ -1,10 +1,11 @@
-// MainWindow: opening, saving and deleting configuration and trace files.
+// MainWindow: the configuration dialogs and the configuration and trace file actions.
 #include "mainwindow.h"
 
+#include "acquisition/acquisitioncontroller.h"
 #include "config/admindialog.h"
-#include "config/configdevicecheck.h"
-#include "config/configfile.h"
 #include "config/outfiledialog.h"
+#include "config/tabdialog.h"
+#include "promptqueue.h"
 #include "startupoptions.h"
 
 #include <QDebug>
@@ -15,55 +16,81 @@
 void MainWindow::onOpenConfig()
 {
     qDebug("on Open Config");
-    if (wifiTaskPending || !deviceCanBeConfigured())
+    if (acquisition->wifiTaskRunning())
         return;
-    QString path;
-    if (!configFileName.isEmpty()) {
-        // A name from the command line is used once.
-        path = startupOptions().configDirectory + "/" + configFileName;
-        configFileName.clear();
-    } else {
+    if (!acquisition->checkDeviceConfigurable()) {
+        prompts->flush();
+        return;
+    }
+    QString path = acquisition->takeStartupConfiguration();
+    if (path.isEmpty()) {
         adminDialog dialog(this, startupOptions().configDirectory, true, QString());
         if (dialog.exec() != QDialog::Accepted)
             return;
         path = dialog.getparams().value(0);
     }
-    qDebug() << "filna = " << path;
     if (path.isEmpty()) {
+        qDebug() << "filna = " << path;
         QMessageBox::warning(this, "Kestrova", tr("filename isnt set.\nPlease try again."));
         return;
     }
-    applyLoadedConfiguration(path);
+    acquisition->openConfiguration(path);
+    prompts->flush();
 }
 
-void MainWindow::applyLoadedConfiguration(const QString &path)
+void MainWindow::onNewConfig()
 {
-    const QString error = loadConfiguration(conf, path);
-    if (!error.isEmpty()) {
-        configValid = false;
-        qDebug() << "################## error: could not load configuration: " << error;
-        QMessageBox::warning(this, "Kestrova", tr("configuration file invalid.\nPlease choose a new one."));
+    if (acquisition->wifiTaskRunning())
+        return;
+    if (!acquisition->checkDeviceConfigurable()) {
+        prompts->flush();
         return;
     }
-    if (const char *mismatch = configDeviceMismatch(conf, nAdc16, nAdc24, nImu, nAux)) {
-        configValid = false;
-        QMessageBox::warning(this, "Kestrova", tr(mismatch));
+    const QString previousTitle = windowTitle();
+    markUnsaved();
+    const AcquisitionController &c = *acquisition;
+    daqConfig edited;
+    tabdialog dialog(this, edited, c.adc16Count(), c.adc24Count(), c.imuCount(), c.auxWordCount());
+    if (dialog.exec() != QDialog::Accepted) {
+        // Cancelling New keeps what was there before, so a frame size of 0 never streams.
+        setWindowTitle(previousTitle);
         return;
     }
-    if (!acceptConfiguration()) {
-        configValid = false;
-        return;
+    if (!dialog.getparams(edited)) {
+        acquisition->discardConfiguration(edited);
+        QMessageBox::warning(this, "Kestrova", tr("no device configured.\ngetparams() failed."));
+    } else if (!acquisition->acceptConfiguration(edited)) {
+        acquisition->discardConfiguration(edited);
+    } else {
+        qDebug() << "onConfiguration(): timespan =" << edited.timeline << "maxDuration =" << edited.maxDuration;
     }
-    const QString name = path.section('/', -1);
-    setWindowTitle("Kestrova     cfgfile = " + name);
-    configSaved = true;
-    confBackup = conf;
-    statusBar()->showMessage(name + " " + tr("loaded"));
+    prompts->flush();
+}
+
+void MainWindow::onConfiguration()
+{
+    if (acquisition->wifiTaskRunning())
+        return;
+    const AcquisitionController &c = *acquisition;
+    const daqConfig before = c.configuration();
+    tabdialog dialog(this, before, c.adc16Count(), c.adc24Count(), c.imuCount(), c.auxWordCount());
+    if (dialog.exec() == QDialog::Accepted) {
+        daqConfig edited;
+        if (!dialog.getparams(edited)) {
+            QMessageBox::warning(this, "Kestrova",
+                                 tr("something got wrong with configuration.\ngetparams() failed.\nreset to old config."));
+        } else if (acquisition->acceptConfiguration(edited)) {
+            qDebug() << "onConfiguration() maxDuration = " << edited.maxDuration;
+        }
+    }
+    if (c.configuration() != before)
+        markUnsaved();
+    prompts->flush();
 }
 
 void MainWindow::onSaveConfig()
 {
-    if (wifiTaskPending)
+    if (acquisition->wifiTaskRunning())
         return;
     const QString folder = startupOptions().configDirectory;
     outfiledialog dialog(this, folder);
@@ -83,9 +110,7 @@ void MainWindow::onSaveConfig()
             return;
         }
     }
-    qDebug() << "Try to save on filna " << path << "conf.imu6.size() = " << conf.imu6.size();
-    if (saveConfiguration(conf, path)) {
-        configSaved = true;
+    if (acquisition->saveConfiguration(path)) {
         statusBar()->showMessage(tr("Configuration saved"));
         setWindowTitle("Kestrova:    cfgfile = " + path.section('/', -1));
     } else {
@@ -96,7 +121,7 @@ void MainWindow::onSaveConfig()
 
 void MainWindow::deleteFiles(const QString &folder, const QString &header, bool asWarning)
 {
-    if (wifiTaskPending)
+    if (acquisition->wifiTaskRunning())
         return;
     adminDialog dialog(this, folder, false, header);
     if (dialog.exec() != QDialog::Accepted)

@@ -1,8 +1,7 @@
 #include "framepipeline.h"
 
+#include "acquisition/displaysink.h"
 #include "config/daqconfig.h"
-#include "display/renderarea.h"
-#include "recording/myHdf5.h"
 
 #include <QDebug>
 
@@ -20,30 +19,7 @@ void FramePipeline::initFilters(const daqConfig &conf)
     }
 }
 
-bool FramePipeline::record(const uint8_t *frames, int n, myHdf &hdf, QVector<hdfDataset> &datasets)
-{
-    int next = 0;
-    bool ok = true;
-    auto append = [&](const void *rows, int count) {
-        ok = next < datasets.size() && hdf.appendRows(datasets[next], rows, hsize_t(count)) && ok;
-        ++next;
-    };
-    if (const float *v = conv.adc16Values(frames, n))
-        append(v, 2 * n);
-    if (const float *v = conv.adc24Values(frames, n)) {
-        qDebug("write Adc32");
-        append(v, n);
-    }
-    if (const float *v = conv.imuValues(frames, n))
-        append(v, n);
-    if (const int16_t *w = conv.auxWords(frames, n)) {
-        qDebug() << "heureka ########## " << conv.auxWordCount();
-        append(w, n);
-    }
-    return ok;
-}
-
-void FramePipeline::display(const uint8_t *frames, int n, RenderArea &plot)
+void FramePipeline::display(const uint8_t *frames, int n, DisplaySink &sink)
 {
     const int size = conv.frameSize();
     const int imus = qMin(conv.imuCount(), maxImus);
@@ -52,12 +28,12 @@ void FramePipeline::display(const uint8_t *frames, int n, RenderArea &plot)
         for (int i = 0; i < imus; ++i) {
             float *imu = row + conv.imuRowOffset(i);
             const OrientationRecord *o = madgwickStep(&filters[i], imu);
-            if (i < plot.eulerFlags.size() && plot.eulerFlags.at(i)) {
+            if (sink.eulerActive(i)) {
                 imu[3] = (*o)[0];
                 imu[4] = (*o)[1];
                 imu[5] = (*o)[3];
             }
         }
-        plot.enqSamples(row, unsigned(m), 1);
+        sink.enqueueRow(row, m);
     }
 }

@@ -5,23 +5,6 @@
 #include <QDebug>
 #include <QMessageBox>
 
-WifiNetworkCheck::Finding WifiNetworkCheck::examine(const QStringList &addresses,
-                                                    const QString &prefix)
-{
-    bool wifiOn = false;
-    bool found = false;
-    for (const QString &address : addresses) {
-        qDebug().noquote() << "ip = " + address;
-        if (address.contains(QLatin1String("wlan")))
-            wifiOn = true;
-        if (address.startsWith(prefix))
-            found = true;
-    }
-    if (found)
-        return Finding::DeviceNetwork;
-    return wifiOn ? Finding::WifiOnElsewhere : Finding::NoNetwork;
-}
-
 bool WifiNetworkCheck::askToExit(QWidget *parent, Finding finding)
 {
     const QString title = QStringLiteral("Kestrova");

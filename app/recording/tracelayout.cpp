@@ -111,6 +111,13 @@ QString createTraceFile(myHdf &hdf, const daqConfig &conf, const QString &folder
                         const QDateTime &start, QList<hdfDataset> &records)
 {
     const QString fileName = traceFileName(folder, start);
+    createTraceFileNamed(hdf, conf, fileName, start, records);
+    return fileName;
+}
+
+void createTraceFileNamed(myHdf &hdf, const daqConfig &conf, const QString &fileName,
+                          const QDateTime &start, QList<hdfDataset> &records)
+{
     const QByteArray timestamp = QByteArray::number(start.toSecsSinceEpoch());
 
     if (hdf.isOpened())
@@ -126,5 +133,4 @@ QString createTraceFile(myHdf &hdf, const daqConfig &conf, const QString &folder
         addImu(hdf, conf, records);
     if (conf.auxActive())
         addAux(hdf, conf, records);
-    return fileName;
 }

@@ -22,3 +22,6 @@ QString createTraceFile(myHdf &hdf, const daqConfig &conf, const QString &folder
                         QList<hdfDataset> &records);
 QString createTraceFile(myHdf &hdf, const daqConfig &conf, const QString &folder,
                         const QDateTime &start, QList<hdfDataset> &records);
+// The same under a name the caller chose (an existing file is truncated).
+void createTraceFileNamed(myHdf &hdf, const daqConfig &conf, const QString &fileName,
+                          const QDateTime &start, QList<hdfDataset> &records);

@@ -4,7 +4,7 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="49"/>
+        <location filename="../../app/mainwindow.cpp" line="40"/>
         <source>Ready</source>
         <translation>Bereit</translation>
     </message>
@@ -130,153 +130,53 @@
         <translation>Konfigurations- oder Messdateien löschen</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="203"/>
+        <location filename="../../app/mainwindow.cpp" line="201"/>
         <source>unsaved configuration</source>
         <translation>ungespeicherte Konfiguration</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="241"/>
+        <location filename="../../app/mainwindow.cpp" line="253"/>
         <source>device is connected.</source>
         <translation>Das Gerät ist verbunden.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="242"/>
+        <location filename="../../app/mainwindow.cpp" line="254"/>
         <source>Wifi</source>
         <translation>WLAN</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="244"/>
+        <location filename="../../app/mainwindow.cpp" line="256"/>
         <source>You may configure and measure.</source>
         <translation>Sie können konfigurieren und messen.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="248"/>
+        <location filename="../../app/mainwindow.cpp" line="260"/>
         <source>No Device connected. If you want to connect with Wifi, use the option --useWifi.</source>
         <translation>Kein Gerät verbunden. Für eine Verbindung über WLAN verwenden Sie die Option --useWifi.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="287"/>
+        <location filename="../../app/mainwindow.cpp" line="298"/>
         <source>Device is sampling.
 Please stop sampling first.</source>
         <translation>Das Gerät misst gerade.
 Bitte halten Sie zuerst die Messung an.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow.cpp" line="294"/>
+        <location filename="../../app/mainwindow.cpp" line="305"/>
         <source>Configuration is unsaved.
 Do you want to save your changes?</source>
         <translation>Die Konfiguration ist nicht gespeichert.
 Möchten Sie Ihre Änderungen speichern?</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="72"/>
-        <source>Device is busy.
-Please stop programs, who claims it.
-
-Exit Program?
-</source>
-        <translation>Das Gerät ist belegt.
-Bitte beenden Sie die Programme, die es verwenden.
-
-Programm beenden?
-</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="136"/>
-        <source>Device found
-but device is busy
-Please stop programs, who claims it.
-
-Exit Program?</source>
-        <translation>Gerät gefunden,
-aber das Gerät ist belegt.
-Bitte beenden Sie die Programme, die es verwenden.
-
-Programm beenden?</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="161"/>
-        <location filename="../../app/mainwindow_connection.cpp" line="187"/>
-        <source>Device was disconnected</source>
-        <translation>Die Verbindung zum Gerät wurde getrennt</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="200"/>
-        <source>Device was disconnected
-or is busy
-Please reconnect device.</source>
-        <translation>Die Verbindung zum Gerät wurde getrennt
-oder das Gerät ist belegt.
-Bitte schließen Sie das Gerät wieder an.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="221"/>
-        <source>SCPI fail:</source>
-        <translation>SCPI-Fehler:</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="256"/>
-        <source>Number of Imu Devices changed
-Please configure now.</source>
-        <translation>Die Anzahl der IMUs hat sich geändert.
-Bitte jetzt neu konfigurieren.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_connection.cpp" line="264"/>
-        <source>Number of Aux Devices changed
-Please configure now.</source>
-        <translation>Die Anzahl der AUX-Eingänge hat sich geändert.
-Bitte jetzt neu konfigurieren.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="68"/>
-        <source>Internal error
-program is closed now
-</source>
-        <translation>Interner Fehler.
-Das Programm wird jetzt beendet.
-</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="108"/>
-        <source>ERROR: frames could not be written</source>
-        <translation>FEHLER: Messwerte konnten nicht geschrieben werden</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="137"/>
-        <source>unexpected stop sampling</source>
-        <translation>Messung unerwartet beendet</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="141"/>
-        <source>internal error 2.
-sampling stopped unexpectedly.
-configuration is invalidated.</source>
-        <translation>Interner Fehler 2.
-Die Messung wurde unerwartet beendet.
-Die Konfiguration ist ungültig geworden.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="186"/>
-        <location filename="../../app/mainwindow_files.cpp" line="21"/>
-        <source>No Device found. Check your connections.</source>
-        <translation>Kein Gerät gefunden. Bitte prüfen Sie die Verbindungen.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="190"/>
-        <location filename="../../app/mainwindow_files.cpp" line="25"/>
-        <source>Device has no channels to configure. Check your connections.</source>
-        <translation>Das Gerät hat keine Kanäle zum Konfigurieren. Bitte prüfen Sie die Verbindungen.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="201"/>
+        <location filename="../../app/mainwindow_files.cpp" line="61"/>
         <source>no device configured.
 getparams() failed.</source>
         <translation>Kein Gerät konfiguriert.
 getparams() ist fehlgeschlagen.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_acquisition.cpp" line="230"/>
+        <location filename="../../app/mainwindow_files.cpp" line="81"/>
         <source>something got wrong with configuration.
 getparams() failed.
 reset to old config.</source>
@@ -285,69 +185,19 @@ getparams() ist fehlgeschlagen.
 Die alte Konfiguration wird wiederhergestellt.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_recording.cpp" line="25"/>
-        <source>The configuration has %1 display channels; at most %2 can be shown.
-Please enable fewer channels.</source>
-        <translation>Die Konfiguration hat %1 Anzeigekanäle; höchstens %2 können angezeigt werden.
-Bitte schalten Sie weniger Kanäle ein.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_recording.cpp" line="83"/>
-        <source>Error on start button</source>
-        <translation>Fehler beim Starten</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_recording.cpp" line="107"/>
-        <source>internal error 1.
-Please contact lumetrix.</source>
-        <translation>Interner Fehler 1.
-Bitte wenden Sie sich an lumetrix.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_recording.cpp" line="115"/>
-        <source>Recording not started</source>
-        <translation>Aufzeichnung nicht gestartet</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_recording.cpp" line="117"/>
-        <source>Could not create the trace file
-%1
-Recording was not started.</source>
-        <translation>Die Messdatei konnte nicht angelegt werden:
-%1
-Die Aufzeichnung wurde nicht gestartet.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_recording.cpp" line="126"/>
-        <source>Recording</source>
-        <translation>Aufzeichnung läuft</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_recording.cpp" line="165"/>
-        <source>Sampling stopped</source>
-        <translation>Messung angehalten</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_files.cpp" line="41"/>
+        <location filename="../../app/mainwindow_files.cpp" line="34"/>
         <source>filename isnt set.
 Please try again.</source>
         <translation>Kein Dateiname angegeben.
 Bitte versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="53"/>
-        <source>configuration file invalid.
-Please choose a new one.</source>
-        <translation>Die Konfigurationsdatei ist ungültig.
-Bitte wählen Sie eine andere.</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_files.cpp" line="69"/>
+        <location filename="../../app/mainwindow.cpp" line="196"/>
         <source>loaded</source>
         <translation>geladen</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="87"/>
+        <location filename="../../app/mainwindow_files.cpp" line="106"/>
         <source>file exists.
 
 Overwrite it?</source>
@@ -356,29 +206,29 @@ Overwrite it?</source>
 Überschreiben?</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="90"/>
+        <location filename="../../app/mainwindow_files.cpp" line="109"/>
         <source>:    configuration unsaved</source>
         <translation>:    Konfiguration nicht gespeichert</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="97"/>
+        <location filename="../../app/mainwindow_files.cpp" line="114"/>
         <source>Configuration saved</source>
         <translation>Konfiguration gespeichert</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="100"/>
+        <location filename="../../app/mainwindow_files.cpp" line="117"/>
         <source>could not save configuration.
 Did you configure at least one channel?</source>
         <translation>Die Konfiguration konnte nicht gespeichert werden.
 Haben Sie mindestens einen Kanal konfiguriert?</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="101"/>
+        <location filename="../../app/mainwindow_files.cpp" line="118"/>
         <source>Error while saving config file.</source>
         <translation>Fehler beim Speichern der Konfigurationsdatei.</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="113"/>
+        <location filename="../../app/mainwindow_files.cpp" line="130"/>
         <source>Delete these files?
 
 </source>
@@ -387,12 +237,12 @@ Haben Sie mindestens einen Kanal konfiguriert?</translation>
 </translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="129"/>
+        <location filename="../../app/mainwindow_files.cpp" line="146"/>
         <source>Delete Config Files</source>
         <translation>Konfigurationsdateien löschen</translation>
     </message>
     <message>
-        <location filename="../../app/mainwindow_files.cpp" line="134"/>
+        <location filename="../../app/mainwindow_files.cpp" line="151"/>
         <source>Delete Data Files</source>
         <translation>Messdateien löschen</translation>
     </message>

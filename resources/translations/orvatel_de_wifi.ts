@@ -2,19 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
-    <name>MainWindow</name>
-    <message>
-        <location filename="../../app/mainwindow_wifi.cpp" line="50"/>
-        <source>Could not get Device Config</source>
-        <translation>Gerätekonfiguration konnte nicht gelesen werden</translation>
-    </message>
-    <message>
-        <location filename="../../app/mainwindow_wifi.cpp" line="50"/>
-        <source>Giving up Wifi Configuration</source>
-        <translation>WLAN-Konfiguration wird abgebrochen</translation>
-    </message>
-</context>
-<context>
     <name>wificonfigdialog</name>
     <message>
         <location filename="../../app/wifi/wificonfigdialog.cpp" line="33"/>

@@ -8,6 +8,8 @@
 #include "display/renderarea.h"
 #include "link/udp_com.h"
 #include "startupoptions.h"
+#include "wifi/netcfg.h"
+#include "wifi/wificonfigdialog.h"
 
 #include <QAction>
 #include <QFile>
@@ -52,6 +54,13 @@ std::function<bool(QWidget *)> chooseFile(const QString &name)
     };
 }
 
+// The network name in devsim's stored network record.
+QString recordSsid(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? netCfg::fromInput(file.readAll()).text(netCfg::netSsid) : QString();
+}
+
 std::function<bool(QWidget *)> saveAs(const QString &name)
 {
     return [name](QWidget *widget) {
@@ -73,6 +82,7 @@ private slots:
     void saveAndOverwrite();
     void enablingAndClosing();
     void recordWithoutTraceFolder();
+    void wifiConfigurationThroughTheDialog();
 };
 
 void tst_mainwindowui::withoutDevice()
@@ -145,39 +155,39 @@ void tst_mainwindowui::openChecksAgainstTheDevice()
     rig.writeConfig("config.wifi", QByteArray(425, '\x12'));
     QVERIFY(rig.start({"--counts", "4,0,2,2"}, false));
     MainWindow &w = *rig.window;
-    QTRY_VERIFY_WITH_TIMEOUT(w.auxWordCount() == 2, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.controller().auxWordCount() == 2, 15000);
 
     rig.answers.onDialog = chooseFile("config.wifi");
     w.action("open")->trigger();
     QVERIFY(rig.answers.seen("configuration file invalid.\nPlease choose a new one."));
-    QVERIFY(!w.isConfigValid());
+    QVERIFY(!w.controller().isConfigValid());
 
     rig.answers.onDialog = chooseFile("imus.conf");
     w.action("open")->trigger();
     QVERIFY2(rig.answers.seen("Device has not enough IMU channels"), qPrintable(rig.answers.texts.join(" / ")));
     QVERIFY(!rig.answers.seen("Adc24"));
-    QVERIFY(!w.isConfigValid());
+    QVERIFY(!w.controller().isConfigValid());
 
     rig.answers.onDialog = chooseFile("aux2.conf");
     w.action("open")->trigger();
-    QVERIFY(w.isConfigValid());
+    QVERIFY(w.controller().isConfigValid());
     QVERIFY(w.windowTitle().endsWith("cfgfile = aux2.conf"));
     QVERIFY(rig.waitReady());
 
     // The same file against a device with no AUX words.
     rig.sim.command("counts 4,0,2,0");
-    QTRY_COMPARE_WITH_TIMEOUT(w.auxWordCount(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().auxWordCount(), 0, 10000);
     w.action("open")->trigger();
     QVERIFY(rig.answers.seen("Device has not enough Aux channels"));
-    QVERIFY(!w.isConfigValid());
+    QVERIFY(!w.controller().isConfigValid());
 }
 
 void tst_mainwindowui::deviceWithoutChannels()
 {
     KestrovaRig rig;
     QVERIFY(rig.start({"--counts", "0,0,0,0"}, false));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.window->connectionStateValue(), 4, 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.window->deviceAnswered(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.window->controller().connectionState(), 4, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window->controller().deviceAnswered(), 10000);
     rig.window->action("open")->trigger();
     QVERIFY(rig.answers.seen("Device has no channels to configure. Check your connections."));
 }
@@ -231,14 +241,14 @@ void tst_mainwindowui::enablingAndClosing()
     QVERIFY(w.isVisible());
 
     w.action("stop")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(w.measurementStateValue(), 3, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
     QCOMPARE(enabled(w), QString("11111101"));
     QVERIFY(w.action("exit")->isEnabled());
 
     // The status box while connected over USB.
     w.action("status")->trigger();
     QVERIFY(rig.answers.seen("<p>Interface: USB<p>Device information String:<p>"
-                             + w.deviceIdentification()));
+                             + w.controller().deviceIdentification()));
 
     rig.sim.command("unplug");
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Device was disconnected"), 10000);
@@ -261,10 +271,34 @@ void tst_mainwindowui::recordWithoutTraceFolder()
     startupOptions().workingDirectory = rig.traceFolder() + "/missing/deeper";
     w.action("record")->trigger();
     QVERIFY(rig.answers.seen("Could not create the trace file"));
-    QVERIFY(!w.isRecording() && !w.isSampling());
-    QCOMPARE(w.measurementStateValue(), 3);
+    QVERIFY(!w.controller().isRecording() && !w.controller().isSampling());
+    QCOMPARE(w.controller().measurementState(), 3);
     QCOMPARE(enabled(w), QString("11111101"));
     QVERIFY(!rig.sim.commandLines().contains("serial\tinit"));
+}
+
+// The WiFi action shows the device's record in the dialog; what the user enters there
+// reaches the device.
+void tst_mainwindowui::wifiConfigurationThroughTheDialog()
+{
+    KestrovaRig rig;
+    QVERIFY(rig.start({"--counts", "4,0,1,2"}, false));
+    MainWindow &w = *rig.window;
+    QTRY_VERIFY_WITH_TIMEOUT(w.controller().deviceAnswered(), 15000);
+    const QString before = recordSsid(rig.sim.recordFile());
+    QString shown;
+    rig.answers.onDialog = [&](QWidget *widget) {
+        if (auto *dialog = qobject_cast<wificonfigdialog *>(widget)) {
+            shown = dialog->lineEdit(wificonfigdialog::rowNetSsid)->text();
+            dialog->lineEdit(wificonfigdialog::rowNetSsid)->setText("fieldnet");
+        }
+        return false;
+    };
+    w.action("wifi")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.dialogs.contains("wificonfigdialog"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.controller().wifiTaskRunning(), 10000);
+    QCOMPARE(shown, before);
+    QTRY_COMPARE_WITH_TIMEOUT(recordSsid(rig.sim.recordFile()), QString("fieldnet"), 10000);
 }
 
 QTEST_MAIN(tst_mainwindowui)

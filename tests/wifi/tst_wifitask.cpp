@@ -1,29 +1,19 @@
-// End to end: the main window's WiFi configuration task against the simulated device,
-// over a pseudo-terminal and over loopback UDP.
-#include "devsimprocess.h"
-#include "link/myadw.h"
-#include "mainwindow.h"
+// The device WiFi configuration task of the acquisition controller against devsim, over a
+// pseudo-terminal and over loopback UDP. The edit is answered through the controller's
+// slot; the dialog that answers it in the window is tested on its own.
+#include "acquisition/acquisitioncontroller.h"
+#include "devicerig.h"
 #include "startupoptions.h"
 #include "wifi/netcfg.h"
-#include "wifi/wificonfigdialog.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDialogButtonBox>
 #include <QFile>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QUdpSocket>
-#include <QtEndian>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
+
+using Event = Acquisition::Event;
 
 namespace {
 
@@ -45,12 +35,18 @@ netCfg::EditedValues deviceValues()
 }
 
 // The record as the device keeps it: it carries an access-point address, which a record
-// built by the dialog never does.
+// built from edited values never does.
 QByteArray deviceRecord()
 {
     QByteArray record = netCfg::build(deviceValues());
     record.replace(netCfg::offsetOf(netCfg::apAddress), 11, "192.168.4.1");
     return record;
+}
+
+// The device's configuration memory as read: the record and the erased rest.
+QByteArray deviceMemory()
+{
+    return deviceRecord() + QByteArray(512 - 425, char(0xff));
 }
 
 QByteArray readFile(const QString &path)
@@ -59,54 +55,22 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Answers whatever modal window the task opens: the configuration dialog through a
-// handler, message boxes by pressing their default (or first) button.
-class ModalAnswerer : public QObject
+int countPolls(const DevsimProcess &sim)
 {
-public:
-    std::function<void(wificonfigdialog *)> onDialog;
-    QStringList boxTexts;
-    int dialogs = 0;
+    int polls = 0;
+    for (const QByteArray &line : sim.commandLines())
+        polls += line.endsWith("conf:sca:num?") ? 1 : 0;
+    return polls;
+}
 
-    ModalAnswerer()
-    {
-        connect(&poll, &QTimer::timeout, this, [this] { answer(); });
-        poll.start(50);
+bool wrote(const DevsimProcess &sim)
+{
+    for (const QByteArray &line : sim.commandLines()) {
+        if (line.endsWith("mem:raw 580264"))
+            return true;
     }
-
-private:
-    void answer()
-    {
-        // A handler that waits runs nested event loops; this timer must not re-enter.
-        if (answering)
-            return;
-        answering = true;
-        answerModal();
-        answering = false;
-    }
-
-    void answerModal()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (auto *dialog = qobject_cast<wificonfigdialog *>(modal)) {
-            ++dialogs;
-            if (onDialog)
-                onDialog(dialog);
-            else
-                dialog->reject();
-        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            boxTexts << box->text();
-            QAbstractButton *button = box->defaultButton();
-            if (!button && !box->buttons().isEmpty())
-                button = box->buttons().first();
-            if (button)
-                button->click();
-        }
-    }
-
-    QTimer poll;
-    bool answering = false;
-};
+    return false;
+}
 
 } // namespace
 
@@ -128,16 +92,13 @@ private slots:
 
 private:
     void linkRows();
-    bool connectWindow(bool udp);
-    QString configWifi() const { return configDir->filePath("config.wifi"); }
-    QString recordFile() const { return work->filePath("record"); }
-    int countPolls(const QSignalSpy &spy) const;
+    bool connectController(bool udp);
+    QString configWifi() const { return rig->configFolder() + "/config.wifi"; }
+    QString recordFile() const { return rig->folder() + "/record"; }
 
-    std::unique_ptr<QTemporaryDir> work;
-    std::unique_ptr<QTemporaryDir> configDir;
-    std::unique_ptr<DevsimProcess> devsim;
+    std::unique_ptr<DeviceRig> rig;
     std::unique_ptr<QUdpSocket> wifiSink;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<AcquisitionController> controller;
 };
 
 void tst_wifitask::initTestCase()
@@ -156,181 +117,135 @@ void tst_wifitask::linkRows()
 
 void tst_wifitask::init()
 {
-    work = std::make_unique<QTemporaryDir>();
-    configDir = std::make_unique<QTemporaryDir>();
+    rig = std::make_unique<DeviceRig>();
     QFile record(recordFile());
     QVERIFY(record.open(QIODevice::WriteOnly));
     record.write(deviceRecord());
-    record.close();
 }
 
 void tst_wifitask::cleanup()
 {
-    window.reset();
-    devsim.reset();
+    controller.reset();
+    rig.reset();
     wifiSink.reset();
-    configDir.reset();
-    work.reset();
 }
 
-// Starts devsim on the chosen side and a main window that finds it, and waits until the
-// window is connected. The UDP link always exists: on the serial run its datagrams go to
-// a local socket nobody reads, never to the device network.
-bool tst_wifitask::connectWindow(bool udp)
+// A controller connected to devsim. On the serial run the UDP link, which always exists,
+// points at a local socket nobody reads, never at the device network.
+bool tst_wifitask::connectController(bool udp)
 {
-    devsim = std::make_unique<DevsimProcess>();
-    const QStringList side = udp ? QStringList{"--udp", "127.0.0.1:0"} : QStringList{"--pty"};
-    if (!devsim->start(side + QStringList{"--record-file", recordFile()}))
+    if (!rig->start({"--record-file", recordFile()}, udp))
         return false;
-    if (udp) {
-        qputenv("LUMETRIX_WIFI_DEVICE", devsim->udpEndpoint().toLocal8Bit());
-    } else {
+    if (!udp) {
         wifiSink = std::make_unique<QUdpSocket>();
         if (!wifiSink->bind(QHostAddress(QHostAddress::LocalHost), 0))
             return false;
         qputenv("LUMETRIX_WIFI_DEVICE", "127.0.0.1:" + QByteArray::number(wifiSink->localPort()));
     }
-    qputenv("LUMETRIX_VIRTUAL_PORTS", devsim->portsFile().toLocal8Bit());
-    startupOptions().useWifi = udp;
-    startupOptions().configDirectory = configDir->path();
-    window = std::make_unique<MainWindow>();
-    QDeadlineTimer deadline(20000);
-    while (window->connectionStateValue() != 4 && !deadline.hasExpired())
-        QTest::qWait(50);
-    return window->connectionStateValue() == 4;
+    controller = std::make_unique<AcquisitionController>();
+    return QTest::qWaitFor([this] { return controller->connectionState() == 4 && controller->deviceAnswered(); },
+                           20000);
 }
 
-int tst_wifitask::countPolls(const QSignalSpy &spy) const
-{
-    int polls = 0;
-    for (const QList<QVariant> &response : spy)
-        polls += response.at(1).toByteArray().contains("conf:sca:num?") ? 1 : 0;
-    return polls;
-}
-
+// The record shown is the device's; while it is being edited ticks go on but no count
+// poll goes out; the edited record reaches the device and config.wifi.
 void tst_wifitask::editIsWrittenBack()
 {
     QFETCH(bool, udp);
-    QVERIFY(connectWindow(udp));
-    QSignalSpy responses(window->deviceLink(), SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
-    int pollsWhileDialog = -1;
-    bool pollOffInDialog = false;
-    bool validShown = false, dhcpShown = false;
-    QString ssidShown, channelShown;
-    // The handler runs inside the task's modal loop: it only records what it saw and
-    // always closes the dialog, so a failing check cannot leave the test hanging.
-    ModalAnswerer answerer;
-    answerer.onDialog = [&](wificonfigdialog *dialog) {
-        pollOffInDialog = !window->countPollOn();
-        pollsWhileDialog = countPolls(responses);
-        validShown = dialog->inputValid();
-        dhcpShown = dialog->dhcpButton()->isChecked();
-        ssidShown = dialog->lineEdit(wificonfigdialog::rowNetSsid)->text();
-        channelShown = dialog->lineEdit(wificonfigdialog::rowApChannel)->text();
-        dialog->lineEdit(wificonfigdialog::rowNetSsid)->setText("fieldnet");
-        dialog->fixedButton()->click();
-        dialog->buttonBox()->button(QDialogButtonBox::Ok)->click();
-    };
-    window->onWifiConfig();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->wifiTaskRunning(), 15000);
-    QCOMPARE(answerer.dialogs, 1);
-    QVERIFY(answerer.boxTexts.isEmpty());
-    // The dialog showed the device's record: station with DHCP.
-    QVERIFY(validShown);
-    QVERIFY(dhcpShown);
-    QCOMPARE(ssidShown, QString("labnet"));
-    QCOMPARE(channelShown, QString("3"));
-    QVERIFY(pollOffInDialog);
-    // No count poll went out between the read and the end of the task.
-    QCOMPARE(countPolls(responses), pollsWhileDialog);
+    QVERIFY(connectController(udp));
+    QSignalSpy question(controller.get(), &AcquisitionController::wifiRecordQuestion);
+    controller->startWifiConfiguration();
+    QVERIFY(question.wait(5000));
+    QCOMPARE(question.at(0).at(0).toByteArray(), deviceMemory());
+    QVERIFY(controller->wifiTaskRunning() && !controller->countPollOn());
+    const int polls = countPolls(rig->sim);
+    QTest::qWait(2500); // longer than a poll interval
+    QCOMPARE(countPolls(rig->sim), polls);
 
     netCfg::EditedValues edited = deviceValues();
     edited.netSsid = "fieldnet";
     edited.isFixedIP = 1;
     const QByteArray expected = netCfg::build(edited);
-    QCOMPARE(expected.size(), 425);
+    controller->answerWifiRecord(expected);
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->wifiTaskRunning(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(readFile(recordFile()), expected, 10000);
     QCOMPARE(readFile(configWifi()), expected);
-    QCOMPARE(window->wifiTaskStep(), 0);
-    QVERIFY(window->countPollOn());
-    // The poll resumes.
-    const int before = countPolls(responses);
-    QTRY_VERIFY_WITH_TIMEOUT(countPolls(responses) > before, 10000);
-    QCOMPARE(window->connectionStateValue(), 4);
+    QCOMPARE(controller->wifiTaskStep(), 0);
+    QVERIFY(controller->countPollOn());
+    QTRY_VERIFY_WITH_TIMEOUT(countPolls(rig->sim) > polls, 10000); // the poll resumes
+    QCOMPARE(question.size(), 1);
 }
 
+// Nothing to write: config.wifi keeps the memory as read, the device gets no write.
 void tst_wifitask::cancelWritesNothing()
 {
     QFETCH(bool, udp);
-    QVERIFY(connectWindow(udp));
-    ModalAnswerer answerer;
-    answerer.onDialog = [](wificonfigdialog *dialog) {
-        dialog->lineEdit(wificonfigdialog::rowNetSsid)->setText("never");
-        dialog->buttonBox()->button(QDialogButtonBox::Cancel)->click();
-    };
-    window->onWifiConfig();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->wifiTaskRunning(), 15000);
-    QCOMPARE(answerer.dialogs, 1);
-    // config.wifi keeps the memory as read: the record and the erased rest.
-    const QByteArray memory = deviceRecord() + QByteArray(512 - 425, char(0xff));
-    QCOMPARE(readFile(configWifi()), memory);
+    QVERIFY(connectController(udp));
+    QSignalSpy question(controller.get(), &AcquisitionController::wifiRecordQuestion);
+    controller->startWifiConfiguration();
+    QVERIFY(question.wait(5000));
+    controller->answerWifiRecord(QByteArray());
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->wifiTaskRunning(), 10000);
+    QCOMPARE(readFile(configWifi()), deviceMemory());
     // Every command the task sent has reached devsim by now: no memory write among them.
-    QVERIFY(devsim->sync());
-    for (const QByteArray &line : devsim->commandLines())
-        QVERIFY2(!line.endsWith("mem:raw 580264"), line.constData());
+    QVERIFY(rig->sim.sync());
+    QVERIFY(!wrote(rig->sim));
     QCOMPARE(readFile(recordFile()), deviceRecord());
-    QVERIFY(window->countPollOn());
+    QVERIFY(controller->countPollOn());
 }
 
 void tst_wifitask::silentDeviceGivesUp()
 {
     QFETCH(bool, udp);
-    QVERIFY(connectWindow(udp));
-    ModalAnswerer answerer;
-    devsim->command("silent on");
-    // Give devsim a moment to take the command before the read goes out.
-    QTest::qWait(300);
-    window->onWifiConfig();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->wifiTaskRunning(), 15000);
-    QCOMPARE(answerer.dialogs, 0);
-    QVERIFY2(answerer.boxTexts.contains("Could not get Device Config<p>Giving up Wifi Configuration"),
-             qPrintable(answerer.boxTexts.join(" | ")));
+    QVERIFY(connectController(udp));
+    QSignalSpy question(controller.get(), &AcquisitionController::wifiRecordQuestion);
+    QSignalSpy messages(controller.get(), &AcquisitionController::message);
+    rig->sim.command("silent on");
+    QVERIFY(rig->sim.sync());
+    controller->startWifiConfiguration();
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->wifiTaskRunning(), 15000);
+    QVERIFY(question.isEmpty());
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.at(0).at(0).value<Event>(), Event::WifiReadFailed);
+    QCOMPARE(messages.at(0).at(1).toString(), QString("Could not get Device Config<p>Giving up Wifi Configuration"));
     QVERIFY(!QFile::exists(configWifi()));
-    QCOMPARE(window->wifiTaskStep(), 0);
-    QVERIFY(window->countPollOn());
-    devsim->command("silent off");
+    QCOMPARE(controller->wifiTaskStep(), 0);
+    QVERIFY(controller->countPollOn());
+    rig->sim.command("silent off");
 }
 
-// A device lost while the dialog is open ends the task: after re-plugging, nothing of the
-// old run reaches the new connection and the count poll runs again.
+// A device lost while the record is being edited ends the task: the late answer is
+// dropped, and after re-plugging nothing of the old run reaches the new connection.
 void tst_wifitask::disconnectionAbandonsTask()
 {
-    QVERIFY(connectWindow(false));
-    ModalAnswerer answerer;
-    answerer.onDialog = [&](wificonfigdialog *dialog) {
-        dialog->lineEdit(wificonfigdialog::rowNetSsid)->setText("late");
-        // The idle serial line cannot tell the loss; the write command that follows Ok does.
-        devsim->command("unplug");
-        QTest::qWait(300);
-        dialog->buttonBox()->button(QDialogButtonBox::Ok)->click();
-    };
-    window->onWifiConfig();
-    QTRY_VERIFY_WITH_TIMEOUT(answerer.dialogs == 1, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(window->connectionStateValue() != 4, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(answerer.boxTexts.size() == 1, 10000);
-    QVERIFY(answerer.boxTexts.first().startsWith("Device was disconnected"));
-    QVERIFY(!window->wifiTaskRunning());
-    QCOMPARE(window->wifiTaskStep(), 0);
-    QVERIFY(window->countPollOn());
+    QVERIFY(connectController(false));
+    QSignalSpy question(controller.get(), &AcquisitionController::wifiRecordQuestion);
+    QSignalSpy messages(controller.get(), &AcquisitionController::message);
+    controller->startWifiConfiguration();
+    QVERIFY(question.wait(5000));
+    // The idle serial line cannot tell the loss; the write command that follows the answer does.
+    rig->sim.command("unplug");
+    QVERIFY(rig->sim.sync());
+    netCfg::EditedValues edited = deviceValues();
+    edited.netSsid = "late";
+    controller->answerWifiRecord(netCfg::build(edited));
+    QTRY_VERIFY_WITH_TIMEOUT(controller->connectionState() != 4, 10000);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.at(0).at(0).value<Event>(), Event::DeviceDisconnected);
+    QVERIFY(!controller->wifiTaskRunning());
+    QCOMPARE(controller->wifiTaskStep(), 0);
+    QVERIFY(controller->countPollOn());
 
-    devsim->command("plug");
-    QTRY_COMPARE_WITH_TIMEOUT(window->connectionStateValue(), 4, 20000);
-    QSignalSpy responses(window->deviceLink(), SIGNAL(onResponseReady(bool, QByteArray, QByteArray)));
-    QTRY_VERIFY_WITH_TIMEOUT(countPolls(responses) > 0, 10000);
-    QCOMPARE(answerer.dialogs, 1);
+    const int polls = countPolls(rig->sim);
+    rig->sim.command("plug");
+    QTRY_COMPARE_WITH_TIMEOUT(controller->connectionState(), 4, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(countPolls(rig->sim) > polls + 1, 10000);
+    controller->answerWifiRecord(netCfg::build(edited)); // far too late: nobody asked
+    QTest::qWait(500);
+    QCOMPARE(question.size(), 1);
     QCOMPARE(readFile(recordFile()), deviceRecord());
     QVERIFY(!QFile::exists(configWifi()));
 }
 
-QTEST_MAIN(tst_wifitask)
+QTEST_GUILESS_MAIN(tst_wifitask)
 #include "tst_wifitask.moc"

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+// What the acquisition reports to whoever drives it. The controller only says what
+// happened; the window turns an event into a message box, the recording program into
+// an exit code.
+namespace Acquisition {
+Q_NAMESPACE
+
+enum class Event {
+    CommandFailed,          // a device query failed
+    ChannelCountChanged,    // the device now reports another IMU or AUX count
+    NoDevice,               // configuring needs a device that has answered
+    NoChannels,             // the device has no channels to configure
+    ConfigurationInvalid,   // the configuration file could not be loaded
+    ConfigurationMismatch,  // the configuration needs channels the device lacks
+    ConfigurationTooLarge,  // more display channels than the plot can show
+    NotReady,               // Record while the device is not ready
+    TraceFileFailed,        // the trace file could not be created
+    TraceWriteFailed,       // frames could not be written to the trace file
+    StreamStopped,          // the stream ended without a stop request
+    DeviceDisconnected,     // the device is gone; an open trace file was closed first
+    DeviceError,            // the device reported errors after being configured
+    WifiReadFailed,         // the device's network record could not be read
+};
+Q_ENUM_NS(Event)
+
+} // namespace Acquisition
