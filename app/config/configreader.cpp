@@ -29,7 +29,15 @@ void ConfigReader::read(const QByteArray &data)
     int start = 0;
     for (int end = data.indexOf('\n'); end >= 0; end = data.indexOf('\n', start)) {
         ++m_lineNumber;
-        processLine(QString::fromLatin1(data.constData() + start, end - start + 1));
+        QString line = QString::fromLatin1(data.constData() + start, end - start + 1);
+        // A file saved by a Windows editor ends its lines with CR LF: carriage returns
+        // before the line feed belong to the line end, not to the last word (a name
+        // would carry an invisible CR that the dialog then refuses).
+        int crs = 0;
+        while (crs + 1 < line.size() && line.at(line.size() - 2 - crs) == QLatin1Char('\r'))
+            ++crs;
+        line.remove(line.size() - 1 - crs, crs);
+        processLine(line);
         start = end + 1;
     }
     checkWhole();

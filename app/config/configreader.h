@@ -19,7 +19,8 @@ class ConfigReader
 public:
     explicit ConfigReader(daqConfig &cfg);
 
-    // Processes every line ended by a line feed; bytes after the last one are ignored.
+    // Processes every line ended by a line feed (or CR LF); bytes after the last one are
+    // ignored.
     // Then checks the file as a whole (keys present, frame size, what the plot can show).
     void read(const QByteArray &data);
 

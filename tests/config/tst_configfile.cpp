@@ -235,7 +235,7 @@ void tst_configfile::acceptedMargins_data()
     QTest::newRow("limit 999999.99 s") << edited("maxDuration=0", "maxDuration=999999.99") << 20;
     QTest::newRow("rate 100") << edited("sampleRate=1000", "sampleRate=100") << 20;
     QTest::newRow("rate 4000") << edited("sampleRate=1000", "sampleRate=4000") << 20;
-    QTest::newRow("CR LF lines") << QByteArray(workedExample).replace("\n", "\r\n") << 20;
+    QTest::newRow("CR LF lines") << QByteArray(workedExample).replace("\n", "\r\n").replace("wrist", "wrist\r") << 20;
     QTest::newRow("unended tail ignored") << workedExample + "imu6\t6\t500\textra" << 20;
     QTest::newRow("lines in any order")
         << QByteArray("imu6\t6\t500\tw\nsampleSize=12\ntimeline=10\nsampleRate=1000\nmaxDuration=0\n") << 12;
@@ -263,6 +263,8 @@ void tst_configfile::acceptedMargins()
     QCOMPARE(result.text(), QString());
     QCOMPARE(cfg.sampleSize, sampleSize);
     QCOMPARE(cfg.expectedSampleSize(), sampleSize);
+    if (QByteArray(QTest::currentDataTag()) == "CR LF lines")  // the CR ends the line
+        QCOMPARE(cfg.imu6.at(0).name, QByteArray("wrist"));
     // What loads saves to a file that loads back the same.
     const QString again = dir.filePath("again.conf");
     QVERIFY(saveConfiguration(cfg, again));
