@@ -4,7 +4,6 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 
 #include <cmath>
@@ -14,16 +13,16 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <QFileInfo>
 #endif
 
 namespace {
 
 // A configuration file is a few hundred bytes (1 MiB holds some 25000 channel lines);
-// anything larger, or an endless device file, is rejected instead of being read and
-// logged line by line without bound.
+// anything larger is rejected instead of being read and logged line by line.
 constexpr qint64 maxFileBytes = 1024 * 1024;
 constexpr qint64 readChunk = 64 * 1024;
-
 
 // Reads at most maxFileBytes + 1 bytes, so an oversized file shows up as oversized.
 QByteArray readBounded(QFile &file)
