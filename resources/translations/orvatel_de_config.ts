@@ -154,67 +154,67 @@ Bitte eine andere wählen.</translation>
 <context>
     <name>ConfigReader</name>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="62"/>
+        <location filename="../../app/config/configreader.cpp" line="70"/>
         <source>%1 is given a second time (first in line %2)</source>
         <translation>%1 steht ein zweites Mal da (zuerst in Zeile %2)</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="67"/>
+        <location filename="../../app/config/configreader.cpp" line="75"/>
         <source>%1 has no value</source>
         <translation>%1 hat keinen Wert</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="81"/>
+        <location filename="../../app/config/configreader.cpp" line="89"/>
         <source>%1%2 is not a number</source>
         <translation>%1%2 ist keine Zahl</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="99"/>
+        <location filename="../../app/config/configreader.cpp" line="107"/>
         <source>%1%2 is not a whole number</source>
         <translation>%1%2 ist keine ganze Zahl</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="109"/>
+        <location filename="../../app/config/configreader.cpp" line="117"/>
         <source>the frame size (sampleSize) must be above 0 bytes</source>
         <translation>die Rahmengröße (sampleSize) muss über 0 Bytes liegen</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="121"/>
+        <location filename="../../app/config/configreader.cpp" line="129"/>
         <source>an %1 line needs 2, the range ends and two coefficients as numbers, then a name</source>
         <translation>eine %1-Zeile braucht 2, die Bereichsenden und zwei Koeffizienten als Zahlen, dann einen Namen</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="138"/>
+        <location filename="../../app/config/configreader.cpp" line="146"/>
         <source>an imu6 line needs the acceleration and rotation ranges as numbers, then a name</source>
         <translation>eine imu6-Zeile braucht den Beschleunigungs- und den Drehratenbereich als Zahlen, dann einen Namen</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="156"/>
+        <location filename="../../app/config/configreader.cpp" line="164"/>
         <source>a second aux line (the first is line %1); there is only one AUX device</source>
         <translation>eine zweite aux-Zeile (die erste ist Zeile %1); es gibt nur ein AUX-Gerät</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="162"/>
+        <location filename="../../app/config/configreader.cpp" line="170"/>
         <source>an aux line needs the number of 16-bit AUX words (0 or more)</source>
         <translation>eine aux-Zeile braucht die Anzahl der 16-Bit-AUX-Wörter (0 oder mehr)</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="178"/>
+        <location filename="../../app/config/configreader.cpp" line="186"/>
         <source>the %1 line is missing</source>
         <translation>die Zeile %1 fehlt</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="184"/>
+        <location filename="../../app/config/configreader.cpp" line="192"/>
         <source>no channel sends data (the frame size would be 0)</source>
         <translation>kein Kanal sendet Daten (die Rahmengröße wäre 0)</translation>
     </message>
     <message>
-        <location filename="../../app/config/configreader.cpp" line="186"/>
+        <location filename="../../app/config/configreader.cpp" line="194"/>
         <source>sampleSize=%1 does not match the channels listed, which need %2 bytes per frame</source>
         <translation>sampleSize=%1 passt nicht zu den aufgeführten Kanälen, die %2 Bytes pro Rahmen brauchen</translation>
     </message>
     <message>
-        <location filename="../../app/config/configfile.cpp" line="226"/>
+        <location filename="../../app/config/configfile.cpp" line="225"/>
         <source>the file is larger than 1 MiB; a configuration file is a few hundred bytes</source>
         <translation>die Datei ist größer als 1 MiB; eine Konfigurationsdatei hat einige hundert Bytes</translation>
     </message>
@@ -263,22 +263,22 @@ Bitte eine andere wählen.</translation>
 <context>
     <name>generalTab</name>
     <message>
-        <location filename="../../app/config/generaltab.cpp" line="44"/>
+        <location filename="../../app/config/generaltab.cpp" line="43"/>
         <source>Samplerate</source>
         <translation>Abtastrate</translation>
     </message>
     <message>
-        <location filename="../../app/config/generaltab.cpp" line="46"/>
+        <location filename="../../app/config/generaltab.cpp" line="45"/>
         <source>Measurement</source>
         <translation>Messung</translation>
     </message>
     <message>
-        <location filename="../../app/config/generaltab.cpp" line="54"/>
+        <location filename="../../app/config/generaltab.cpp" line="53"/>
         <source>View</source>
         <translation>Ansicht</translation>
     </message>
     <message>
-        <location filename="../../app/config/generaltab.cpp" line="54"/>
+        <location filename="../../app/config/generaltab.cpp" line="53"/>
         <source>timeline</source>
         <translation>Zeitfenster</translation>
     </message>
