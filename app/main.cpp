@@ -3,6 +3,7 @@
 #include "startupoptions.h"
 #include "terminationwatcher.h"
 #include "translations.h"
+#include "windowsystemoptions.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -24,6 +25,25 @@ static QString ensureFolder(const QString &documents, const QString &sub, const 
     return path;
 }
 
+static QStringList argumentList(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// Help and command-line errors end before any window, so they need no window system:
+// a plain core application lets them work without a display.
+static std::unique_ptr<QCoreApplication> createApplication(int &argc, char *argv[])
+{
+    const QStringList arguments = argumentList(argc, argv);
+    StartupOptions scratch;
+    if (parseCommandLine(arguments, scratch).exitNow && !namesWindowSystemOption(arguments))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 static void openLogFile(StartupOptions &options)
 {
     if (!options.logToFile)
@@ -38,7 +58,7 @@ int main(int argc, char *argv[])
     startLogTimeBase();
     qInstallMessageHandler(kestrovaMessageHandler);
 
-    auto app = std::make_unique<QApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
     qDebug("hier");
 
     StartupOptions &options = startupOptions();
@@ -57,6 +77,9 @@ int main(int argc, char *argv[])
         qDebug().noquote() << line;
     if (parsed.exitNow)
         return parsed.exitCode;
+    auto *guiApp = qobject_cast<QApplication *>(app.get());
+    if (!guiApp)  // cannot happen: the same command line chose the application class
+        return 1;
     openLogFile(options);
 
     auto qtTranslator = std::make_unique<QTranslator>();
@@ -64,7 +87,7 @@ int main(int argc, char *argv[])
     installTranslations(*app, parsed.language, QCoreApplication::applicationDirPath(), *qtTranslator,
                         *myTranslator);
 
-    auto window = std::make_unique<MainWindow>(nullptr, app.get());
+    auto window = std::make_unique<MainWindow>(nullptr, guiApp);
     window->setWindowTitle("Kestrova");
     window->setWindowIcon(QIcon(":/images/mainframe.png"));
     window->show();
@@ -72,11 +95,10 @@ int main(int argc, char *argv[])
     QObject::connect(&watcher, &TerminationWatcher::terminationRequested, app.get(), &QCoreApplication::quit);
     const int result = app->exec();
 
-    if (options.logToFile && logFile) {
-        std::fclose(logFile);
-        logFile = nullptr;
-    }
+    // The window stops the link threads as it goes; their last lines still reach the log.
     window.reset();
+    if (options.logToFile)
+        closeLogFile();
     qtTranslator.reset();
     myTranslator.reset();
     app.reset();

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "termcommandline.h"
 #include "termoptions.h"
+#include "../app/windowsystemoptions.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -31,15 +32,32 @@ static void loadTranslator(QApplication &app, QTranslator &translator, const QSt
     }
 }
 
+// Help and command-line errors end before any window, so they need no window system:
+// a plain core application lets them work without a display.
+static std::unique_ptr<QCoreApplication> createApplication(int &argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    TermOptions scratch;
+    if (TermCommandLine::parse(arguments, scratch).exitNow && !namesWindowSystemOption(arguments))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> core = createApplication(argc, argv);
     // There is no parent console to attach to here: the log goes to standard error.
 
-    const TermCommandLine::Result parsed = TermCommandLine::parse(app.arguments(), termOptions);
+    const TermCommandLine::Result parsed = TermCommandLine::parse(core->arguments(), termOptions);
     logLines(parsed.lines);
     if (parsed.exitNow)
         return parsed.exitCode;
+    auto *gui = qobject_cast<QApplication *>(core.get());
+    if (!gui)  // cannot happen: the same command line chose the application class
+        return 1;
+    QApplication &app = *gui;
 
     QTranslator qtTranslator;
     QTranslator myTranslator;

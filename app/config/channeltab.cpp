@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "configlimits.h"
+#include "namevalidator.h"
+
 channelTab::channelTab(QWidget *parent) : QWidget(parent)
 {
 }
@@ -17,6 +20,18 @@ bool channelTab::isChecked(int index) const
 QByteArray channelTab::name(int index) const
 {
     return m_nameFields.at(index)->text().toUtf8();
+}
+
+QString channelTab::nameProblem(const QString &kind) const
+{
+    for (int i = 0; i < m_nameFields.size(); ++i) {
+        if (!isChecked(i))
+            continue;
+        const QString why = ConfigLimits::nameProblem(m_nameFields.at(i)->text());
+        if (!why.isEmpty())
+            return tr("%1 channel %2: %3").arg(kind).arg(i + 1).arg(why);
+    }
+    return QString();
 }
 
 void channelTab::checkboxclicked()
@@ -39,7 +54,16 @@ void channelTab::addChannelRow(QGridLayout *grid, int k, bool checked, const QSt
     auto *box = new QCheckBox;
     box->setChecked(checked);
     connect(box, SIGNAL(pressed()), this, SLOT(checkboxclicked()));
+    connect(box, &QCheckBox::toggled, this, &channelTab::edited);
+    // A stored name is shown as it is, even one the file could not carry: the dialog
+    // refuses it on OK and says why, rather than changing it unseen.
     auto *field = new QLineEdit(name);
+    auto *validator = new NameValidator(field);
+    field->setValidator(validator);
+    const int index = m_nameFields.size();
+    connect(field, &QLineEdit::inputRejected, this,
+            [this, validator, index] { emit nameRefused(index, validator->lastRefusal()); });
+    connect(field, &QLineEdit::textEdited, this, &channelTab::edited);
     grid->addWidget(box, k, 0);
     grid->addWidget(new QLabel(tr("ch %1").arg(k)), k, 1);
     grid->addWidget(field, k, nameColumn);

@@ -24,6 +24,15 @@ public:
     bool isChecked(int index) const;
     // The name field's text as UTF-8.
     QByteArray name(int index) const;
+    // Why the name of an enabled channel cannot be stored, with the channel named;
+    // empty when every enabled channel's name is fine. `kind` names the page.
+    QString nameProblem(const QString &kind) const;
+
+signals:
+    // The field of channel `index` refused an edit, for the reason given.
+    void nameRefused(int index, const QString &reason);
+    // The user changed a check box or a name.
+    void edited();
 
 public slots:
     // Connected to pressed() of every check box: the boxes before the pressed one are

@@ -1,21 +1,28 @@
 #include "configfile.h"
 
+#include "configreader.h"
+
 #include <QDebug>
 #include <QFile>
+#include <QLocale>
 
 #include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QFileInfo>
+#endif
 
 namespace {
 
 // A configuration file is a few hundred bytes (1 MiB holds some 25000 channel lines);
-// anything larger, or an endless device file, is rejected instead of being read and
-// logged line by line without bound.
+// anything larger is rejected instead of being read and logged line by line.
 constexpr qint64 maxFileBytes = 1024 * 1024;
 constexpr qint64 readChunk = 64 * 1024;
-
-const QString msgCannotOpen = QStringLiteral("could not open configuration file.");
-const QString msgEmpty = QStringLiteral("configuration file empty.");
-const QString msgInvalid = QStringLiteral("configuration file is invalid.");
 
 // Reads at most maxFileBytes + 1 bytes, so an oversized file shows up as oversized.
 QByteArray readBounded(QFile &file)
@@ -30,6 +37,41 @@ QByteArray readBounded(QFile &file)
     return data;
 }
 
+// Only regular files are read: opening a FIFO or a device file could block for ever
+// or never end. The descriptor is opened without blocking and checked before use, so
+// the file cannot be swapped for something else in between.
+ConfigLoadResult openRegularFile(QFile &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return ConfigLoadResult(ConfigLoadResult::Missing, path);
+        return ConfigLoadResult(ConfigLoadResult::CannotOpen, path, qt_error_string(error));
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return ConfigLoadResult(ConfigLoadResult::NotRegularFile, path);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ConfigLoadResult(ConfigLoadResult::CannotOpen, path, file.errorString());
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ConfigLoadResult(ConfigLoadResult::Missing, path);
+    if (!info.isFile())
+        return ConfigLoadResult(ConfigLoadResult::NotRegularFile, path);
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ConfigLoadResult(ConfigLoadResult::CannotOpen, path, file.errorString());
+#endif
+    return ConfigLoadResult();
+}
+
 // "nan" and "inf" parse as numbers, but no range, coefficient or duration can be one;
 // they would turn every converted sample into NaN or infinity downstream.
 bool parseDouble(const QString &word, double &value)
@@ -40,13 +82,6 @@ bool parseDouble(const QString &word, double &value)
         return false;
     value = parsed;
     return true;
-}
-
-// General lines: a value that does not parse reads as 0 and still counts.
-double generalDouble(const QString &value)
-{
-    double parsed = 0.0;
-    return parseDouble(value, parsed) ? parsed : 0.0;
 }
 
 // Lines hold one Latin-1 character per file byte; the file's text is in the local
@@ -62,104 +97,12 @@ QByteArray nameToFile(const QByteArray &utf8Name)
     return QString::fromUtf8(utf8Name.constData(), utf8Name.size()).toLocal8Bit();
 }
 
-// Running totals of one load.
-struct LoadState
-{
-    int keyCount = 0;
-    qint64 computedSize = 0;  // 64-bit, so absurd lengths in a file cannot wrap around
-    bool adc24Seen = false;
-    bool parseError = false;
-};
-
-void processGeneralKeys(daqConfig &cfg, const QString &line, LoadState &state)
-{
-    QString value = getmatch(line, QStringLiteral("timeline="));
-    if (!value.isEmpty()) {
-        cfg.timeline = generalDouble(value);
-        ++state.keyCount;
-    }
-    value = getmatch(line, QStringLiteral("maxDuration="));
-    if (!value.isEmpty()) {
-        cfg.maxDuration = generalDouble(value);
-        ++state.keyCount;
-    }
-    value = getmatch(line, QStringLiteral("sampleRate="));
-    if (!value.isEmpty()) {
-        cfg.sampleRate = value.toInt(nullptr, 10);
-        ++state.keyCount;
-    }
-    value = getmatch(line, QStringLiteral("sampleSize="));
-    if (!value.isEmpty()) {
-        cfg.sampleSize = value.toInt(nullptr, 10);
-        ++state.keyCount;
-    }
-}
-
-void processAdcKey(QVector<adcChannel> &list, const QString &value, LoadState &state)
-{
-    adcChannel channel;
-    if (adcdecode(value, channel)) {
-        list.append(channel);
-        state.computedSize += 4;
-    } else {
-        state.parseError = true;
-    }
-}
-
-void processChannelKeys(daqConfig &cfg, const QString &line, LoadState &state)
-{
-    QString value = getmatch(line, QStringLiteral("adc16"));
-    if (!value.isEmpty())
-        processAdcKey(cfg.adc16, value, state);
-    value = getmatch(line, QStringLiteral("adc24"));
-    if (!value.isEmpty()) {
-        state.adc24Seen = true;
-        processAdcKey(cfg.adc24, value, state);
-    }
-    value = getmatch(line, QStringLiteral("imu6"));
-    if (!value.isEmpty()) {
-        imuChannel imu;
-        if (imudecode(value, imu)) {
-            cfg.imu6.append(imu);
-            state.computedSize += 12;
-        } else {
-            state.parseError = true;
-        }
-    }
-    value = getmatch(line, QStringLiteral("aux"));
-    if (!value.isEmpty()) {
-        qDebug() << "auxline = " << value;
-        int32_t length = 0;
-        if (auxdecode(value, length)) {
-            qDebug() << "aux samplesize = " << length;
-            cfg.aux.append(length);
-            state.computedSize += 2 * qint64(length);
-        } else {
-            state.parseError = true;
-        }
-    }
-}
-
-void processLine(daqConfig &cfg, const QString &line, LoadState &state)
-{
-    qDebug() << "line = " << line;
-    processGeneralKeys(cfg, line, state);
-    processChannelKeys(cfg, line, state);
-}
-
-// Only lines ended by a line feed count; bytes after the last one are never processed.
-void processLines(daqConfig &cfg, const QByteArray &data, LoadState &state)
-{
-    int start = 0;
-    for (int end = data.indexOf('\n'); end >= 0; end = data.indexOf('\n', start)) {
-        processLine(cfg, QString::fromLatin1(data.constData() + start, end - start + 1), state);
-        start = end + 1;
-    }
-}
-
+// The shortest text that reads back as the same number: values of up to six
+// significant digits look as they always did, and longer ones (a recording limit of
+// 999999.99 s) are no longer rounded into a value the loader refuses.
 QByteArray number(double value)
 {
-    return QString::number(value, 'g', 6).toLatin1();
+    return QString::number(value, 'g', QLocale::FloatingPointShortest).toLatin1();
 }
 
 QByteArray adcLine(const char *keyword, const adcChannel &ch)
@@ -182,10 +125,9 @@ QByteArray configurationText(const daqConfig &cfg)
     for (const imuChannel &imu : cfg.imu6)
         text += "imu6\t" + number(imu.accRange) + '\t' + number(imu.gyroRange) + '\t'
             + nameToFile(imu.name) + '\n';
-    // Every entry is written: the loader counts each "aux" line into the frame size,
-    // so dropping entries would leave a file that no longer loads.
-    for (int32_t length : cfg.aux)
-        text += "aux\t" + QByteArray::number(length) + '\n';
+    // A configuration has one AUX device, so only the first entry is written.
+    if (!cfg.aux.isEmpty())
+        text += "aux\t" + QByteArray::number(cfg.aux.first()) + '\n';
     return text;
 }
 
@@ -265,30 +207,33 @@ bool imudecode(const QString &text, imuChannel &channel)
     return true;
 }
 
-QString loadConfiguration(daqConfig &cfg, const QString &path)
+ConfigLoadResult readConfiguration(daqConfig &cfg, const QString &path)
 {
     cfg.setDefaults();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return msgCannotOpen;
+    QFile file;
+    const ConfigLoadResult opened = openRegularFile(file, path);
+    if (!opened.ok())
+        return opened;
     const QByteArray data = readBounded(file);
+    if (file.error() != QFileDevice::NoError)
+        return ConfigLoadResult(ConfigLoadResult::CannotOpen, path, file.errorString());
     file.close();
     if (data.isEmpty())
-        return msgEmpty;
+        return ConfigLoadResult(ConfigLoadResult::Empty, path);
     if (data.size() > maxFileBytes)
-        return msgInvalid;
+        return ConfigLoadResult(ConfigLoadResult::Invalid, path,
+                                ConfigReader::tr("the file is larger than 1 MiB; a configuration file "
+                                                 "is a few hundred bytes"));
+    ConfigReader reader(cfg);
+    reader.read(data);
+    if (!reader.ok())
+        return ConfigLoadResult(ConfigLoadResult::Invalid, path, reader.problem(), reader.problemLine());
+    return ConfigLoadResult();
+}
 
-    cfg.sampleSize = 0;
-    LoadState state;
-    processLines(cfg, data, state);
-    if (state.adc24Seen)
-        state.computedSize += 4;
-
-    qDebug("loadConfiguration(): sampleRate =%d", cfg.sampleRate);
-    qDebug() << "samplesize " << cfg.sampleSize << " check " << state.computedSize;
-    const bool valid = cfg.sampleSize != 0 && cfg.sampleSize == state.computedSize
-        && state.keyCount == 4 && !state.parseError;
-    return valid ? QString() : msgInvalid;
+QString loadConfiguration(daqConfig &cfg, const QString &path)
+{
+    return readConfiguration(cfg, path).text();
 }
 
 bool saveConfiguration(const daqConfig &cfg, const QString &path)

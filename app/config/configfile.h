@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "configloadresult.h"
 #include "daqconfig.h"
 
 // Reading and writing measurement configurations as ".conf" text files.
@@ -13,9 +14,15 @@
 // words ("adc16", "adc24", "imu6", "aux"). The loader never stops at a bad line, so
 // after a failure the configuration holds whatever the readable lines put into it.
 
-// Fills `cfg` from the file. Returns an empty text on success, else one of
-// "could not open configuration file.", "configuration file empty." or
-// "configuration file is invalid.".
+// Fills `cfg` from the file and tells what went wrong, if anything: a missing file, a
+// path that is no regular file (FIFOs and devices are never opened for reading), an
+// unreadable, empty or invalid file. Values are checked against ConfigLimits; one
+// "aux" line and one line per general key at most.
+ConfigLoadResult readConfiguration(daqConfig &cfg, const QString &path);
+
+// readConfiguration(...).text(): empty on success, else "could not open configuration
+// file.", "configuration file empty." or "configuration file is invalid.", each but
+// the second followed by a line with the detail.
 QString loadConfiguration(daqConfig &cfg, const QString &path);
 
 // Writes `cfg` to the file, truncating it. False when the configuration has no

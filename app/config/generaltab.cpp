@@ -7,10 +7,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace {
+#include "configlimits.h"
 
-// Long enough for multi-day recordings, so a stored limit is never cut down silently.
-constexpr double maxDurationLimit = 999999.99;
+namespace {
 
 QGroupBox *groupWith(const QString &title, QLabel *label, QWidget *field)
 {
@@ -49,7 +48,7 @@ QWidget *generalTab::measurementGroup(int32_t currentRate)
 QWidget *generalTab::viewGroup(double timeline)
 {
     m_timelineBox = new QDoubleSpinBox;
-    m_timelineBox->setRange(1.0, 600.0);
+    m_timelineBox->setRange(ConfigLimits::minTimeline, ConfigLimits::maxTimeline);
     m_timelineBox->setValue(timeline);
     return groupWith(tr("View"), new QLabel(tr("timeline")), m_timelineBox);
 }
@@ -58,7 +57,8 @@ QWidget *generalTab::durationGroup(double maxDuration)
 {
     m_maxDurationBox = new QDoubleSpinBox;
     m_maxDurationBox->setDecimals(2);
-    m_maxDurationBox->setRange(0.0, maxDurationLimit);
+    // Long enough for multi-day recordings, so a stored limit is never cut down silently.
+    m_maxDurationBox->setRange(0.0, ConfigLimits::maxRecordDuration);
     m_maxDurationBox->setValue(maxDuration);
     return groupWith(tr("Record duration (0=infinity)"), new QLabel(tr("max duration")), m_maxDurationBox);
 }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "config/configfile.h"
+#include "config/configlimits.h"
 
 static const QByteArray validFile =
     "timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=32\n"
@@ -17,6 +18,22 @@ static const QByteArray validFile =
     "imu6\t6\t500\twrist\naux\t2\n";
 
 static void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// An accepted file describes a frame its channels fill exactly, with values the rest
+// of the program can use as they are.
+static bool acceptable(const daqConfig &cfg)
+{
+    bool ok = cfg.sampleSize > 0 && cfg.sampleSize == cfg.expectedSampleSize() && cfg.aux.size() <= 1
+        && ConfigLimits::timelineProblem(cfg.timeline).isEmpty()
+        && ConfigLimits::maxDurationProblem(cfg.maxDuration).isEmpty()
+        && ConfigLimits::sampleRateProblem(cfg.sampleRate).isEmpty()
+        && ConfigLimits::displayProblem(cfg).isEmpty();
+    for (const adcChannel &c : cfg.adc16 + cfg.adc24)
+        ok = ok && ConfigLimits::adcProblem(c).isEmpty();
+    for (const imuChannel &imu : cfg.imu6)
+        ok = ok && ConfigLimits::imuProblem(imu).isEmpty();
+    return ok;
+}
 
 static void loadOnce(const QString &path, const QByteArray &content)
 {
@@ -29,13 +46,20 @@ static void loadOnce(const QString &path, const QByteArray &content)
     file.close();
 
     daqConfig cfg;
-    const QString result = loadConfiguration(cfg, path);
-    const bool known = result.isEmpty() || result == QLatin1String("configuration file empty.")
-        || result == QLatin1String("configuration file is invalid.");
+    const ConfigLoadResult result = readConfiguration(cfg, path);
+    const bool known = result.ok() || result.problem() == ConfigLoadResult::Empty
+        || (result.problem() == ConfigLoadResult::Invalid && !result.detail().isEmpty());
     if (!known)
         std::abort();
-    // An accepted file always describes a frame its channels fill exactly.
-    if (result.isEmpty() && (cfg.sampleSize <= 0 || cfg.sampleSize != cfg.expectedSampleSize()))
+    if (!result.ok())
+        return;
+    if (!acceptable(cfg))
+        std::abort();
+    // What loads saves to a file that loads back the same.
+    const QString copy = path + QStringLiteral(".saved");
+    daqConfig reloaded;
+    if (!saveConfiguration(cfg, copy) || !readConfiguration(reloaded, copy).ok() || !(reloaded == cfg)
+        || reloaded.maxDuration != cfg.maxDuration)
         std::abort();
 }
 

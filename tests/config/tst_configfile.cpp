@@ -3,8 +3,13 @@
 #include <QTemporaryDir>
 #include <QTextCodec>
 
-#include "config/configfile.h"
+#include <sys/stat.h>
 
+#include "config/configfile.h"
+#include "config/configlimits.h"
+#include "config/configlocation.h"
+
+// Lines 1-4 general, 5-6 adc16, 7 imu6.
 static const QByteArray workedExample =
     "timeline=10\n"
     "maxDuration=0\n"
@@ -14,10 +19,27 @@ static const QByteArray workedExample =
     "adc16\t2\t-6\t6\t1\t0\tright\n"
     "imu6\t6\t500\twrist\n";
 
-static const QByteArray generalLines20 =
-    "timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=20\n";
+// The worked example with one piece replaced.
+static QByteArray edited(const QByteArray &from, const QByteArray &to)
+{
+    QByteArray text = workedExample;
+    return text.replace(from, to);
+}
 
-static const QString invalid = QStringLiteral("configuration file is invalid.");
+// General lines with the given frame size, then the channel lines.
+static QByteArray withChannels(int sampleSize, const QByteArray &lines)
+{
+    return "timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=" + QByteArray::number(sampleSize) + '\n'
+        + lines;
+}
+
+static QByteArray repeated(const QByteArray &line, int times)
+{
+    QByteArray text;
+    for (int i = 0; i < times; ++i)
+        text += line;
+    return text;
+}
 
 class tst_configfile : public QObject
 {
@@ -27,15 +49,13 @@ private slots:
     void initTestCase();
     void workedExampleRoundTrip();
     void wordAndKeyHelpers();
-    void openFailures();
-    void lineEndings();
-    void generalKeyRules();
-    void channelLineRules_data();
-    void channelLineRules();
-    void readingContinuesPastBadLines();
-    void hostileInput();
+    void refusals_data();
+    void refusals();
+    void acceptedMargins_data();
+    void acceptedMargins();
+    void openFailuresAreToldApart();
     void saveRules();
-    void nonAsciiNamesRoundTrip();
+    void resolvesCommandLineNames();
 
 private:
     QString write(const QByteArray &content);
@@ -81,225 +101,206 @@ void tst_configfile::workedExampleRoundTrip()
     QVERIFY(loaded == cfg);
     QCOMPARE(loaded.aux.size(), 0);
 
-    // Saving again truncates and reproduces the same bytes.
-    QVERIFY(saveConfiguration(loaded, path));
-    QCOMPARE(readAll(path), workedExample);
-
-    // Number formats: 'g' with six significant digits, 24-bit block counted.
+    // Numbers are written as short as they read back exactly; the 24-bit block counts.
     daqConfig odd;
     odd.timeline = 2.5;
-    odd.maxDuration = 1234567;
+    odd.maxDuration = 999999.99;
     odd.sampleRate = 4000;
-    odd.adc24 = {adcChannel(-2.4, 2.4, 1, 0, "x"), adcChannel(-2.4, 2.4, 1e-7, 0, "")};
+    odd.adc24 = {adcChannel(-2.4, 2.4, 1, 0, QString::fromUtf8("Kraft_Süd").toUtf8()),
+                 adcChannel(-2.4, 2.4, 1e-7, 0, "")};
     odd.aux = {2};
     odd.sampleSize = odd.expectedSampleSize();
     QCOMPARE(odd.sampleSize, 16);
     QVERIFY(saveConfiguration(odd, path));
-    QCOMPARE(readAll(path), QByteArray("timeline=2.5\nmaxDuration=1.23457e+06\nsampleRate=4000\n"
-                                       "sampleSize=16\nadc24\t2\t-2.4\t2.4\t1\t0\tx\n"
-                                       "adc24\t2\t-2.4\t2.4\t1e-07\t0\t\naux\t2\n"));
+    QCOMPARE(readAll(path), QString::fromUtf8("timeline=2.5\nmaxDuration=999999.99\nsampleRate=4000\n"
+                                              "sampleSize=16\nadc24\t2\t-2.4\t2.4\t1\t0\tKraft_Süd\n"
+                                              "adc24\t2\t-2.4\t2.4\t1e-07\t0\t\naux\t2\n").toUtf8());
     QCOMPARE(loadConfiguration(loaded, path), QString());
     QVERIFY(loaded == odd);
-    QCOMPARE(loaded.maxDuration, 1234570.0);
+    QCOMPARE(loaded.maxDuration, 999999.99);
 }
 
 void tst_configfile::wordAndKeyHelpers()
 {
     QCOMPARE(getmatch("timeline=10\n", "timeline="), QString("10"));
-    QCOMPARE(getmatch("timeline=10\n\n", "timeline="), QString("10\n"));
     QCOMPARE(getmatch(" timeline=10\n", "timeline="), QString());
-    QCOMPARE(getmatch("Timeline=10\n", "timeline="), QString());
-    QCOMPARE(getmatch("timeline=\n", "timeline="), QString());
     QCOMPARE(getmatch("aux\t2\r\n", "aux"), QString("\t2\r"));
-
     QCOMPARE(splitWords("\t 2\t\t-6 x\ny\r\n"), QStringList({"2", "-6", "x", "y\r"}));
-    QCOMPARE(splitWords(" \t\n"), QStringList());
 
     int32_t length = -1;
-    QVERIFY(auxdecode("\t2", length));
-    QCOMPARE(length, 2);
     QVERIFY(auxdecode("\t0\tignored", length));
     QCOMPARE(length, 0);
     QVERIFY(!auxdecode("\t", length));
-    QVERIFY(!auxdecode("\ttwo", length));
     QVERIFY(!auxdecode("\t99999999999", length));
     QVERIFY(!auxdecode("\t-2", length));
-    QCOMPARE(length, 0);
 
     adcChannel ch;
-    QVERIFY(adcdecode("\t2\t-6\t6\t1\t0", ch));
-    QCOMPARE(ch.name, QByteArray());
     QVERIFY(adcdecode("\t9\t-1e1\t+6.5\t1\t0\tn", ch));
     QCOMPARE(ch.rangeMin, -10.0);
-    QCOMPARE(ch.rangeMax, 6.5);
     QCOMPARE(ch.name, QByteArray("n"));
-    QVERIFY(!adcdecode("\t2\t-6\t6\t1", ch));
     QVERIFY(!adcdecode("\t2\t-6\tsix\t1\t0\tn", ch));
-    QVERIFY(!adcdecode("\t2\tnan\t6\t1\t0\tn", ch));
-    QVERIFY(!adcdecode("\t2\t-6\t1e999\t1\t0\tn", ch));
-
     imuChannel imu;
-    QVERIFY(imudecode("\t3\t125", imu));
-    QCOMPARE(imu.accRange, 3.0);
-    QCOMPARE(imu.name, QByteArray());
-    QVERIFY(imudecode("\t24\t2000\tarm", imu));
-    QCOMPARE(imu.name, QByteArray("arm"));
     QVERIFY(imudecode("\t24\t2000\tleft arm", imu));
     QCOMPARE(imu.name, QByteArray());
-    QVERIFY(!imudecode("\t24", imu));
-    QVERIFY(!imudecode("\tx\t2000", imu));
     QVERIFY(!imudecode("\tinf\t2000", imu));
 }
 
-void tst_configfile::openFailures()
+void tst_configfile::refusals_data()
 {
-    daqConfig cfg;
-    QCOMPARE(loadConfiguration(cfg, dir.filePath("missing.conf")),
-             QString("could not open configuration file."));
-    QCOMPARE(loadConfiguration(cfg, dir.path()), QString("could not open configuration file."));
-    QCOMPARE(loadConfiguration(cfg, write(QByteArray())), QString("configuration file empty."));
-    QCOMPARE(loadConfiguration(cfg, write("\n")), invalid);
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("line");         // 0: the file as a whole
+    QTest::addColumn<QString>("detail");   // part of the explanation
+
+    QTest::newRow("timeline negative") << edited("timeline=10", "timeline=-5") << 1 << "1 to 600";
+    QTest::newRow("timeline below 1 s") << edited("timeline=10", "timeline=0.99") << 1 << "1 to 600";
+    QTest::newRow("timeline above 600 s") << edited("timeline=10", "timeline=600.01") << 1 << "1 to 600";
+    QTest::newRow("timeline 1e308") << edited("timeline=10", "timeline=1e308") << 1 << "1 to 600";
+    QTest::newRow("timeline nan") << edited("timeline=10", "timeline=nan") << 1 << "1 to 600";
+    QTest::newRow("timeline text") << edited("timeline=10", "timeline=ten") << 1 << "timeline=ten is not a number";
+    QTest::newRow("timeline empty") << edited("timeline=10", "timeline=") << 1 << "timeline has no value";
+    QTest::newRow("limit negative") << edited("maxDuration=0", "maxDuration=-1") << 2 << "999999.99";
+    QTest::newRow("limit too long") << edited("maxDuration=0", "maxDuration=1e6") << 2 << "999999.99";
+    QTest::newRow("limit inf") << edited("maxDuration=0", "maxDuration=inf") << 2 << "999999.99";
+    QTest::newRow("limit nan") << edited("maxDuration=0", "maxDuration=nan") << 2 << "999999.99";
+    QTest::newRow("rate negative") << edited("sampleRate=1000", "sampleRate=-1000") << 3 << "sample rate";
+    QTest::newRow("rate int max") << edited("sampleRate=1000", "sampleRate=2147483647") << 3 << "sample rate";
+    QTest::newRow("rate not offered") << edited("sampleRate=1000", "sampleRate=1500") << 3 << "sample rate";
+    QTest::newRow("rate text") << edited("sampleRate=1000", "sampleRate=fast") << 3 << "not a whole number";
+    QTest::newRow("size 0") << edited("sampleSize=20", "sampleSize=0") << 4 << "above 0";
+    QTest::newRow("size overflow") << edited("sampleSize=20", "sampleSize=99999999999") << 4 << "whole number";
+    QTest::newRow("size mismatch") << edited("sampleSize=20", "sampleSize=24") << 4 << "need 20 bytes";
+    QTest::newRow("key twice") << workedExample + "timeline=20\n" << 8 << "first in line 1";
+    QTest::newRow("key missing") << edited("maxDuration=0\n", "") << 0 << "maxDuration= line is missing";
+    QTest::newRow("key after blank") << edited("timeline=10", " timeline=10") << 0 << "timeline= line";
+    QTest::newRow("last line unended") << workedExample.chopped(1) << 4 << "need 8 bytes";
+    QTest::newRow("two aux lines") << withChannels(12, "adc16\t2\t-6\t6\t1\t0\tn\naux\t2\naux\t2\n") << 7
+                                   << "first is line 6";
+    QTest::newRow("aux negative") << withChannels(4, "adc16\t2\t-6\t6\t1\t0\tn\naux\t-2\n") << 6 << "aux";
+    QTest::newRow("aux tab only") << withChannels(4, "adc16\t2\t-6\t6\t1\t0\tn\naux\t\n") << 6 << "aux";
+    QTest::newRow("keyword alone") << withChannels(4, "adc16\n") << 5 << "adc16 line";
+    QTest::newRow("three numbers") << withChannels(4, "adc16\t2\t-6\t6\t1\n") << 5 << "adc16 line";
+    QTest::newRow("range reversed") << edited("-6\t6\t1\t0\tleft", "6\t-6\t1\t0\tleft") << 5 << "below";
+    QTest::newRow("range empty") << edited("-6\t6\t1\t0\tleft", "6\t6\t1\t0\tleft") << 5 << "below";
+    QTest::newRow("range 1e308") << edited("-6\t6\t1\t0\tright", "-1e308\t1e308\t1\t0\tright") << 6
+                                 << "3.40282e+38";
+    QTest::newRow("range nan") << edited("-6\t6\t1\t0\tright", "nan\t6\t1\t0\tright") << 6 << "adc16 line";
+    QTest::newRow("coefficient 1e39") << withChannels(8, "adc24\t2\t-2.4\t2.4\t1e39\t0\tx\n") << 5
+                                      << "3.40282e+38";
+    QTest::newRow("IMU range 0") << edited("imu6\t6\t500", "imu6\t0\t500") << 7 << "positive";
+    QTest::newRow("IMU range negative") << edited("imu6\t6\t500", "imu6\t6\t-500") << 7 << "positive";
+    QTest::newRow("IMU range 1e39") << edited("imu6\t6\t500", "imu6\t1e39\t500") << 7 << "positive";
+    QTest::newRow("25 graphs") << withChannels(100, repeated("adc16\t2\t-6\t6\t1\t0\tn\n", 25)) << 0
+                               << "25 graphs";
+    QTest::newRow("145 channels") << withChannels(23 * 12 + 14, repeated("imu6\t6\t500\tn\n", 23) + "aux\t7\n")
+                                  << 0 << "145 channels";
+    QTest::newRow("aux of a billion words") << withChannels(2000000000, "aux\t1000000000\n") << 0
+                                            << "1000000000 channels";
+    QTest::newRow("only an inactive aux") << withChannels(4, "aux\t0\n") << 0 << "frame size would be 0";
+    QTest::newRow("no lines") << QByteArray(100000, '\0') << 0 << "timeline= line is missing";
+    QTest::newRow("over 1 MiB") << workedExample + QByteArray(2 * 1024 * 1024, '\n') << 0 << "1 MiB";
 }
 
-void tst_configfile::lineEndings()
+void tst_configfile::refusals()
 {
+    QFETCH(QByteArray, text);
+    QFETCH(int, line);
+    QFETCH(QString, detail);
     daqConfig cfg;
-    // The last line without its line feed is lost, so the sizes no longer match.
-    QCOMPARE(loadConfiguration(cfg, write(workedExample.chopped(1))), invalid);
-    QCOMPARE(cfg.imu6.size(), 0);
-    QCOMPARE(cfg.adc16.size(), 2);
-
-    // CR LF: numbers still read, the carriage return stays on the last word.
-    QByteArray crlf = workedExample;
-    crlf.replace("\n", "\r\n");
-    QCOMPARE(loadConfiguration(cfg, write(crlf)), QString());
-    QCOMPARE(cfg.sampleRate, 1000);
-    QCOMPARE(cfg.sampleSize, 20);
-    QCOMPARE(cfg.adc16.at(1).name, QByteArray("right\r"));
-    QCOMPARE(cfg.imu6.at(0).name, QByteArray("wrist\r"));
-    QCOMPARE(cfg.imu6.at(0).gyroRange, 500.0);
+    const ConfigLoadResult result = readConfiguration(cfg, write(text));
+    QCOMPARE(result.problem(), ConfigLoadResult::Invalid);
+    QVERIFY2(result.detail().contains(detail), qPrintable(result.detail()));
+    QCOMPARE(result.line(), line);
+    const QString head = QStringLiteral("configuration file is invalid.\n");
+    QCOMPARE(result.text(), head + (line ? QStringLiteral("line %1: ").arg(line) : QString()) + result.detail());
+    QVERIFY(result.warning().startsWith("configuration file invalid.\n"));
+    // A refused value never reaches the configuration: what the window keeps of a failed
+    // load can neither allocate without bound nor convert out of range.
+    QVERIFY(ConfigLimits::timelineProblem(cfg.timeline).isEmpty());
+    QVERIFY(ConfigLimits::maxDurationProblem(cfg.maxDuration).isEmpty());
+    QVERIFY(ConfigLimits::sampleRateProblem(cfg.sampleRate).isEmpty());
+    QVERIFY(cfg.aux.size() <= 1);
+    for (const adcChannel &c : cfg.adc16 + cfg.adc24)
+        QVERIFY(ConfigLimits::adcProblem(c).isEmpty());
+    for (const imuChannel &imu : cfg.imu6)
+        QVERIFY(ConfigLimits::imuProblem(imu).isEmpty());
 }
 
-void tst_configfile::generalKeyRules()
+void tst_configfile::acceptedMargins_data()
 {
-    daqConfig cfg;
-    QByteArray text = workedExample;
-    text.replace("timeline=10", " timeline=10");
-    QCOMPARE(loadConfiguration(cfg, write(text)), invalid);
-
-    text = workedExample;
-    text.replace("maxDuration=0", "timeline=4");
-    QCOMPARE(loadConfiguration(cfg, write(text)), QString());
-    QCOMPARE(cfg.timeline, 4.0);
-    QCOMPARE(cfg.maxDuration, 0.0);
-
-    text = workedExample;
-    text.replace("sampleRate=1000", "sampleRate=fast");
-    QCOMPARE(loadConfiguration(cfg, write(text)), QString());
-    QCOMPARE(cfg.sampleRate, 0);
-
-    // Non-finite values read as 0, like any other unreadable number.
-    text = workedExample;
-    text.replace("timeline=10", "timeline=nan").replace("maxDuration=0", "maxDuration=-inf");
-    QCOMPARE(loadConfiguration(cfg, write(text)), QString());
-    QCOMPARE(cfg.timeline, 0.0);
-    QCOMPARE(cfg.maxDuration, 0.0);
-
-    text = workedExample;
-    text.replace("maxDuration=0", "maxDuration=120");
-    QCOMPARE(loadConfiguration(cfg, write(text)), QString());
-    QCOMPARE(cfg.maxDuration, 120.0);
-
-    // A key with nothing after it does not count.
-    text = workedExample;
-    text.replace("maxDuration=0", "maxDuration=");
-    QCOMPARE(loadConfiguration(cfg, write(text)), invalid);
-
-    QCOMPARE(loadConfiguration(cfg, write("timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=0\n")),
-             invalid);
-    text = workedExample;
-    text.replace("sampleSize=20", "sampleSize=99999999999");
-    QCOMPARE(loadConfiguration(cfg, write(text)), invalid);
-    QCOMPARE(cfg.sampleSize, 0);
-
-    // Order of lines is free.
-    text = "imu6\t6\t500\twrist\nsampleSize=20\nadc16\t2\t-6\t6\t1\t0\tleft\nsampleRate=1000\n"
-           "timeline=10\nadc16\t2\t-6\t6\t1\t0\tright\nmaxDuration=0\n";
-    QCOMPARE(loadConfiguration(cfg, write(text)), QString());
-    QCOMPARE(cfg.adc16.at(1).name, QByteArray("right"));
-}
-
-void tst_configfile::channelLineRules_data()
-{
-    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("sampleSize");
-    QTest::addColumn<bool>("valid");
 
-    const QByteArray adc24 = "adc24\t2\t-2.4\t2.4\t1\t0\tp\n";
-    QTest::newRow("two 24-bit with block word") << adc24 + adc24 << 12 << true;
-    QTest::newRow("two 24-bit without block word") << adc24 + adc24 << 8 << false;
-    QTest::newRow("two-word name") << QByteArray("adc16\t2\t-6\t6\t1\t0\tmy name\n") << 4 << true;
-    QTest::newRow("three-number ADC line") << QByteArray("adc16\t2\t-6\t6\t1\n") << 4 << false;
-    QTest::newRow("aux with only a tab") << QByteArray("adc16\t2\t-6\t6\t1\t0\tn\naux\t\n") << 4 << false;
-    QTest::newRow("aux 0") << QByteArray("adc16\t2\t-6\t6\t1\t0\tn\naux\t0\n") << 4 << true;
-    QTest::newRow("aux 2") << QByteArray("adc16\t2\t-6\t6\t1\t0\tn\naux\t2\n") << 8 << true;
-    QTest::newRow("negative aux") << QByteArray("adc16\t2\t-6\t6\t1\t0\tn\nadc16\t2\t-6\t6\t1\t0\tn\naux\t-2\n")
-                                  << 4 << false;
-    QTest::newRow("huge aux") << QByteArray("aux\t2147483647\naux\t2147483647\n") << -4 << false;
-    QTest::newRow("keyword alone") << QByteArray("adc16\n") << 0 << false;
-    QTest::newRow("blanks between words") << QByteArray("imu6 3  125\t\tx\n") << 12 << true;
+    QTest::newRow("timeline 1 s") << edited("timeline=10", "timeline=1") << 20;
+    QTest::newRow("timeline 600 s") << edited("timeline=10", "timeline=600.0") << 20;
+    QTest::newRow("limit 999999.99 s") << edited("maxDuration=0", "maxDuration=999999.99") << 20;
+    QTest::newRow("rate 100") << edited("sampleRate=1000", "sampleRate=100") << 20;
+    QTest::newRow("rate 4000") << edited("sampleRate=1000", "sampleRate=4000") << 20;
+    QTest::newRow("CR LF lines") << QByteArray(workedExample).replace("\n", "\r\n").replace("wrist", "wrist\r") << 20;
+    QTest::newRow("unended tail ignored") << workedExample + "imu6\t6\t500\textra" << 20;
+    QTest::newRow("lines in any order")
+        << QByteArray("imu6\t6\t500\tw\nsampleSize=12\ntimeline=10\nsampleRate=1000\nmaxDuration=0\n") << 12;
+    QTest::newRow("float range ends") << withChannels(4, "adc16\t2\t-3.40282e38\t3.40282e38\t-3.4e38\t3.4e38\tx\n")
+                                      << 4;
+    QTest::newRow("tiny range") << withChannels(4, "adc16\t2\t-1e-30\t1e-30\t1\t0\tx\n") << 4;
+    QTest::newRow("two 24-bit channels") << withChannels(12, repeated("adc24\t2\t-2.4\t2.4\t1\t0\tp\n", 2)) << 12;
+    QTest::newRow("24 IMUs: 144 channels, 24 graphs") << withChannels(288, repeated("imu6\t24\t2000\n", 24))
+                                                      << 288;
+    QTest::newRow("23 IMUs and 6 AUX words") << withChannels(288, repeated("imu6\t3\t125\n", 23) + "aux\t6\n")
+                                             << 288;
+    QTest::newRow("aux 0 beside a channel") << withChannels(4, "adc16\t2\t-6\t6\t1\t0\tn\naux\t0\n") << 4;
+    QTest::newRow("two-word name dropped") << withChannels(4, "adc16\t2\t-6\t6\t1\t0\tmy name\n") << 4;
+    QTest::newRow("blanks between words") << withChannels(12, "imu6 3  125\t\tx\n") << 12;
+    QTest::newRow("NUL in a name") << edited("right", QByteArray("ri\0ght", 6)) << 20;
 }
 
-void tst_configfile::channelLineRules()
+void tst_configfile::acceptedMargins()
 {
-    QFETCH(QByteArray, lines);
+    QFETCH(QByteArray, text);
     QFETCH(int, sampleSize);
-    QFETCH(bool, valid);
-    const QByteArray text = "timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize="
-        + QByteArray::number(sampleSize) + '\n' + lines;
     daqConfig cfg;
-    QCOMPARE(loadConfiguration(cfg, write(text)), valid ? QString() : invalid);
-    if (valid)
-        QCOMPARE(cfg.expectedSampleSize(), cfg.sampleSize);
-    if (QByteArray(QTest::currentDataTag()) == "two-word name")
-        QCOMPARE(cfg.adc16.at(0).name, QByteArray());
-    if (QByteArray(QTest::currentDataTag()) == "aux 0") {
-        QCOMPARE(cfg.aux, QVector<int32_t>({0}));
-        QVERIFY(!cfg.auxActive());
-    }
+    const ConfigLoadResult result = readConfiguration(cfg, write(text));
+    QVERIFY2(result.ok(), qPrintable(result.text()));
+    QCOMPARE(result.text(), QString());
+    QCOMPARE(cfg.sampleSize, sampleSize);
+    QCOMPARE(cfg.expectedSampleSize(), sampleSize);
+    if (QByteArray(QTest::currentDataTag()) == "CR LF lines")  // the CR ends the line
+        QCOMPARE(cfg.imu6.at(0).name, QByteArray("wrist"));
+    // What loads saves to a file that loads back the same.
+    const QString again = dir.filePath("again.conf");
+    QVERIFY(saveConfiguration(cfg, again));
+    daqConfig reloaded;
+    QCOMPARE(loadConfiguration(reloaded, again), QString());
+    QVERIFY(reloaded == cfg);
+    QCOMPARE(reloaded.maxDuration, cfg.maxDuration);
 }
 
-void tst_configfile::readingContinuesPastBadLines()
+void tst_configfile::openFailuresAreToldApart()
 {
     daqConfig cfg;
-    const QByteArray text = generalLines20 + "adc16\t2\t-6\t6\t1\t0\tleft\n"
-        "adc16\t2\tbad\t6\t1\t0\tright\n"
-        "imu6\t6\t500\twrist\n";
-    QCOMPARE(loadConfiguration(cfg, write(text)), invalid);
-    QCOMPARE(cfg.adc16.size(), 1);
-    QCOMPARE(cfg.imu6.size(), 1);
-    QCOMPARE(cfg.imu6.at(0).name, QByteArray("wrist"));
-    QCOMPARE(cfg.timeline, 10.0);
-}
+    const QString missing = dir.filePath("missing.conf");
+    ConfigLoadResult r = readConfiguration(cfg, missing);
+    QCOMPARE(r.problem(), ConfigLoadResult::Missing);
+    QCOMPARE(r.text(), "could not open configuration file.\nThere is no file " + missing + ".");
+    QVERIFY(r.warning().startsWith("configuration file not found:\n" + missing));
 
-void tst_configfile::hostileInput()
-{
-    daqConfig cfg;
-    QByteArray nul = workedExample;
-    nul.replace("right", QByteArray("ri\0ght", 6));
-    QCOMPARE(loadConfiguration(cfg, write(nul)), QString());
-    QCOMPARE(cfg.adc16.at(1).name, QByteArray("ri\0ght", 6));
+    QCOMPARE(readConfiguration(cfg, dir.path()).problem(), ConfigLoadResult::NotRegularFile);
+    QCOMPARE(readConfiguration(cfg, "/dev/zero").problem(), ConfigLoadResult::NotRegularFile);
+    // Nobody writes to this FIFO: reading it would block for ever.
+    const QString fifo = dir.filePath("fifo.conf");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    r = readConfiguration(cfg, fifo);
+    QCOMPARE(r.problem(), ConfigLoadResult::NotRegularFile);
+    QVERIFY(r.text().startsWith("could not open configuration file.\n"));
+    QVERIFY(r.warning().contains("not a regular file"));
 
-    QCOMPARE(loadConfiguration(cfg, write(QByteArray(100000, '\0'))), invalid);
-    QCOMPARE(loadConfiguration(cfg, write(QByteArray(900000, 'x') + "\n")), invalid);
+    // A link to a regular file is read.
+    const QString link = dir.filePath("link.conf");
+    QVERIFY(QFile::link(write(workedExample), link));
+    QVERIFY(readConfiguration(cfg, link).ok());
 
-    // Far larger than any configuration: refused without being taken in whole.
-    QByteArray huge = workedExample;
-    huge += QByteArray(2 * 1024 * 1024, '\n');
-    QCOMPARE(loadConfiguration(cfg, write(huge)), invalid);
-    QVERIFY(!cfg.hasChannels());
-    if (QFile::exists("/dev/zero"))
-        QCOMPARE(loadConfiguration(cfg, "/dev/zero"), invalid);
+    r = readConfiguration(cfg, write(QByteArray()));
+    QCOMPARE(r.problem(), ConfigLoadResult::Empty);
+    QCOMPARE(r.text(), QString("configuration file empty."));
 }
 
 void tst_configfile::saveRules()
@@ -308,34 +309,34 @@ void tst_configfile::saveRules()
     daqConfig empty;
     QVERIFY(!saveConfiguration(empty, path));
     QVERIFY(!QFile::exists(path));
+    QVERIFY(!saveConfiguration(empty, dir.filePath("no/such/folder/x.conf")));
 
+    // One AUX device: only the first entry is written.
     daqConfig cfg;
-    cfg.aux = {0};
+    cfg.aux = {0, 2};
     QVERIFY(saveConfiguration(cfg, path));
     QCOMPARE(readAll(path), QByteArray("timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=0\naux\t0\n"));
-
-    QVERIFY(!saveConfiguration(cfg, dir.filePath("no/such/folder/x.conf")));
-
-    // Each AUX entry is written, so what the loader accepted saves to a file it accepts again.
-    const QByteArray twoAux = generalLines20 + "adc16\t2\t-6\t6\t1\t0\tn\naux\t2\naux\t6\n";
-    QCOMPARE(loadConfiguration(cfg, write(twoAux)), QString());
-    QVERIFY(saveConfiguration(cfg, path));
-    QCOMPARE(readAll(path), twoAux);
 }
 
-void tst_configfile::nonAsciiNamesRoundTrip()
+void tst_configfile::resolvesCommandLineNames()
 {
-    daqConfig cfg;
-    cfg.adc16 = {adcChannel(-6, 6, 1, 0, QString::fromUtf8("Kraft_Süd").toUtf8())};
-    cfg.imu6 = {imuChannel(3, 125, QString::fromUtf8("Δknie").toUtf8())};
-    cfg.sampleSize = cfg.expectedSampleSize();
-    const QString path = dir.filePath("umlaut.conf");
-    QVERIFY(saveConfiguration(cfg, path));
-    QVERIFY(readAll(path).contains(QString::fromUtf8("Kraft_Süd").toLocal8Bit()));
-    daqConfig loaded;
-    QCOMPARE(loadConfiguration(loaded, path), QString());
-    QCOMPARE(loaded.adc16.at(0).name, cfg.adc16.at(0).name);
-    QVERIFY(loaded == cfg);
+    const QString configDir = dir.filePath("config");
+    QVERIFY(QDir().mkpath(configDir));
+    const QString absolute = write(workedExample);
+    QCOMPARE(resolveConfigFile(absolute, configDir), absolute);
+    QCOMPARE(resolveConfigFile("run1.conf", configDir), configDir + "/run1.conf");
+    QCOMPARE(resolveConfigFile("sub/../run1.conf", configDir), configDir + "/run1.conf");
+    QCOMPARE(resolveConfigFile(QString(), configDir), QString());
+
+    // A headless run prefers a file of that name in the current folder, if there is one.
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const QString here = QFileInfo(absolute).fileName();
+    QCOMPARE(resolveConfigFile(here, configDir, ConfigLookup::CurrentFolderFirst), absolute);
+    QCOMPARE(resolveConfigFile(here, configDir), configDir + "/" + here);
+    QCOMPARE(resolveConfigFile("absent.conf", configDir, ConfigLookup::CurrentFolderFirst),
+             configDir + "/absent.conf");
+    QVERIFY(QDir::setCurrent(previous));
 }
 
 QTEST_GUILESS_MAIN(tst_configfile)

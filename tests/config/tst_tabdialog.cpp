@@ -4,10 +4,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextCodec>
 
 #include "config/adc16tab.h"
 #include "config/adc24tab.h"
@@ -27,7 +29,10 @@ private slots:
     void pressedCheckBoxKeepsPrefix();
     void reopeningShowsStoredAndDefaultNames();
     void getparamsReadsEveryKind();
-    void getparamsWithAuxUnchecked();
+    void auxBoxShowsConfiguration();
+    void acceptRefusals_data();
+    void acceptRefusals();
+    void namesRefuseTyping();
     void maxDurationKeepsLargeValues();
     void roundTripThroughFile();
     void buttonsCloseDialog();
@@ -193,23 +198,111 @@ void tst_tabdialog::getparamsReadsEveryKind()
     QCOMPARE(out.sampleSize, 0);
 }
 
-void tst_tabdialog::getparamsWithAuxUnchecked()
+void tst_tabdialog::auxBoxShowsConfiguration()
 {
+    // OK without changes keeps the AUX device as configured, on or off.
+    for (const QVector<int32_t> &aux : {QVector<int32_t>{2}, QVector<int32_t>{0}, QVector<int32_t>{4}}) {
+        daqConfig cfg;
+        cfg.adc16 = {adcChannel(-6, 6, 1, 0, "a")};
+        cfg.aux = aux;
+        cfg.sampleSize = cfg.expectedSampleSize();
+        tabdialog dialog(nullptr, cfg, 2, 0, 0, 4);
+        QCOMPARE(dialog.aux()->isActivated(), aux.first() > 0);
+        daqConfig out;
+        QVERIFY(dialog.getparams(out));
+        QVERIFY(out == cfg);
+    }
+
     daqConfig cfg;
-    cfg.aux = {2};  // the AUX page ignores what the configuration holds
     tabdialog dialog(nullptr, cfg, 2, 0, 0, 2);
     QVERIFY(!dialog.aux()->isActivated());
     daqConfig out;
-    QVERIFY(dialog.getparams(out));
+    // An AUX entry of 0 alone makes an empty frame: nothing the device could send.
+    QVERIFY(!dialog.getparams(out));
     QCOMPARE(out.aux, QVector<int32_t>({0}));
-    QCOMPARE(out.sampleSize, 0);
-    QVERIFY(out.hasChannels());
-
     showPage(dialog, dialog.aux());
     click(dialog.aux()->activateBox());
     QVERIFY(dialog.getparams(out));
     QCOMPARE(out.aux, QVector<int32_t>({2}));
     QCOMPARE(out.sampleSize, 4);
+}
+
+void tst_tabdialog::acceptRefusals_data()
+{
+    QTest::addColumn<int>("checked");       // 16-bit channels enabled, of 25
+    QTest::addColumn<bool>("aux");          // AUX device activated
+    QTest::addColumn<QString>("name");      // name of 16-bit channel 1, as stored
+    QTest::addColumn<QByteArray>("codec");  // local 8-bit encoding
+    QTest::addColumn<QString>("problem");   // empty: accepted
+
+    const QByteArray utf8 = "UTF-8";
+    QTest::newRow("plain name") << 1 << false << "hip_L" << utf8 << QString();
+    QTest::newRow("umlaut") << 1 << false << QString::fromUtf8("Kraft_Süd") << utf8 << QString();
+    QTest::newRow("blank") << 1 << false << "left arm" << utf8 << "ADC16 channel 1: a name cannot contain a blank";
+    QTest::newRow("tab") << 1 << false << "a\tb" << utf8 << "a tab";
+    QTest::newRow("line feed") << 1 << false << "a\nb" << utf8 << "a line break";
+    QTest::newRow("CR from a CR LF file") << 1 << false << "right\r" << utf8 << "a line break";
+    QTest::newRow("no-break space") << 1 << false << QString::fromUtf8("a\u00a0b") << utf8 << "a space character";
+    QTest::newRow("control character") << 1 << false << "a\x01b" << utf8 << "a control character";
+    QTest::newRow("256 characters") << 1 << false << QString(256, 'x') << utf8 << "at most 255 characters";
+    QTest::newRow("255 characters") << 1 << false << QString(255, 'x') << utf8 << QString();
+    QTest::newRow("not in Latin-1") << 1 << false << QString::fromUtf8("Δknie") << QByteArray("ISO-8859-1")
+                                    << "character set";
+    QTest::newRow("Latin-1 umlaut") << 1 << false << QString::fromUtf8("Süd") << QByteArray("ISO-8859-1")
+                                    << QString();
+    QTest::newRow("bad name, channel off") << 0 << true << "left arm" << utf8 << QString();
+    QTest::newRow("nothing enabled") << 0 << false << "x" << utf8 << "Nothing to measure";
+    QTest::newRow("25 graphs") << 25 << false << "x" << utf8 << "25 graphs";
+}
+
+void tst_tabdialog::acceptRefusals()
+{
+    QFETCH(int, checked);
+    QFETCH(bool, aux);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, codec);
+    QFETCH(QString, problem);
+    QTextCodec *previous = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName(codec));
+
+    daqConfig cfg;
+    cfg.adc16 = QVector<adcChannel>(checked, adcChannel(-6, 6, 1, 0, "x"));
+    if (checked > 0)
+        cfg.adc16[0].name = name.toUtf8();
+    cfg.aux = {aux ? 2 : 0};
+    tabdialog dialog(nullptr, cfg, 25, 0, 0, 2);
+    dialog.adc16()->nameField(0)->setText(name);
+    dialog.show();
+    QTest::mouseClick(dialog.buttonBox()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    QTextCodec::setCodecForLocale(previous);
+
+    if (problem.isEmpty()) {
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(dialog.inputProblem().isEmpty());
+        return;
+    }
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.result() != int(QDialog::Accepted));
+    QVERIFY(dialog.messageLabel()->isVisible());
+    QVERIFY2(dialog.messageLabel()->text().contains(problem), qPrintable(dialog.messageLabel()->text()));
+}
+
+void tst_tabdialog::namesRefuseTyping()
+{
+    daqConfig cfg;
+    tabdialog dialog(nullptr, cfg, 2, 0, 1, 0);
+    showPage(dialog, dialog.imu6());
+    QLineEdit *field = dialog.imu6()->nameField(0);
+    field->clear();
+    QTest::keyClicks(field, "left ");
+    QCOMPARE(field->text(), QString("left"));
+    QVERIFY(dialog.messageLabel()->isVisible());
+    QCOMPARE(dialog.messageLabel()->text(),
+             QString("IMU 6 channel 1: a name cannot contain a blank: in the configuration file a name is one word"));
+    // The next accepted edit takes the message away.
+    QTest::keyClicks(field, "arm");
+    QVERIFY(!dialog.messageLabel()->isVisible());
+    QCOMPARE(field->text(), QString("leftarm"));
 }
 
 void tst_tabdialog::maxDurationKeepsLargeValues()
@@ -272,6 +365,7 @@ void tst_tabdialog::roundTripThroughFile()
 void tst_tabdialog::buttonsCloseDialog()
 {
     daqConfig cfg;
+    cfg.adc16 = {adcChannel(-6, 6, 1, 0, "a")};
     tabdialog dialog(nullptr, cfg, 1, 0, 0, 0);
     dialog.show();
     QTest::mouseClick(dialog.buttonBox()->button(QDialogButtonBox::Ok), Qt::LeftButton);

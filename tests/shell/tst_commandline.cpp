@@ -1,11 +1,16 @@
 // Command line, usage, exit codes, log format and translations of Kestrova: the parser
 // directly, and the real binary as a user starts it.
+#include "messagelog.h"
 #include "startupoptions.h"
+#include "windowsystemoptions.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <thread>
+#include <vector>
 
 class tst_commandline : public QObject
 {
@@ -119,6 +124,101 @@ private slots:
         QCOMPARE(u.first(), QString("\nUsage: orvatel [options]"));
         QCOMPARE(u.at(6), QString("    --language  <argument> : set GUI-Language (\"en\" \"de\")"));
         QCOMPARE(u.last(), QString("\n"));
+    }
+
+    void windowSystemOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("named");
+        QTest::newRow("own options") << QStringList{"--help", "-c", "a.conf", "--log"} << false;
+        QTest::newRow("-platform") << QStringList{"-platform", "offscreen", "-h"} << true;
+        QTest::newRow("--style=") << QStringList{"--wifiPort", "--style=fusion"} << true;
+        QTest::newRow("-reverse") << QStringList{"-reverse"} << true;
+        QTest::newRow("case matters to Qt") << QStringList{"-Platform", "x"} << false;
+        QTest::newRow("a value, not an option") << QStringList{"-c", "style"} << false;
+    }
+    void windowSystemOptions()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, named);
+        QCOMPARE(namesWindowSystemOption(QStringList{"Kestrova"} + args), named);
+    }
+
+    // Help and command-line errors need no display, for either program.
+    void binariesWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Kestrova --help") << "Kestrova" << QStringList{"--help"} << 0 << "Usage: orvatel [options]";
+        QTest::newRow("Kestrova -? x") << "Kestrova" << QStringList{"-?", "x"} << 0 << "-c          <argument>";
+        QTest::newRow("Kestrova unknown") << "Kestrova" << QStringList{"--wifiPort", "5"} << 1
+                                          << "error: there are unrecognized parameters in the commandline";
+        QTest::newRow("Kestrova no value") << "Kestrova" << QStringList{"--config"} << 1
+                                           << "##################### Error in Commandline #######";
+        QTest::newRow("corvun --help") << "corvun" << QStringList{"--help"} << 0 << "Usage: corvun [options]";
+        QTest::newRow("corvun no value") << "corvun" << QStringList{"--baudrate"} << 1
+                                         << "##################### Error in Commandline #######";
+        QTest::newRow("corvun bad hex") << "corvun" << QStringList{"--filterVID", "xyz"} << 1
+                                        << "--filterPID <argument>";
+    }
+    void binariesWithoutDisplay()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, text);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(name);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QString(KESTROVA_BIN_DIR) + "/" + program, args);
+        QVERIFY(p.waitForFinished(20000));
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(p.exitCode() == exitCode, qPrintable(err));
+        QVERIFY2(err.contains(text), qPrintable(err));
+    }
+
+    // Lines logged from several threads at once: each whole, and each line's difference
+    // equal to its time minus the time of the line before it in the file.
+    void logLinesFromSeveralThreads()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("threads.log");
+        FILE *file = std::fopen(QFile::encodeName(path).constData(), "wb");
+        QVERIFY(file);
+        startLogTimeBase();
+        logFile = file;
+        const QtMessageHandler previous = qInstallMessageHandler(kestrovaMessageHandler);
+        const int threads = 4, lines = 500;
+        std::vector<std::thread> workers;
+        for (int t = 0; t < threads; ++t)
+            workers.emplace_back([t] {
+                for (int i = 0; i < lines; ++i)
+                    qDebug("thread %d line %d", t, i);
+            });
+        for (std::thread &w : workers)
+            w.join();
+        qInstallMessageHandler(previous);
+        closeLogFile();
+        QVERIFY(!logFile);
+
+        QFile log(path);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QStringList all = QString::fromLatin1(log.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(all.size(), threads * lines);
+        const QRegularExpression format(R"(^Debug\[(\d+),\s*(\d+)\] thread \d line \d+$)");
+        unsigned before = 0;
+        for (const QString &line : all) {
+            const QRegularExpressionMatch m = format.match(line);
+            QVERIFY2(m.hasMatch(), qPrintable(line));
+            const unsigned now = m.captured(1).toUInt();
+            QVERIFY2(now >= before && m.captured(2).toUInt() == now - before, qPrintable(line));
+            before = now;
+        }
     }
 
     void binaryHelpAndErrors()
