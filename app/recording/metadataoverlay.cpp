@@ -3,13 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-// Groups of the in-place part of a commit, in the order they reach the disk.
-enum InPlaceGroup { Superblock, BtreeNodes, OtherMetadata, ObjectHeaders };
-
-} // namespace
-
 void MetadataOverlay::write(haddr_t address, H5FD_mem_t type, const void *data, size_t size)
 {
     if (size == 0)
@@ -87,34 +80,40 @@ int MetadataOverlay::btreeLevel(const QByteArray &bytes)
 MetadataOverlay::CommitPlan MetadataOverlay::commitPlan(haddr_t committedEnd) const
 {
     CommitPlan plan;
-    std::vector<const Extent *> groups[ObjectHeaders + 1];
-    std::vector<std::pair<int, const Extent *>> nodes;   // (level, node)
+    std::vector<const Extent *> superblock, leavesAndOthers, headers;
+    std::vector<std::pair<int, const Extent *>> nodes;   // (level, node) above the leaves
 
     for (const auto &entry : extents) {
         const Extent &e = entry.second;
-        if (e.address >= committedEnd) {
-            plan.fresh.push_back(&e);
-            continue;
-        }
         const int level = btreeLevel(e.bytes);
-        if (e.type == H5FD_MEM_SUPER)
-            groups[Superblock].push_back(&e);
-        else if (level >= 0)
+        if (e.address >= committedEnd)
+            plan.fresh.push_back(&e);
+        else if (e.type == H5FD_MEM_SUPER)
+            superblock.push_back(&e);
+        else if (level > 0)
             nodes.emplace_back(level, &e);
-        else if (e.type == H5FD_MEM_OHDR)
-            groups[ObjectHeaders].push_back(&e);
+        else if (e.type == H5FD_MEM_OHDR && level < 0)
+            headers.push_back(&e);
         else
-            groups[OtherMetadata].push_back(&e);
+            leavesAndOthers.push_back(&e);
     }
 
     auto addGroup = [&plan](std::vector<const Extent *> group) {
         if (!group.empty())
             plan.inPlace.push_back(std::move(group));
     };
-    addGroup(std::move(groups[Superblock]));
     // Highest level first; the sort is stable, so a level keeps address order.
     std::stable_sort(nodes.begin(), nodes.end(),
                      [](const auto &a, const auto &b) { return a.first > b.first; });
+    if (plan.fresh.empty()) {
+        for (const auto &node : nodes)
+            superblock.push_back(node.second);
+        superblock.insert(superblock.end(), leavesAndOthers.begin(), leavesAndOthers.end());
+        addGroup(std::move(superblock));
+        addGroup(std::move(headers));
+        return plan;
+    }
+    addGroup(std::move(superblock));
     for (size_t i = 0; i < nodes.size();) {
         std::vector<const Extent *> level;
         const int current = nodes[i].first;
@@ -122,7 +121,7 @@ MetadataOverlay::CommitPlan MetadataOverlay::commitPlan(haddr_t committedEnd) co
             level.push_back(nodes[i].second);
         addGroup(std::move(level));
     }
-    addGroup(std::move(groups[OtherMetadata]));
-    addGroup(std::move(groups[ObjectHeaders]));
+    addGroup(std::move(leavesAndOthers));
+    addGroup(std::move(headers));
     return plan;
 }

@@ -15,14 +15,16 @@
 // every pending write instead; reads see it on top of the file. At a commit the writes
 // go out in groups, each group durable before the next one starts:
 //   1. everything at or beyond the end of the committed file (fresh space nobody
-//      references yet);
+//      references yet), together with the raw data written since the last commit;
 //   2. the superblock (its end-of-allocation address now covers the fresh space);
 //   3. B-tree nodes written in place, one group per level from the root down, so that a
 //      parent never points at a node that is not on disk and a half-split child still
-//      holds all its old entries;
-//   4. other metadata written in place;
-//   5. object headers, whose dataspace makes new rows visible only once their chunks
+//      holds all its old entries; the leaves go with the other metadata written in place;
+//   4. object headers, whose dataspace makes new rows visible only once their chunks
 //      are indexed.
+// When no metadata went to fresh space (no node split, nothing moved), the in-place
+// nodes only gained entries for chunks that no dataspace shows yet: then the superblock
+// and all of them form one group, and only the object headers wait for it.
 // Overlapping writes leave exactly what writing them one after the other would leave.
 class MetadataOverlay
 {
@@ -39,7 +41,7 @@ public:
     struct CommitPlan
     {
         std::vector<const Extent *> fresh;                  // group 1
-        std::vector<std::vector<const Extent *>> inPlace;   // groups 2 to 5, empty ones left out
+        std::vector<std::vector<const Extent *>> inPlace;   // the later groups, empty ones left out
     };
 
     void write(haddr_t address, H5FD_mem_t type, const void *data, size_t size);

@@ -210,7 +210,7 @@ bool TraceFileState::physicalWrite(haddr_t address, const void *data, size_t siz
         done += size_t(n);
     }
     m_physicalSize = std::max(m_physicalSize, address + size);
-    written();
+    written(false);
     return true;
 }
 
@@ -221,7 +221,7 @@ bool TraceFileState::extendTo(haddr_t size)
         return false;
     }
     m_physicalSize = size;
-    written();
+    written(false);
     return true;
 }
 
@@ -233,14 +233,14 @@ bool TraceFileState::barrier()
         fail(errno);
         return false;
     }
-    written();
+    written(true);
     return true;
 }
 
-void TraceFileState::written()
+void TraceFileState::written(bool synced)
 {
     if (m_hooks.afterWrite)
-        m_hooks.afterWrite(m_path);
+        m_hooks.afterWrite(m_path, synced);
 }
 
 void TraceFileState::fail(int error)

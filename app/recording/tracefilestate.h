@@ -28,8 +28,9 @@ public:
     // Hooks for tests, taken over by every file opened after they are set.
     struct TestHooks
     {
-        // Called after every physical write, resize and sync, with the file's path.
-        std::function<void(const QString &path)> afterWrite;
+        // Called after every physical write and resize (synced false) and after every sync
+        // that ends a group of a commit (synced true), with the file's path.
+        std::function<void(const QString &path, bool synced)> afterWrite;
         qint64 sizeLimit = -1;   // writes reaching beyond this size fail as on a full disk
         bool audit = false;      // count overwrites of committed space that change its extent
     };
@@ -73,7 +74,7 @@ private:
     bool physicalWrite(haddr_t address, const void *data, size_t size);
     bool extendTo(haddr_t size);
     bool barrier();
-    void written();
+    void written(bool synced);
     void fail(int error);
     void audit(haddr_t address, size_t size, bool raw);
 
