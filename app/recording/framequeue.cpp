@@ -20,22 +20,12 @@ bool FrameQueue::pushFrames(const uint8_t *frames, int count, int frameSize)
 
 void FrameQueue::pushGap(quint64 frameIndex, quint64 lostFrames, bool exact)
 {
-    Item item;
-    item.kind = Item::Gap;
-    item.frameIndex = frameIndex;
-    item.lostFrames = lostFrames;
-    item.exact = exact;
-    push(std::move(item));
+    push({Item::Gap, QByteArray(), 0, frameIndex, lostFrames, exact, 0.0});
 }
 
 void FrameQueue::pushMarker(quint64 frameIndex, double seconds, const QByteArray &text)
 {
-    Item item;
-    item.kind = Item::Marker;
-    item.frameIndex = frameIndex;
-    item.seconds = seconds;
-    item.bytes = text;
-    push(std::move(item));
+    push({Item::Marker, text, 0, frameIndex, 0, false, seconds});
 }
 
 // Gaps and markers are a few bytes each and always fit.

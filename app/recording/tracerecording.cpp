@@ -47,13 +47,16 @@ bool TraceRecording::create(const daqConfig &conf, const QString &fileName, cons
         const int reason = TraceFileDriver::lastOpenError();
         *error = QObject::tr("The trace file %1 cannot be created: %2.")
                      .arg(fileName, reason ? errnoText(reason) : QObject::tr("the HDF5 library refused it"));
-        m_hdf.closeFile();
+        if (reason == 0)   // opened, then refused: leave no half-made file behind
+            QFile::remove(fileName);
         return false;
     }
     m_state = TraceFileDriver::state(m_hdf.fileId());
     if (m_state && createSeries(records) && m_annotations.create(m_hdf) && commit())
         return true;
-    const QString cause = m_failed ? failureCause() : QObject::tr("the HDF5 library refused its layout");
+    QString cause = m_failed ? failureCause() : QObject::tr("the HDF5 library refused its layout");
+    if (records.isEmpty())
+        cause = QObject::tr("the configuration has no channels to record");
     *error = QObject::tr("The trace file %1 cannot be written: %2.").arg(fileName, cause);
     fail();
     close();

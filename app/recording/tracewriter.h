@@ -67,7 +67,7 @@ public:
     // Creates the trace file `fileName` for `conf` (its layout, attributes and the empty
     // gaps and markers) and starts the writer thread. The file is committed, i.e.
     // readable, when this returns true; false with the reason in plain words in *error.
-    // A recording still finishing is waited for first.
+    // A recording still finishing is waited for first; its finished() still arrives.
     bool start(const daqConfig &conf, const QString &fileName, const QDateTime &start, QString *error);
 
     // Copies n whole frames of the configured frame size into the queue. False when the
@@ -94,7 +94,10 @@ public:
     double queueFill() const;            // 0 ... 1
 
 signals:
-    // framesSafe: the frames the file holds as of its last good commit.
+    // Once per recording, at the first problem; cause is in plain words ("the disk is
+    // full"). framesSafe: the frames the file holds as of its last good commit, which
+    // after DiskFull and WriteError is what it keeps. After QueueFull the writer still
+    // writes the frames it had accepted; finished() tells how many the file holds.
     void failed(TraceWriter::Failure kind, const QString &fileName, const QString &cause,
                 quint64 framesSafe);
     void committed(quint64 frames, qint64 fileBytes);
