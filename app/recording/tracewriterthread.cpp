@@ -70,7 +70,6 @@ void TraceWriterThread::loop()
 {
     const std::chrono::milliseconds interval(std::max(1, m_options.commitIntervalMs));
     const qint64 batchBytes = std::max<qint64>(m_frameSize, qint64(batchSeconds * m_sampleRate * m_frameSize));
-    bool failureClosed = false;
     Clock::time_point lastCommit = Clock::now();
     std::deque<FrameQueue::Item> items;
     for (;;) {
@@ -80,31 +79,35 @@ void TraceWriterThread::loop()
         if (!m_recording.hasFailed() && !m_aborted) {
             apply(items);
             // A batch still waiting behind this one: compress on both cores.
-            const bool backlog = m_options.parallelCompression && m_queue->bytes() >= batchBytes;
-            m_recording.writeChunks(backlog);
-            if (Clock::now() >= deadline) {
-                lastCommit = Clock::now();
-                commit();
-            }
-        } else if (Clock::now() >= deadline) {
+            m_recording.writeChunks(m_options.parallelCompression && m_queue->bytes() >= batchBytes);
+        }
+        if (Clock::now() >= deadline) {
             lastCommit = Clock::now();
+            commit();
         }
-        if (m_recording.hasFailed() && !failureClosed) {
-            failureClosed = true;
-            reportFailure(m_recording.diskFull() ? TraceWriter::DiskFull : TraceWriter::WriteError,
-                          m_recording.failureCause(), m_recording.framesCommitted());
-            m_recording.close();   // frozen: the file stays at its last good commit
-        }
+        reportRecordingFailure();
         if (!open)
             break;
     }
     if (m_aborted)
         m_recording.abandon();
-    const bool closed = m_recording.close();
+    m_recording.close();
+    reportRecordingFailure();
     m_committed = m_recording.framesCommitted();
-    const bool ok = closed && !m_failed && !m_aborted;
+    const bool ok = !m_failed && !m_aborted;
     const quint64 frames = m_recording.framesCommitted();
     report([ok, frames](const Reports &r) { r.finished(ok, frames); });
+}
+
+// A failed write freezes the file at its last good commit; it is closed at once.
+void TraceWriterThread::reportRecordingFailure()
+{
+    if (!m_recording.hasFailed() || m_aborted || m_recordingFailureReported)
+        return;
+    m_recordingFailureReported = true;
+    reportFailure(m_recording.diskFull() ? TraceWriter::DiskFull : TraceWriter::WriteError,
+                  m_recording.failureCause(), m_recording.framesCommitted());
+    m_recording.close();
 }
 
 void TraceWriterThread::apply(std::deque<FrameQueue::Item> &items)
@@ -131,7 +134,7 @@ void TraceWriterThread::apply(std::deque<FrameQueue::Item> &items)
 
 void TraceWriterThread::commit()
 {
-    if (!m_recording.hasUncommitted() || !m_recording.commit())
+    if (m_aborted || !m_recording.hasUncommitted() || !m_recording.commit())
         return;
     m_committed = m_recording.framesCommitted();
     const quint64 frames = m_recording.framesCommitted();

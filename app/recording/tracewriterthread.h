@@ -66,6 +66,7 @@ private:
     void loop();
     void apply(std::deque<FrameQueue::Item> &items);
     void commit();
+    void reportRecordingFailure();
     bool reportFailure(TraceWriter::Failure kind, const QString &cause, quint64 framesSafe);
     void report(const std::function<void(const Reports &)> &call);
     void markDone();
@@ -78,7 +79,8 @@ private:
     int m_sampleRate = 0;
     TraceRecording m_recording;   // used on the writer thread only
     std::thread m_thread;
-    std::atomic<bool> m_failed{false};
+    std::atomic<bool> m_failed{false};             // a failure was reported, appends are refused
+    bool m_recordingFailureReported = false;
     std::atomic<bool> m_aborted{false};
     std::atomic<quint64> m_handedOver{0};
     std::atomic<quint64> m_committed{0};
