@@ -309,34 +309,17 @@ void tst_TraceWriter::gapsAndMarkers()
     QCOMPARE(contents.markers[0].seconds, 0.3);
     QCOMPARE(contents.markers[0].text, stored);
 
+    // The types as every reader sees them.
+    QByteArray header;
+    QVERIFY(runTool(QStringLiteral("h5dump"), {"-H", "-d", "/gaps", "-d", "/markers", name}, 60000, &header).isEmpty());
+    const QString types = QString::fromUtf8(header).simplified();
+    QVERIFY(types.contains("DATASET \"/gaps\" { DATATYPE H5T_STD_U64LE DATASPACE SIMPLE { ( 2, 3 ) / ( H5S_UNLIMITED, 3 ) }"));
+    QVERIFY(types.contains("DATATYPE H5T_COMPOUND { H5T_STD_U64LE \"frame\"; H5T_IEEE_F64LE \"seconds\"; "
+                          "H5T_STRING { STRSIZE 64; STRPAD H5T_STR_NULLPAD; CSET H5T_CSET_UTF8; CTYPE H5T_C_S1; } "
+                          "\"text\"; } DATASPACE SIMPLE { ( 1 ) / ( H5S_UNLIMITED ) }"));
     const hid_t file = H5Fopen(name.toUtf8().constData(), H5F_ACC_RDONLY, H5P_DEFAULT);
-    const DatasetInfo gaps = datasetInfo(file, "/gaps");
-    QCOMPARE(gaps.typeClass, H5T_INTEGER);
-    QCOMPARE(gaps.typeSize, size_t(8));
-    QVERIFY(!gaps.isSigned);
-    QCOMPARE(gaps.maxDims, QVector<hsize_t>({H5S_UNLIMITED, 3}));
-    QCOMPARE(gaps.filterCount, 0);
-    const hid_t markers = H5Dopen2(file, "/markers", H5P_DEFAULT);
-    const hid_t type = H5Dget_type(markers);
-    QCOMPARE(H5Tget_nmembers(type), 3);
-    const char *names[] = {"frame", "seconds", "text"};
-    const hid_t expected[] = {H5T_STD_U64LE, H5T_IEEE_F64LE};
-    for (unsigned i = 0; i < 3; ++i) {
-        char *name = H5Tget_member_name(type, i);
-        QCOMPARE(QByteArray(name), QByteArray(names[i]));
-        H5free_memory(name);
-        const hid_t member = H5Tget_member_type(type, i);
-        if (i < 2) {
-            QVERIFY(H5Tequal(member, expected[i]) > 0);
-        } else {
-            QCOMPARE(H5Tget_size(member), size_t(64));
-            QCOMPARE(H5Tget_cset(member), H5T_CSET_UTF8);
-            QCOMPARE(H5Tget_strpad(member), H5T_STR_NULLPAD);
-        }
-        H5Tclose(member);
-    }
-    H5Tclose(type);
-    H5Dclose(markers);
+    QCOMPARE(datasetInfo(file, "/gaps").filterCount, 0);
+    QCOMPARE(datasetInfo(file, "/markers").filterCount, 0);
     H5Fclose(file);
 }
 
