@@ -91,6 +91,7 @@ void TraceWriterThread::loop()
     }
     if (m_aborted)
         m_recording.abandon();
+    commit();   // the tail, reported like every other commit
     m_recording.close();
     reportRecordingFailure();
     m_committed = m_recording.framesCommitted();

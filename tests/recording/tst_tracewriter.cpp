@@ -245,16 +245,25 @@ void tst_TraceWriter::layoutMatchesTraceFile()
     QVERIFY(hdf.closeFile());
 
     TraceWriter writer;
+    QSignalSpy committed(&writer, &TraceWriter::committed);
     QSignalSpy finished(&writer, &TraceWriter::finished);
     const QString newFile = traceFileName(dir->path(), startTime);
     QString error;
     QVERIFY2(writer.start(conf, newFile, startTime, &error), qPrintable(error));
+    QVERIFY(readTrace(newFile, conf).opened);   // readable from the start
     for (int done = 0; done < frames; done += 100)
         QVERIFY(writer.appendFrames(raw + done * conf.sampleSize, qMin(100, frames - done)));
     writer.finish();
     QVERIFY(finished.wait(10000));
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(finished.at(0).at(1).toULongLong(), quint64(frames));
+    QCOMPARE(writer.framesHandedOver(), quint64(frames));
+    QCOMPARE(writer.framesCommitted(), quint64(frames));
+    QCOMPARE(writer.queueFill(), 0.0);
+    QVERIFY(!writer.isRecording());
+    QVERIFY(!committed.isEmpty());
+    QCOMPARE(committed.last().at(0).toULongLong(), quint64(frames));
+    QCOMPARE(committed.last().at(1).toLongLong(), QFileInfo(newFile).size());
 
     const QString layout = layoutText(newFile);
     QVERIFY(layout.contains("DEFLATE { LEVEL 6 }"));
