@@ -130,14 +130,6 @@ bool TraceFileState::write(H5FD_mem_t type, haddr_t address, size_t size, const 
     return true;
 }
 
-bool TraceFileState::flush()
-{
-    if (!m_armed)
-        return true;
-    m_armed = false;
-    return !isFrozen() && commit();
-}
-
 bool TraceFileState::close()
 {
     bool ok = true;
@@ -158,6 +150,8 @@ void TraceFileState::abandon(int error)
 
 bool TraceFileState::commit()
 {
+    if (isFrozen())
+        return false;
     const MetadataOverlay::CommitPlan plan = m_overlay.commitPlan(m_committedEnd);
     if (m_hooks.audit) {
         for (const auto &group : plan.inPlace)

@@ -18,8 +18,10 @@
 //
 // Raw data (chunks) goes straight to the file: it lands in fresh space, or rewrites an
 // unfiltered tail chunk at its old place without changing the rows already committed.
-// Metadata waits in a MetadataOverlay until the writer asks for a commit (armCommit,
-// then a flush). After the first failed write or sync the state freezes: later writes
+// Metadata waits in a MetadataOverlay until the writer commits: after H5Fflush has
+// handed every dirty object to the driver, and outside the library, so that HDF5's
+// global lock is free while the commit waits for the disk. Closing commits what is
+// still pending. After the first failed write or sync the state freezes: later writes
 // are kept in memory only, so HDF5 can still close its handles, and the file stays as
 // the last good commit left it.
 class TraceFileState
@@ -45,7 +47,6 @@ public:
     // The driver's callbacks.
     bool read(H5FD_mem_t type, haddr_t address, size_t size, void *buffer);
     bool write(H5FD_mem_t type, haddr_t address, size_t size, const void *data);
-    bool flush();   // a commit when one was asked for
     bool close();   // a last commit of what is still pending, unless frozen
     // Space at the end of the file. A metadata object small enough for one page of the
     // page cache does not cross a page boundary, so that rewriting it in place is one
@@ -56,8 +57,9 @@ public:
     haddr_t eof() const { return m_eof; }
     bool sameFile(const TraceFileState &other) const;
 
-    // The writer's side.
-    void armCommit() { m_armed = true; }
+    // The writer's side. Makes everything written so far durable, in the safe order;
+    // false once frozen.
+    bool commit();
     // Freezes the file at its last commit, e.g. after HDF5 itself reported an error.
     void abandon(int error);
     int error() const { return m_error; }   // errno of the first failure; 0 while sound
@@ -69,7 +71,6 @@ public:
 
 private:
     TraceFileState(int fd, const QString &path, bool writable);
-    bool commit();
     bool writeGroup(const std::vector<const MetadataOverlay::Extent *> &group);
     bool physicalWrite(haddr_t address, const void *data, size_t size);
     bool extendTo(haddr_t size);
@@ -88,7 +89,6 @@ private:
     dev_t m_device = 0;
     ino_t m_inode = 0;
     MetadataOverlay m_overlay;
-    bool m_armed = false;
     int m_error = 0;
     quint64 m_commits = 0;
     unsigned m_commitDelayUs = 0;  // sleeps between the writes of a commit (kill tests)

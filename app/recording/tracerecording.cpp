@@ -180,8 +180,9 @@ bool TraceRecording::commit()
     }
     if (!m_annotations.write())
         return fail();
-    m_state->armCommit();
-    if (H5Fflush(m_hdf.fileId(), H5F_SCOPE_LOCAL) < 0 || m_state->isFrozen())
+    // HDF5 hands every dirty object to the driver; the commit then waits for the disk
+    // without holding the library's lock.
+    if (H5Fflush(m_hdf.fileId(), H5F_SCOPE_LOCAL) < 0 || !m_state->commit())
         return fail();
     m_framesCommitted = m_framesAppended;
     m_committedBytes = qint64(m_state->committedEnd());

@@ -28,17 +28,24 @@ class daqConfig;
 //
 // Nothing is ever dropped unseen: a full queue or a failed write is reported once by
 // failed(); from then on appends are refused, and the file keeps everything up to its
-// last good commit. Signals arrive on the thread that owns the writer, through its
-// event loop. While a recording runs, HDF5 is busy on the writer thread; the library
-// is built thread-safe, so other HDF5 calls just wait their turn.
+// last good commit. A single block larger than the whole queue is refused too.
+// Signals arrive on the thread that owns the writer, through its event loop. While a
+// recording runs, HDF5 is busy on the writer thread; the library is built thread-safe,
+// so other HDF5 calls wait their turn (commits wait for the disk outside the library).
+//
+// A file opened by a reader while it is being recorded shows the state of the last
+// commit; a reader that stays open across commits may see its view go stale (HDF5
+// readers cache what they read), so read a live file by opening it again.
 //
 // Typical use:
+//   const RecordSpace space = checkRecordSpace(folder, conf);   // refuse or warn first
 //   TraceWriter writer;
 //   connect(&writer, &TraceWriter::failed, ...);   // stop recording, tell the user
 //   if (!writer.start(conf, traceFileName(folder, now), now, &reason)) ...;
 //   writer.appendFrames(frames, n);                 // every acquisition step
 //   writer.addGap(writer.framesHandedOver(), lost, exact);
 //   writer.finish();                                // then finished(ok, frames)
+//   writer.finishAndWait(10000);                    // instead, when the program ends
 class TraceWriter : public QObject
 {
     Q_OBJECT
