@@ -197,9 +197,14 @@ bool TraceRecording::close()
         commit();
     // After a failure the frozen driver drops what closing writes, so the file stays as
     // the last good commit left it and nothing is left open for the library's exit.
-    m_annotations.close();
-    m_hdf.closeFile();
-    m_state = nullptr;
+    const bool annotationsClosed = m_annotations.close();
+    const bool closed = m_hdf.closeFile() && annotationsClosed;
+    m_state = nullptr;   // gone with the file
+    if (!closed && !m_failed) {
+        // The last commit stands; only what closing wrote after it is lost.
+        m_failed = true;
+        m_error = EIO;
+    }
     m_series.clear();
     m_complete.clear();
     return !m_failed;
