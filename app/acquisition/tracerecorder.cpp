@@ -26,7 +26,7 @@ bool TraceRecorder::open(const daqConfig &conf, const QString &fileName, const Q
     if (QFileInfo::exists(fileName))
         return false;
     QList<hdfDataset> records;
-    createTraceFileNamed(*hdf, conf, fileName, start, records);
+    writeTraceLayout(*hdf, conf, fileName, start, records);
     datasets = records.toVector();
     converter.configure(conf);
     return hdf->isOpened();

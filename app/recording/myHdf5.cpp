@@ -80,7 +80,8 @@ void myHdf::reportFailure(int line) const
     std::fflush(stdout);
 }
 
-bool myHdf::createFile(const QByteArray &fileName, const QByteArray &timestamp, bool compressOn)
+bool myHdf::createFile(const QByteArray &fileName, const QByteArray &timestamp, bool compressOn,
+                       hid_t fileAccess)
 {
     // A writer holds one file at a time; never leak the handles of the last one.
     if (m_isOpened)
@@ -90,7 +91,7 @@ bool myHdf::createFile(const QByteArray &fileName, const QByteArray &timestamp, 
     int status = failed(H5open());
     // Against the headers this program was compiled with; a mismatch aborts.
     status |= failed(H5check_version(H5_VERS_MAJOR, H5_VERS_MINOR, H5_VERS_RELEASE));
-    file = H5Fcreate(fileName.constData(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    file = H5Fcreate(fileName.constData(), H5F_ACC_TRUNC, H5P_DEFAULT, fileAccess);
     if (file < 0) {
         REPORT_FAILURE();
         return false;

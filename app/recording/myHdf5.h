@@ -40,8 +40,9 @@ public:
     myHdf &operator=(const myHdf &) = delete;
 
     // Creates (truncates) the file and writes the root attributes. An empty
-    // timestamp is left out.
-    bool createFile(const QByteArray &fileName, const QByteArray &timestamp, bool compress);
+    // timestamp is left out. `fileAccess` selects the file driver.
+    bool createFile(const QByteArray &fileName, const QByteArray &timestamp, bool compress,
+                    hid_t fileAccess = H5P_DEFAULT);
 
     // Creates group "/name" with an extendible dataset "values" whose rows have
     // the given trailing dimensions (at most four). The record's status tells
@@ -69,10 +70,13 @@ public:
     bool closeFile();
 
     bool isOpened() const { return m_isOpened; }
+    hid_t fileId() const { return file; }
     const QList<hdfDataset> &datasets() const { return m_datasets; }
 
-private:
+    // A scalar fixed-length string attribute sized to the text, on any object.
     bool writeStringAttribute(hid_t object, const char *name, const QByteArray &text);
+
+private:
     bool writeDoubleDataset(const QByteArray &path, int rank, const hsize_t *dims, const double *values);
     void reportFailure(int line) const;
 

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "buildinfo.h"
 #include "config/daqconfig.h"
 
 #include <QVector>
@@ -92,6 +93,11 @@ void addAux(myHdf &hdf, const daqConfig &conf, QList<hdfDataset> &records)
 
 } // namespace
 
+QByteArray traceCreatorText()
+{
+    return QByteArrayLiteral("Kestrova.exe Version") + KESTROVA_VERSION_TEXT;
+}
+
 QString traceFileName(const QString &folder, const QDateTime &start)
 {
     const QString base = folder + QStringLiteral("/trace") + start.toString(QStringLiteral("_yyyy.MM.dd_hh-mm-ss"));
@@ -111,18 +117,17 @@ QString createTraceFile(myHdf &hdf, const daqConfig &conf, const QString &folder
                         const QDateTime &start, QList<hdfDataset> &records)
 {
     const QString fileName = traceFileName(folder, start);
-    createTraceFileNamed(hdf, conf, fileName, start, records);
+    writeTraceLayout(hdf, conf, fileName, start, records);
     return fileName;
 }
 
-void createTraceFileNamed(myHdf &hdf, const daqConfig &conf, const QString &fileName,
-                          const QDateTime &start, QList<hdfDataset> &records)
+void writeTraceLayout(myHdf &hdf, const daqConfig &conf, const QString &fileName,
+                      const QDateTime &start, QList<hdfDataset> &records, hid_t fileAccess)
 {
     const QByteArray timestamp = QByteArray::number(start.toSecsSinceEpoch());
-
     if (hdf.isOpened())
         hdf.closeFile();
-    hdf.createFile(fileName.toUtf8(), timestamp, true);
+    hdf.createFile(fileName.toUtf8(), timestamp, true, fileAccess);
 
     records.clear();
     if (!conf.adc16.isEmpty())

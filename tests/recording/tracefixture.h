@@ -1,0 +1,42 @@
+#pragma once
+
+#include "config/daqconfig.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+
+// Frames for the trace writer tests, and what a trace file must hold for them.
+
+daqConfig traceTestConfig(int n16, int n24, int nImu, int auxWords, int sampleRate);
+
+// `count` frames numbered from `first`: slow sines plus noise, a pure function of the
+// frame number, so that any stretch can be made again to check a file.
+QByteArray traceTestFrames(const daqConfig &conf, quint64 first, int count);
+
+struct TraceMarker
+{
+    quint64 frame = 0;
+    double seconds = 0.0;
+    QByteArray text;
+};
+
+// A trace file as HDF5's default driver reads it.
+struct TraceContents
+{
+    bool opened = false;
+    quint64 frames = 0;          // the fewest frames any "values" dataset holds
+    quint64 mostFrames = 0;      // the most
+    QString problem;             // empty when every stored row holds its frame's values
+    QVector<quint64> gaps;       // three numbers a row
+    QList<TraceMarker> markers;
+};
+TraceContents readTrace(const QString &fileName, const daqConfig &conf);
+
+// Runs a program to its end; empty when it exited with 0, else what went wrong.
+QString runTool(const QString &program, const QStringList &arguments, int timeoutMs = 60000,
+                QByteArray *output = nullptr);
