@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "acquisition/framepipeline.h"
+#include "acquisition/tracerecorder.h"
 #include "h5reader.h"
 #include "recording/metadataoverlay.h"
 #include "recording/recordspace.h"
@@ -235,14 +235,13 @@ void tst_TraceWriter::layoutMatchesTraceFile()
     const auto *raw = reinterpret_cast<const uint8_t *>(data.constData());
 
     QDir(dir->path()).mkdir("old");
-    myHdf hdf(traceCreatorText(), false);
-    QList<hdfDataset> records;
-    const QString oldFile = createTraceFile(hdf, conf, dir->path() + "/old", startTime, records);
-    QVector<hdfDataset> datasets = records.toVector();
-    FramePipeline pipeline;
-    pipeline.configure(conf);
-    QVERIFY(pipeline.record(raw, frames, hdf, datasets));
-    QVERIFY(hdf.closeFile());
+    const QString oldFile = traceFileName(dir->path() + "/old", startTime);
+    {
+        TraceRecorder old;
+        QVERIFY(old.open(conf, oldFile, startTime));
+        QVERIFY(old.append(raw, frames));
+        old.close();
+    }
 
     TraceWriter writer;
     QSignalSpy committed(&writer, &TraceWriter::committed);
