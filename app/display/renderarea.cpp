@@ -7,26 +7,22 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QVector>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 
-int RenderArea::gridCountdown = 0;
-
 namespace {
-const QColor bandWhite(255, 255, 255);
-const QColor bandYellow(255, 255, 193);
-const QColor gridGray(230, 230, 230);
-const QColor labelGray(240, 240, 240);
+const QRgb gridGray = qRgb(230, 230, 230);
 }
 
 RenderArea::RenderArea(QWidget *parent, QSize logoArea)
     : QWidget(parent)
 {
     setBackgroundRole(QPalette::Base);
-    setAutoFillBackground(true);
+    // Every paint covers all of its region: no background fill is needed first, and Qt
+    // may move the picture in place when the chart scrolls.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     // The widget font is usually given in points; the label geometry needs pixels.
     fontPixels = QFontInfo(font()).pixelSize();
     const QImage image(QStringLiteral(":/images/edit-find-7.png"));
@@ -73,6 +69,7 @@ void RenderArea::clearGraphs()
     nextId = 0;
     nextImuIndex = 0;
     channelsInitialised = 0;
+    labelsDirty = true;
     guardShowOne();
 }
 
@@ -94,6 +91,7 @@ bool RenderArea::addGraph(unsigned int nchan, const QString &name, bool isImu, b
         g.imuIndex = nextImuIndex++;
     }
     graphList.append(g);
+    labelsDirty = true;
     return true;
 }
 
@@ -127,6 +125,7 @@ void RenderArea::assignChannelStyles()
 bool RenderArea::setConfigValid(unsigned windowLength, unsigned gridDivisions, bool keepData)
 {
     assignChannelStyles();
+    labelsDirty = true;
     guardShowOne();
     if (totalChannels > unsigned(MaxChannels)) {
         qDebug() << "fatal error in setConfigValid()";
@@ -147,13 +146,10 @@ void RenderArea::adoptGraphWidth(int w)
 
 void RenderArea::enqSamples(const float *rows, unsigned stride, unsigned count)
 {
-    if (height() != adoptedHeight || width() != adoptedWidth) {
+    if (size() != plotLayout.widget().size()) {
         qDebug() << "parameter changed";
-        adoptedWidth = width();
-        adoptedHeight = height();
+        arrangeLayout();
     }
-    if (unsigned(width()) != hist.graphWidth())
-        adoptGraphWidth(width());
     for (unsigned r = 0; r < count; ++r)
         hist.intake(rows + size_t(r) * stride);
 }
@@ -165,22 +161,37 @@ void RenderArea::rebuildColumns()
 
 void RenderArea::applyScales(bool fullRedraw)
 {
-    if (hist.autoscaleState() == 2) {
-        // Graphs whose options ask for autoscaling follow their tracked range; when no
-        // graph asks, tracking was started by the program and applies to all channels.
-        const bool anyAutoscale = std::any_of(graphList.begin(), graphList.end(),
-                                              [](const GraphConf &g) { return g.autoscale; });
-        for (int ch = 0; ch < MaxChannels; ++ch) {
-            const bool follows = !anyAutoscale
-                || (unsigned(ch) < totalChannels && chGraph[ch] < graphList.size()
-                    && graphList[chGraph[ch]].autoscale);
-            if (follows)
-                setChannelRange(ch, hist.trackedMin(ch), hist.trackedMax(ch));
-        }
-    }
+    // A picture drawn partly at the old scale and partly at the new one would mislead.
+    if (hist.autoscaleState() == 2 && followTrackedRanges())
+        fullRedraw = true;
     // Sticky until painted: a later incremental request must not cancel a pending full one.
     fullRedrawRequested = fullRedrawRequested || fullRedraw;
-    update();
+    if (fullRedrawRequested)
+        update();
+    else
+        scrollToNewColumns();
+}
+
+// Graphs whose options ask for autoscaling follow their tracked range; when no graph
+// asks, tracking was started by the program and applies to all channels. True when a
+// range changed.
+bool RenderArea::followTrackedRanges()
+{
+    const bool anyAutoscale = std::any_of(graphList.begin(), graphList.end(),
+                                          [](const GraphConf &g) { return g.autoscale; });
+    bool changed = false;
+    for (int ch = 0; ch < MaxChannels; ++ch) {
+        const bool follows = !anyAutoscale
+            || (unsigned(ch) < totalChannels && chGraph[ch] < graphList.size()
+                && graphList[chGraph[ch]].autoscale);
+        if (!follows)
+            continue;
+        const float lo = chYMin[ch];
+        const float hi = chYMax[ch];
+        setChannelRange(ch, hist.trackedMin(ch), hist.trackedMax(ch));
+        changed = changed || lo != chYMin[ch] || hi != chYMax[ch];
+    }
+    return changed;
 }
 
 void RenderArea::setLogo(const QImage &image)
@@ -237,6 +248,7 @@ void RenderArea::applyGraphOptions(int i, const GraphConf &record, int showOne)
     graphList[i] = record;
     qDebug() << "get grconf  " << i << " displayAcc = " << (record.displayAcc ? "true" : "false");
     setConfigValid(10000, 10, true);
+    fullRedrawRequested = true;
     // Only an IMU graph owns an orientation flag; other graphs carry imuIndex 0 too.
     if (record.isImu && record.imuIndex >= 0 && record.imuIndex < eulerFlags.size()) {
         eulerFlags[record.imuIndex] = record.displayEuler;
@@ -275,221 +287,181 @@ void RenderArea::wheelEvent(QWheelEvent *event)
     qDebug() << "wheel " << event->angleDelta().y() << event->position();
 }
 
-// Chooses between scrolling the persistent picture and redrawing it whole; returns the
-// number of columns to draw at the right edge.
-int RenderArea::prepareBackingPixmap(int w, int h, bool &full)
+void RenderArea::changeEvent(QEvent *event)
 {
-    const int newColumns = int(std::min<unsigned>(hist.newColumns(), unsigned(w - 1)));
-    if (adoptedWidth == w && adoptedHeight == h && !fullRedrawRequested && backing.size() == QSize(w, h)) {
-        // The whole picture is the scroll area: with a smaller one Qt clips the moved
-        // pixels to it and the leftmost columns would stay behind empty.
-        if (newColumns > 0)
-            backing.scroll(-newColumns, 0, backing.rect());
-        full = false;
-        return newColumns;
+    if (event->type() == QEvent::FontChange) {
+        labelsDirty = true;
+        update();
     }
-    fullRedrawRequested = false;
-    qDebug() << "############################################ resize";
-    adoptedWidth = w;
-    adoptedHeight = h;
-    if (unsigned(w) != hist.graphWidth())
-        adoptGraphWidth(w);
-    if (backing.size() != QSize(w, h))
-        backing = QPixmap(w, h);
-    backing.fill(Qt::gray);
-    full = true;
-    return w - 1;
+    QWidget::changeEvent(event);
 }
 
-void RenderArea::paintEvent(QPaintEvent *)
+void RenderArea::arrangeLayout()
 {
-    const int W = width();
-    const int H = height();
-    if (graphList.isEmpty()) {
-        QPainter painter(this);
-        painter.drawImage(std::max(0, W / 2 - logo.width() / 2), std::max(0, H / 2 - logo.height() / 2), logo);
+    plotLayout.arrange(size(), graphList.size(), doShowOne);
+    const int w = plotLayout.plot().width();
+    if (unsigned(w) != hist.graphWidth())
+        adoptGraphWidth(w);
+}
+
+bool RenderArea::pictureIsCurrent() const
+{
+    return paintedSize == size() && paintedSingle == doShowOne && paintedGraphs == graphList.size()
+        && !fullRedrawRequested && !labelsDirty;
+}
+
+// Called once per acquisition tick: moves the picture on screen left by the columns
+// completed since, and leaves Qt to ask for the strip that came free at the right.
+void RenderArea::scrollToNewColumns()
+{
+    if (!isVisible() || graphList.isEmpty())
+        return;
+    const quint64 done = hist.completedColumns();
+    if (!pictureIsCurrent()) {
+        update();
         return;
     }
-    if (W < 2 || H < 2)
+    if (done == shownColumns)
         return;
-    guardShowOne();
-    bool full = false;
-    int drawSpan = prepareBackingPixmap(W, H, full);
+    const QRect plot = plotLayout.plot();
+    if (done < shownColumns || done - shownColumns >= quint64(plot.width())) {
+        update();
+        return;
+    }
+    const int dx = int(done - shownColumns);
+    shownColumns = done;
+    scroll(-dx, 0, plot);
+    // The boxes and the frame stay where they are: whatever the scroll moved of them
+    // is drawn again.
+    update(overlayRegion() + QRect(plot.right() - dx - 1, plot.top(), 2, plot.height()));
+}
 
-    QPainter p(&backing);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setFont(font());
+// Whenever the picture on screen does not match the data and geometry (first paint,
+// resize, new graphs or scales, rows that arrived without a scroll), this paint adopts
+// the current state and everything is painted again.
+void RenderArea::preparePicture(const QRect &exposed)
+{
     if (doShowOne != lastDoShowOne) {
         lastDoShowOne = doShowOne;
         qDebug() << "doShowOne is now " << (doShowOne ? "true" : "false");
-        drawSpan = W - 1;
     }
-    const int x0 = W - 1 - drawSpan;
-    const int bandHeight = doShowOne ? H : H / graphList.size();
-    if (doShowOne)
-        paintSingleBand(p, x0);
-    else
-        paintBands(p, x0, drawSpan, full, bandHeight);
-    hist.clearNewColumns();
-    paintTraces(p, drawSpan, bandHeight);
-    paintLabels(p, bandHeight);
-    p.end();
-
-    // The frame goes onto the screen only: kept out of the scrolled picture, its right
-    // edge would otherwise travel left with the data and leave a trail of lines.
-    QPainter screen(this);
-    screen.drawPixmap(0, 0, backing);
-    screen.setRenderHint(QPainter::Antialiasing, false);
-    screen.setPen(Qt::black);
-    screen.setBrush(Qt::NoBrush);
-    screen.drawRect(0, 0, W - 2, H - 2);
+    const bool arranged = pictureIsCurrent();
+    if (arranged && hist.completedColumns() == shownColumns)
+        return;
+    if (!arranged)
+        rearrange();
+    shownColumns = hist.completedColumns();
+    if (!exposed.contains(rect()))
+        update();
 }
 
-void RenderArea::paintBands(QPainter &p, int x0, int drawSpan, bool full, int h)
+void RenderArea::rearrange()
 {
-    const int W = width();
-    const int H = height();
-    const int count = graphList.size();
-    for (int g = 0; g < count; ++g)
-        p.fillRect(QRect(x0, g * h, W - x0, h), g % 2 ? bandYellow : bandWhite);
-    const int rest = count * h;
-    if (rest <= H - 2)
-        p.fillRect(QRect(x0, rest, W - x0, H - 1 - rest), count % 2 ? bandYellow : bandWhite);
-    p.setPen(Qt::black);
-    for (int g = 0; g < count; ++g) {
-        const int y = (g + 1) * h;
-        if (y < H)
-            p.drawLine(x0, y, W, y);
+    qDebug() << "############################################ resize";
+    fullRedrawRequested = false;
+    arrangeLayout();
+    if (labelsDirty) {
+        labels.rebuild(graphList, font(), fontPixels);
+        labelsDirty = false;
     }
-    p.setPen(gridGray);
-    for (int g = 0; g < count; ++g)
-        p.drawLine(x0, h / 2 + g * h, W, h / 2 + g * h);
+    raster.setRowColours(plotLayout.rowColours());
     const unsigned divisions = hist.gridDivisions();
-    if (full || divisions == 0)
-        return;
-    // The vertical grid is laid down column by column as data arrives, so it moves with it.
-    for (int x = W - 1 - drawSpan; x <= W - 2; ++x) {
-        if (gridCountdown <= 0) {
-            gridCountdown = std::max(1, W / int(divisions));
-            p.drawLine(x, 0, x, H);
-        }
-        --gridCountdown;
-    }
+    raster.setGrid(gridGray, doShowOne || divisions == 0 ? 0 : std::max(1u, hist.windowLength() / divisions), 1);
+    // The time grid is laid down as data arrives: a redrawn picture starts without one.
+    raster.setGridStart(qint64(hist.completedColumns()));
+    paintedSize = size();
+    paintedSingle = doShowOne;
+    paintedGraphs = graphList.size();
 }
 
-void RenderArea::paintSingleBand(QPainter &p, int x0)
+void RenderArea::updateTraces()
 {
-    const int W = width();
-    const int H = height();
-    p.fillRect(QRect(x0, 0, W - x0, H), bandWhite);
-    p.setPen(gridGray);
-    for (int k = 1; k <= 9; ++k)
-        p.drawLine(x0, k * H / 10, W, k * H / 10);
-}
-
-namespace {
-// Screen row of normalised value n in a band of height h starting at top.
-inline int traceRow(float n, int top, int h)
-{
-    float offset = (n - 1.0f) * (-float(h) / 2.0f);
-    if (!(offset > -1e6f))  // also catches NaN
-        offset = -1e6f;
-    else if (offset > 1e6f)
-        offset = 1e6f;
-    return std::clamp(top + int(offset), top + 2, std::max(top + 2, top + h - 2));
-}
-}
-
-void RenderArea::paintTraces(QPainter &p, int drawSpan, int h)
-{
-    const int gw = int(hist.graphWidth());
-    const unsigned window = hist.windowLength();
-    const int first = gw - int(quint64(hist.ringFill()) * quint64(gw) / window);
-    const int xBegin = std::max({first, gw - 1 - drawSpan, 0});
-    const int xEnd = std::min(gw, width());
-    if (xBegin >= xEnd)
-        return;
+    std::vector<ChartRaster::Trace> traces;
     const unsigned channels = std::min(totalChannels, hist.channelsPerRow());
-    QVector<QLine> &lines = traceLines;
+    const int h = plotLayout.bandHeight();
     for (unsigned k = 0; k < channels; ++k) {
         const int g = chGraph[k];
         if (!chVisible[k] || g >= graphList.size() || (doShowOne && g != showOneIndex))
             continue;
-        const int top = doShowOne ? 0 : g * h;
-        const float scale = chYScale[k];
-        const float offset = chYOffset[k];
-        lines.resize(0);
-        for (int x = xBegin; x < xEnd; ++x) {
-            const unsigned c = hist.bufferColumn(unsigned(x));
-            const int yHigh = traceRow(hist.columnMax(c, k) * scale + offset, top, h);
-            const int yLow = traceRow(hist.columnMin(c, k) * scale + offset, top, h);
-            lines.append(QLine(x, yHigh, x, yLow));
-        }
-        p.setPen(QPen(chColour[k], 1));
-        p.drawLines(lines);
+        ChartRaster::Trace t;
+        t.channel = k;
+        t.top = plotLayout.bandTop(g);
+        t.height = h;
+        t.colour = chColour[k].rgb();
+        t.scale = chYScale[k];
+        t.offset = chYOffset[k];
+        traces.push_back(t);
     }
+    raster.setTraces(std::move(traces));
 }
 
-QString RenderArea::labelText(const GraphConf &g) const
+QRegion RenderArea::overlayRegion() const
 {
-    if (!g.isImu)
-        return g.name;
-    if (g.displayAcc)
-        return g.name + tr(" : Acc");
-    return g.name + (g.displayEuler ? tr(" : Euler") : tr(" : Gyro"));
+    const int W = width();
+    const int H = height();
+    QRegion frame(0, 0, W - 1, 1);
+    frame += QRect(0, H - 2, W - 1, 1);
+    frame += QRect(0, 0, 1, H - 1);
+    frame += QRect(W - 2, 0, 1, H - 1);
+    return labels.region(plotLayout, showOneIndex) + frame;
 }
 
-// The box also covers whatever text reaches beyond the nominal width, since text outside
-// it would be scrolled along with the picture and smear.
-int RenderArea::labelBoxWidth(const GraphConf &g, const QString &text) const
+void RenderArea::paintEvent(QPaintEvent *event)
 {
-    const QFontMetrics fm(font());
-    int box = text.length() * fontPixels * 3 / 4 + (g.isImu ? 65 : 0);
-    int reach = 8 + fm.horizontalAdvance(text);
-    if (g.isImu) {
-        const QString last = g.eulerActive ? QStringLiteral("-stepErr") : QStringLiteral("-Z");
-        reach = std::max(reach, fm.boundingRect(text).width() + 6 * fontPixels + fm.horizontalAdvance(last));
-    }
-    return std::max(box, reach + 2);
-}
-
-void RenderArea::paintLabels(QPainter &p, int h)
-{
-    const int B = fontPixels;
-    if (doShowOne) {
-        if (showOneIndex > 23 || showOneIndex >= graphList.size())
-            return;
-        const GraphConf &g = graphList[showOneIndex];
-        const QString text = labelText(g);
-        const QRect box(QPoint(0, 4), QPoint(labelBoxWidth(g, text) - 1, B + 7));
-        p.fillRect(box, labelGray);
-        p.setClipRect(box);
-        p.setPen(Qt::black);
-        p.drawText(4, B + 2, text);
-        p.setClipping(false);
+    QPainter p(this);
+    if (graphList.isEmpty() || width() < 2 || height() < 2) {
+        paintLogo(p, event->region());
         return;
     }
-    const QFontMetrics fm(font());
-    for (int i = 0; i < graphList.size(); ++i) {
-        const GraphConf &g = graphList[i];
-        const int top = i * h;
-        const QString text = labelText(g);
-        const QRect box(QPoint(0, top + 4), QPoint(labelBoxWidth(g, text) - 1, top + 7 + B));
-        p.fillRect(box, labelGray);
-        p.setClipRect(box);
-        p.setPen(Qt::black);
-        p.drawText(8, top + 2 + B, text);
-        if (g.isImu) {
-            const int w = fm.boundingRect(text).width();
-            const int s = 2 * B;
-            const QColor colours[3] = {Qt::blue, Qt::green, Qt::red};
-            const QString axes[3] = {QStringLiteral("-X"), QStringLiteral("-Y"), QStringLiteral("-Z")};
-            const QString angles[3] = {QStringLiteral("-\u03A8"), QStringLiteral("-\u0398"), QStringLiteral("-stepErr")};
-            for (int a = 0; a < 3; ++a) {
-                p.setPen(colours[a]);
-                p.drawText(w + (a + 1) * s, top + 2 + B, g.eulerActive ? angles[a] : axes[a]);
-            }
-        }
-        p.setClipping(false);
+    guardShowOne();
+    preparePicture(event->rect());
+    updateTraces();
+    raster.invalidate();
+    raster.setPlot(plotLayout.plot(), qint64(shownColumns));
+    paintData(p, event->region() - overlayRegion());
+    labels.paint(p, event->region(), plotLayout, showOneIndex);
+    paintFrame(p);
+    hist.clearNewColumns();
+}
+
+void RenderArea::paintLogo(QPainter &p, const QRegion &region)
+{
+    for (const QRect &r : region)
+        p.fillRect(r, palette().brush(backgroundRole()));
+    if (graphList.isEmpty())
+        p.drawImage(std::max(0, width() / 2 - logo.width() / 2), std::max(0, height() / 2 - logo.height() / 2), logo);
+}
+
+// A region mostly made of one block (a whole repaint less the label boxes) is rendered
+// in one piece and clipped; a scattered one rectangle by rectangle.
+void RenderArea::paintData(QPainter &p, const QRegion &region)
+{
+    const QRegion data = region & plotLayout.plot();
+    const QRect bounds = data.boundingRect();
+    qint64 area = 0;
+    for (const QRect &r : data)
+        area += qint64(r.width()) * r.height();
+    if (area * 2 > qint64(bounds.width()) * bounds.height()) {
+        raster.render(strip, bounds, hist);
+        p.save();
+        p.setClipRegion(data, Qt::IntersectClip);
+        p.drawImage(bounds.topLeft(), strip);
+        p.restore();
+        return;
     }
+    for (const QRect &r : data) {
+        raster.render(strip, r, hist);
+        p.drawImage(r.topLeft(), strip);
+    }
+}
+
+// Filled rather than stroked: a one-pixel rectangle outline costs a thousand times more.
+void RenderArea::paintFrame(QPainter &p)
+{
+    const int W = width();
+    const int H = height();
+    p.fillRect(QRect(0, 0, W - 1, 1), Qt::black);
+    p.fillRect(QRect(0, H - 2, W - 1, 1), Qt::black);
+    p.fillRect(QRect(0, 0, 1, H - 1), Qt::black);
+    p.fillRect(QRect(W - 2, 0, 1, H - 1), Qt::black);
 }

@@ -1,20 +1,21 @@
 #pragma once
 
+#include "bandlabels.h"
+#include "chartraster.h"
 #include "graphconf.h"
+#include "plotlayout.h"
 #include "samplehistory.h"
 
 #include <QColor>
 #include <QImage>
 #include <QList>
-#include <QPixmap>
-#include <QLine>
 #include <QString>
-#include <QVector>
 #include <QWidget>
 
 // The scrolling strip chart in the centre of the main window: one horizontal band per
-// graph, drawn incrementally into a persistent pixmap that scrolls left as columns
-// complete. Shows a logo while no graph exists; a click on a band opens its options.
+// graph. New columns enter at the right: the widget scrolls its on-screen picture and
+// paints only what the scroll exposed, every part drawn from the sample history alone.
+// Shows a logo while no graph exists; a click on a band opens its options.
 class RenderArea : public QWidget
 {
     Q_OBJECT
@@ -55,26 +56,33 @@ public:
     bool showingOne() const { return doShowOne; }
     int shownGraph() const { return showOneIndex; }
     int fontPixelSize() const { return fontPixels; }
+    const PlotLayout &layout() const { return plotLayout; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void setChannelRange(int ch, float lo, float hi);
     void assignChannelStyles();
     void adoptGraphWidth(int w);
-    int prepareBackingPixmap(int w, int h, bool &full);
-    void paintBands(QPainter &p, int x0, int drawSpan, bool full, int bandHeight);
-    void paintSingleBand(QPainter &p, int x0);
-    void paintTraces(QPainter &p, int drawSpan, int bandHeight);
-    void paintLabels(QPainter &p, int bandHeight);
-    QString labelText(const GraphConf &g) const;
-    int labelBoxWidth(const GraphConf &g, const QString &text) const;
     void guardShowOne();
     void updateAutoscaleTracking(const GraphConf &before, const GraphConf &after);
+    bool followTrackedRanges();
+
+    void scrollToNewColumns();
+    bool pictureIsCurrent() const;
+    void preparePicture(const QRect &exposed);
+    void rearrange();
+    void arrangeLayout();
+    void updateTraces();
+    QRegion overlayRegion() const;
+    void paintLogo(QPainter &p, const QRegion &region);
+    void paintData(QPainter &p, const QRegion &region);
+    void paintFrame(QPainter &p);
 
     SampleHistory hist;
     QList<GraphConf> graphList;
@@ -92,16 +100,22 @@ private:
     float chYScale[MaxChannels];
     float chYOffset[MaxChannels];
 
-    QPixmap backing;
-    QVector<QLine> traceLines;  // kept between paints so drawing allocates nothing
-    int adoptedWidth = 0;
-    int adoptedHeight = 0;
+    PlotLayout plotLayout;
+    ChartRaster raster;
+    BandLabels labels;
+    QImage strip;               // kept between paints so that painting allocates nothing
     int fontPixels = 0;
     QImage logo;
     bool doShowOne = false;
     bool lastDoShowOne = false;
     int showOneIndex = 0;
     bool fullRedrawRequested = false;
+    bool labelsDirty = true;
 
-    static int gridCountdown;  // shared, so that every chart's grid travels in step
+    // What the picture on screen shows: the widget size, the band arrangement and the
+    // newest column at the right edge. Anything else forces a whole repaint.
+    QSize paintedSize;
+    bool paintedSingle = false;
+    int paintedGraphs = -1;
+    quint64 shownColumns = 0;
 };

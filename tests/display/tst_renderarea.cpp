@@ -7,10 +7,13 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QRadioButton>
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
+#include <random>
 #include <vector>
 
 namespace {
@@ -81,7 +84,44 @@ void press(graphicsDialog *dialog, QDialogButtonBox::StandardButton which)
 {
     dialog->findChild<QDialogButtonBox *>()->button(which)->click();
 }
+
+// What the window system shows of the widget: the picture built by scrolls and
+// partial repaints, not a fresh paint.
+QImage onScreen(RenderArea &area)
+{
+    QCoreApplication::processEvents();
+    return QGuiApplication::primaryScreen()->grabWindow(area.winId()).toImage().convertToFormat(QImage::Format_RGB32);
 }
+
+enum Signal { Sine, Noise, Spike };
+
+// Row r of a two-graph chart: a one-channel band and a three-channel band.
+std::vector<float> signalRow(Signal kind, int r, std::mt19937 &random)
+{
+    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+    switch (kind) {
+    case Sine:
+        return {0.8f * std::sin(0.01f * float(r)), 0.5f * std::sin(0.003f * float(r)), 0.3f, -0.3f};
+    case Noise:
+        return {noise(random), noise(random), noise(random), noise(random)};
+    case Spike:
+        break;
+    }
+    const float s = r % 997 == 500 ? 0.9f : 0.0f;
+    return {s, -s, 0.0f, 0.5f};
+}
+
+// Rows of band [top, top + h) holding colour c in column x.
+int rowsInBand(const QImage &image, int x, int top, int h, QRgb c)
+{
+    int n = 0;
+    for (int y = top; y < top + h; ++y)
+        n += pixel(image, x, y) == c;
+    return n;
+}
+}
+
+Q_DECLARE_METATYPE(Signal)
 
 class TestRenderArea : public QObject
 {
@@ -497,6 +537,110 @@ private slots:
         const QImage image = snap(area);
         for (int x = 1; x < 398; ++x)
             QCOMPARE(pixel(image, x, 150), black);
+    }
+
+    // The picture on screen, built by scrolling and painting only the exposed strips,
+    // equals a whole repaint of the same data.
+    void scrolledPictureEqualsRepaint_data()
+    {
+        QTest::addColumn<unsigned>("window");
+        QTest::addColumn<int>("rowsPerTick");
+        QTest::addColumn<Signal>("kind");
+        QTest::newRow("sines, several columns a tick") << 4000u << 120 << Sine;
+        QTest::newRow("noise, several columns a tick") << 4000u << 120 << Noise;
+        QTest::newRow("noise, a column every few ticks") << 40000u << 37 << Noise;
+        QTest::newRow("spikes, stretched frames") << 300u << 7 << Spike;
+    }
+
+    void scrolledPictureEqualsRepaint()
+    {
+        QFETCH(unsigned, window);
+        QFETCH(int, rowsPerTick);
+        QFETCH(Signal, kind);
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("one"), false, true);
+        area.addGraph(3, QStringLiteral("three"), false, true);
+        QVERIFY(area.setConfigValid(window, 10, false));
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        area.applyScales(true);
+        std::mt19937 random(7);
+        int r = 0;
+        for (int tick = 0; tick < 60; ++tick) {
+            for (int i = 0; i < rowsPerTick; ++i, ++r) {
+                const std::vector<float> row = signalRow(kind, r, random);
+                area.enqSamples(row.data(), unsigned(row.size()), 1);
+            }
+            area.applyScales(false);
+            if (tick % 3 == 0)
+                QCoreApplication::processEvents();
+        }
+        const QImage screen = onScreen(area);
+        QVERIFY(area.history().completedColumns() > 20);
+        QCOMPARE(screen, snap(area));
+    }
+
+    // After a resize every column is drawn anew from the envelope: noise still fills
+    // its band and a one-frame spike still shows, in its own column.
+    void noiseAndSpikeAfterResize_data()
+    {
+        QTest::addColumn<unsigned>("window");
+        QTest::addColumn<int>("width");
+        QTest::newRow("narrower") << 40000u << 257;
+        QTest::newRow("wider") << 40000u << 777;
+        QTest::newRow("more columns than frames") << 300u << 640;
+    }
+
+    void noiseAndSpikeAfterResize()
+    {
+        QFETCH(unsigned, window);
+        QFETCH(int, width);
+        RenderArea area(nullptr, QSize(400, 300));
+        area.resize(400, 300);
+        area.addGraph(1, QStringLiteral("noise"), false, true);
+        area.addGraph(1, QStringLiteral("spike"), false, true);
+        QVERIFY(area.setConfigValid(window, 10, false));
+        std::mt19937 random(3);
+        std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+        const unsigned spike = window / 3;
+        std::vector<float> values;
+        for (unsigned f = 0; f <= window; ++f) {
+            values.push_back(f < window ? noise(random) : 0.0f);
+            const float row[2] = {values.back(), f == spike ? 0.9f : 0.0f};
+            area.enqSamples(row, 2, 1);
+            if (f == window - 1) {
+                snap(area);
+                area.resize(width, 300);
+            }
+        }
+        const QImage image = snap(area);
+        const quint64 done = area.history().completedColumns();
+        const int spikeRow = 150 + int((1.0f - 0.9f) * 75.0f);
+        std::vector<int> spikeColumns;
+        for (int x = 1; x < width - 2; ++x) {
+            if (pixel(image, x, spikeRow) == blue)
+                spikeColumns.push_back(x);
+            if (x < 100)
+                continue;  // the label box
+            // The noise bar reaches at least the extremes of the column's own frames.
+            const qint64 j = qint64(done) - width + x;
+            qint64 first = (j * window + width - 1) / width;
+            const qint64 last = ((j + 1) * window + width - 1) / width;
+            if (first == last)
+                --first;  // a stretched frame: the column repeats it
+            const auto [lo, hi] = std::minmax_element(values.begin() + first, values.begin() + last);
+            const int top = std::clamp(int((1.0f - *hi) * 75.0f), 2, 148);
+            const int bottom = std::clamp(int((1.0f - *lo) * 75.0f), 2, 148);
+            QVERIFY2(rowsInBand(image, x, top, bottom - top + 1, blue) == bottom - top + 1, qPrintable(QString::number(x)));
+        }
+        // Its own column and at most one on either side; a frame stretched over several
+        // columns covers them all and joins the next one.
+        const qint64 own = qint64(quint64(spike) * unsigned(width) / window) - qint64(done) + width;
+        const int stretch = (width + int(window) - 1) / int(window);
+        QVERIFY2(!spikeColumns.empty(), "spike hidden");
+        QVERIFY(spikeColumns.front() >= own - 1 && spikeColumns.back() <= own + stretch);
+        QVERIFY(std::find(spikeColumns.begin(), spikeColumns.end(), int(own)) != spikeColumns.end());
     }
 
     void logoWithoutGraphs()
