@@ -28,14 +28,13 @@ public:
         float offset = 0.0f;
     };
 
-    // Background colour of every widget row: bands, separators, horizontal lines.
-    void setRowColours(std::vector<QRgb> colours) { m_rowColours = std::move(colours); }
+    // Background colour of every widget row (bands, separators, horizontal lines), and
+    // whether vertical grid lines cross it.
+    void setRows(std::vector<QRgb> colours, std::vector<bool> gridCrosses);
     void setTraces(std::vector<Trace> traces) { m_traces = std::move(traces); }
     // A vertical line in `colour` through every column that holds a multiple of
-    // numerator/denominator frames; numerator 0 draws none.
+    // numerator/denominator frames since the first frame; numerator 0 draws none.
     void setGrid(QRgb colour, quint64 numerator, quint64 denominator);
-    // Columns before `column` get no grid line.
-    void setGridStart(qint64 column) { m_gridStart = column; }
     // Screen column `plot.left()` + x shows column rightColumn - plot.width() + x.
     void setPlot(const QRect &plot, qint64 rightColumn);
     qint64 columnAt(int x) const { return m_rightColumn - m_plot.width() + (x - m_plot.left()); }
@@ -44,27 +43,31 @@ public:
 
     // Forget the columns gathered for earlier paints (data or scales have changed).
     void invalidate() { ++m_generation; }
-    // Renders `area` (widget coordinates, inside the plot) into `out`, sized to the area.
-    void render(QImage &out, const QRect &area, const SampleHistory &history);
+    // Renders `area` (widget coordinates, inside the plot) into an image of its size,
+    // valid until the next render. Its memory is kept, so painting allocates nothing.
+    const QImage &render(const QRect &area, const SampleHistory &history);
 
     static constexpr qint64 NoGrid = std::numeric_limits<qint64>::min();
-    // Index m of the grid line (at frame m * numerator / denominator) that falls into
-    // the column, or NoGrid. Columns before the first frame continue the pattern.
+    // Index m >= 0 of the grid line (at frame m * numerator / denominator) that falls
+    // into the column, or NoGrid. Any column may be asked, also one not complete yet.
     qint64 gridIndexAt(qint64 column, const SampleHistory &history) const;
     quint64 gridNumerator() const { return m_gridNum; }
     quint64 gridDenominator() const { return m_gridDen; }
 
 private:
     const float *columnData(int x, const SampleHistory &history);
-    void fillBackground(QImage &out, const QRect &area, const SampleHistory &history);
-    void drawBars(QImage &out, const QRect &area, const SampleHistory &history);
+    void fillBackground(QImage &out, const QRect &area, const QRect &tile, const SampleHistory &history);
+    void drawBars(QImage &out, const QRect &area, const QRect &tile, const SampleHistory &history);
 
+    std::vector<QRgb> m_pixels;
+    QImage m_image;  // a view of m_pixels
     std::vector<QRgb> m_rowColours;
+    std::vector<bool> m_gridRows;
     std::vector<Trace> m_traces;
+    std::vector<const Trace *> m_inArea;  // the traces whose band the rendered area meets
     QRgb m_gridColour = 0;
     quint64 m_gridNum = 0;
     quint64 m_gridDen = 1;
-    qint64 m_gridStart = std::numeric_limits<qint64>::min();
     QRect m_plot;
     qint64 m_rightColumn = 0;
 

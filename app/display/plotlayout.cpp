@@ -9,10 +9,16 @@ const QRgb separatorBlack = qRgb(0, 0, 0);
 const QRgb gridGray = qRgb(230, 230, 230);
 }
 
-void PlotLayout::arrange(const QSize &widget, int graphCount, bool single)
+void PlotLayout::arrange(const QSize &widget, int graphCount, bool single, int gutterWidth, int axisHeight)
 {
     m_widget = QRect(QPoint(0, 0), widget);
-    m_plot = m_widget;
+    // A widget too small for the scale and the axis shows the data alone.
+    if (gutterWidth + 16 > widget.width() || 2 * axisHeight + 16 > widget.height())
+        gutterWidth = axisHeight = 0;
+    const int plotHeight = widget.height() - axisHeight;
+    m_gutter = QRect(0, 0, gutterWidth, widget.height());
+    m_plot = QRect(gutterWidth, 0, widget.width() - gutterWidth, plotHeight);
+    m_axis = QRect(gutterWidth, plotHeight, widget.width() - gutterWidth, axisHeight);
     m_single = single;
     m_bandCount = std::max(graphCount, 1);
     m_bandHeight = std::max(1, single ? m_plot.height() : m_plot.height() / m_bandCount);
@@ -49,5 +55,18 @@ std::vector<QRgb> PlotLayout::rowColours() const
             set((g + 1) * bh, separatorBlack);
     for (int g = 0; g < m_bandCount; ++g)
         set(bh / 2 + g * bh, gridGray);
+    return rows;
+}
+
+std::vector<bool> PlotLayout::gridRows() const
+{
+    std::vector<bool> rows(std::size_t(std::max(m_widget.height(), 0)), true);
+    if (m_single)
+        return rows;
+    for (int g = 0; g < m_bandCount; ++g) {
+        const int y = m_plot.top() + (g + 1) * m_bandHeight;
+        if ((g + 1) * m_bandHeight < m_plot.height() && std::size_t(y) < rows.size())
+            rows[std::size_t(y)] = false;
+    }
     return rows;
 }

@@ -2,18 +2,41 @@
 
 #include "graphicsdialog.h"
 
+#include "config/daqconfig.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QDebug>
 #include <QFontInfo>
-#include <QFontMetrics>
+#include <QLocale>
+#include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-const QRgb gridGray = qRgb(230, 230, 230);
+// Dark enough to read on both band colours; neighbouring one-channel bands differ.
+const QRgb channelPalette[10] = {
+    qRgb(31, 95, 191), qRgb(217, 72, 15), qRgb(43, 138, 62), qRgb(156, 54, 181), qRgb(201, 42, 42),
+    qRgb(11, 114, 133), qRgb(92, 148, 13), qRgb(166, 30, 77), qRgb(54, 79, 199), qRgb(230, 119, 0),
+};
+// x, y and z of an IMU: red, green, blue as the axes are usually drawn.
+const QRgb axisColours[3] = {qRgb(201, 42, 42), qRgb(43, 138, 62), qRgb(31, 95, 191)};
+
+const QString degrees = QStringLiteral("\u00B0");
+const QString degreesPerSecond = QStringLiteral("\u00B0/s");
+
+QString formatScaleValue(double v)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (std::abs(v) >= 1000 && std::abs(v) < 1e7 && v == std::round(v))
+        return locale.toString(qint64(v));
+    return locale.toString(v, 'g', 4);
+}
 }
 
 RenderArea::RenderArea(QWidget *parent, QSize logoArea)
@@ -69,7 +92,7 @@ void RenderArea::clearGraphs()
     nextId = 0;
     nextImuIndex = 0;
     channelsInitialised = 0;
-    labelsDirty = true;
+    describeChanged();
     guardShowOne();
 }
 
@@ -95,27 +118,28 @@ bool RenderArea::addGraph(unsigned int nchan, const QString &name, bool isImu, b
     return true;
 }
 
+// Every channel its own colour within its band: an IMU's x, y, z in red, green, blue,
+// the words of a several-channel graph from the palette in turn, and one-channel bands
+// the next palette colour each. At most six channels of a graph are shown.
 void RenderArea::assignChannelStyles()
 {
-    static const Qt::GlobalColor plain[6] = {Qt::blue, Qt::green, Qt::red, Qt::darkGray, Qt::yellow, Qt::cyan};
-    static const Qt::GlobalColor imu[6] = {Qt::blue, Qt::green, Qt::red, Qt::blue, Qt::green, Qt::red};
     unsigned k = 0;
+    int single = 0;
     for (int g = 0; g < graphList.size(); ++g) {
         const GraphConf &conf = graphList[g];
+        const QRgb own = channelPalette[single % 10];
+        if (!conf.isImu && conf.nchan == 1)
+            ++single;
         for (unsigned j = 0; j < conf.nchan; ++j, ++k) {
             if (k >= unsigned(MaxChannels))
                 continue;
             chGraph[k] = g;
-            if (j >= 6) {
-                chColour[k] = Qt::blue;
-                chVisible[k] = false;
-            } else if (conf.isImu) {
-                const bool shown = conf.displayAcc ? j < 3 : j >= 3;
-                chColour[k] = shown ? imu[j] : Qt::blue;
-                chVisible[k] = shown;
+            if (conf.isImu) {
+                chColour[k] = axisColours[j % 3];
+                chVisible[k] = j < 6 && (conf.displayAcc ? j < 3 : j >= 3);
             } else {
-                chColour[k] = plain[j];
-                chVisible[k] = true;
+                chColour[k] = conf.nchan == 1 ? own : channelPalette[j % 10];
+                chVisible[k] = j < 6;
             }
         }
     }
@@ -125,7 +149,7 @@ void RenderArea::assignChannelStyles()
 bool RenderArea::setConfigValid(unsigned windowLength, unsigned gridDivisions, bool keepData)
 {
     assignChannelStyles();
-    labelsDirty = true;
+    describeChanged();
     guardShowOne();
     if (totalChannels > unsigned(MaxChannels)) {
         qDebug() << "fatal error in setConfigValid()";
@@ -136,6 +160,118 @@ bool RenderArea::setConfigValid(unsigned windowLength, unsigned gridDivisions, b
         return true;
     hist.initialise(windowLength, gridDivisions, totalChannels);
     return true;
+}
+
+void RenderArea::setGraphUnit(int graph, double fullScale, const QString &unit)
+{
+    if (graph < 0 || graph >= graphList.size())
+        return;
+    graphList[graph].fullScale = fullScale;
+    graphList[graph].unit = unit;
+    describeChanged();
+}
+
+void RenderArea::setImuFullScales(int graph, double accFullScale, double gyroFullScale)
+{
+    if (graph < 0 || graph >= graphList.size() || !graphList[graph].isImu)
+        return;
+    graphList[graph].fullScale = accFullScale;
+    graphList[graph].gyroFullScale = gyroFullScale;
+    graphList[graph].unit = QStringLiteral("g");
+    describeChanged();
+}
+
+void RenderArea::setFrameRate(unsigned framesPerSecond)
+{
+    frameRate = framesPerSecond;
+    describeChanged();
+}
+
+// Display values are full scale at +-1: half the span of an ADC channel's range in
+// volt, the IMU's ranges, and the raw 16-bit word of the AUX input.
+void RenderArea::describeConfiguration(const daqConfig &conf)
+{
+    int g = 0;
+    for (const adcChannel &c : conf.adc24)
+        setGraphUnit(g++, (c.rangeMax - c.rangeMin) / 2, QStringLiteral("V"));
+    for (const adcChannel &c : conf.adc16)
+        setGraphUnit(g++, (c.rangeMax - c.rangeMin) / 2, QStringLiteral("V"));
+    for (const imuChannel &imu : conf.imu6)
+        setImuFullScales(g++, imu.accRange, imu.gyroRange);
+    if (conf.auxActive())
+        setGraphUnit(g, 32768, tr("counts"));
+    setFrameRate(conf.sampleRate > 0 ? unsigned(conf.sampleRate) : 0);
+}
+
+// Scales, legends and margins are worked out again at the next paint.
+void RenderArea::describeChanged()
+{
+    labelsDirty = true;
+    update();
+}
+
+// An IMU band shows acceleration, rotation rate or orientation; without known ranges
+// the normalised values are shown as they are.
+std::pair<double, QString> RenderArea::shownScale(const GraphConf &g) const
+{
+    if (g.isImu && !g.displayAcc && g.displayEuler)
+        return {180.0, degrees};
+    if (g.unit.isEmpty())
+        return {1.0, QString()};
+    if (!g.isImu)
+        return {g.fullScale, g.unit};
+    return g.displayAcc ? std::make_pair(g.fullScale, g.unit) : std::make_pair(g.gyroFullScale, degreesPerSecond);
+}
+
+QString RenderArea::scaleText(int graph, bool top) const
+{
+    if (graph < 0 || graph >= graphList.size())
+        return QString();
+    // The band spans the range of its first shown channel.
+    int first = -1;
+    for (unsigned k = 0; k < totalChannels && k < unsigned(MaxChannels) && first < 0; ++k)
+        if (chGraph[k] == graph && chVisible[k])
+            first = int(k);
+    const float normalised = first < 0 ? (top ? 1.0f : -1.0f) : (top ? chYMax[first] : chYMin[first]);
+    const auto [fullScale, unit] = shownScale(graphList[graph]);
+    const QString value = formatScaleValue(double(normalised) * fullScale);
+    return unit.isEmpty() ? value : value + QLatin1Char(' ') + unit;
+}
+
+QString RenderArea::legendTitle(int graph) const
+{
+    return graph >= 0 && graph < graphList.size() ? titleOf(graphList[graph]) : QString();
+}
+
+QString RenderArea::titleOf(const GraphConf &g) const
+{
+    QString title = g.name;
+    if (g.isImu)
+        title += g.displayAcc ? tr(" : Acc") : g.displayEuler ? tr(" : Euler") : tr(" : Gyro");
+    const QString unit = shownScale(g).second;
+    return unit.isEmpty() ? title : title + QStringLiteral(" [") + unit + QLatin1Char(']');
+}
+
+BandLegend RenderArea::legendOf(int graph) const
+{
+    const GraphConf &g = graphList[graph];
+    BandLegend legend;
+    legend.title = titleOf(g);
+    static const QString axes[3] = {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")};
+    static const QString angles[3] = {QStringLiteral("\u03A8"), QStringLiteral("\u0398"), QStringLiteral("stepErr")};
+    int j = 0;
+    for (unsigned k = 0; k < totalChannels && k < unsigned(MaxChannels); ++k) {
+        if (chGraph[k] != graph)
+            continue;
+        if (chVisible[k]) {
+            legend.colours.push_back(chColour[k]);
+            legend.names.push_back(g.isImu ? (g.eulerActive ? angles[j % 3] : axes[j % 3]) : QString::number(j + 1));
+        }
+        ++j;
+    }
+    if (legend.colours.size() == 1)
+        legend.names.clear();
+    return legend;
 }
 
 void RenderArea::adoptGraphWidth(int w)
@@ -207,17 +343,20 @@ void RenderArea::guardShowOne()
         doShowOne = false;
 }
 
+// The bands divide the data area's height; below it (the time axis) is the last band.
 int RenderArea::graphIndexAt(int y) const
 {
     const int count = graphList.size();
-    if (count == 0 || height() <= 0)
+    const int h = plotLayout.widget().size() == size() ? plotLayout.plot().height() : height();
+    if (count == 0 || h <= 0)
         return 0;
-    return std::clamp(int(qint64(y) * count / height()), 0, count - 1);
+    return std::clamp(int(qint64(y) * count / h), 0, count - 1);
 }
 
 void RenderArea::mousePressEvent(QMouseEvent *event)
 {
-    if (graphList.isEmpty())
+    // The right button opens the context menu instead.
+    if (graphList.isEmpty() || event->button() != Qt::LeftButton)
         return;
     guardShowOne();
     int i = showOneIndex;
@@ -226,6 +365,55 @@ void RenderArea::mousePressEvent(QMouseEvent *event)
         qDebug() << "mouse press on graph" << i;
         showOneIndex = i;
     }
+    openGraphOptionsFor(i);
+}
+
+void RenderArea::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (graphList.isEmpty())
+        return;
+    guardShowOne();
+    const int i = doShowOne ? showOneIndex : graphIndexAt(event->pos().y());
+    const QString name = graphList[i].name;
+    QMenu menu(this);
+    QAction *options = menu.addAction(tr("Options of %1...").arg(name));
+    QAction *only = menu.addAction(doShowOne ? tr("Show all graphs") : tr("Show only %1").arg(name));
+    QAction *chosen = menu.exec(event->globalPos());
+    if (chosen == options)
+        openGraphOptionsFor(i);
+    else if (chosen == only)
+        showOnly(i, !doShowOne);
+}
+
+void RenderArea::openGraphOptions()
+{
+    if (graphList.isEmpty())
+        return;
+    if (graphList.size() == 1) {
+        openGraphOptionsFor(0);
+        return;
+    }
+    QMenu menu(this);
+    for (int i = 0; i < graphList.size(); ++i)
+        menu.addAction(QStringLiteral("%1  %2").arg(graphList[i].id + 1).arg(graphList[i].name))->setData(i);
+    if (QAction *chosen = menu.exec(QCursor::pos()))
+        openGraphOptionsFor(chosen->data().toInt());
+}
+
+void RenderArea::showOnly(int graph, bool only)
+{
+    if (graph < 0 || graph >= graphList.size())
+        return;
+    doShowOne = only;
+    showOneIndex = graph;
+    fullRedrawRequested = true;
+    update();
+}
+
+void RenderArea::openGraphOptionsFor(int i)
+{
+    if (i < 0 || i >= graphList.size())
+        return;
     const GraphConf opened = graphList[i];
     graphicsDialog dialog(this, opened);
     // The acquisition timer keeps running while the dialog is open and may rebuild the
@@ -289,179 +477,8 @@ void RenderArea::wheelEvent(QWheelEvent *event)
 
 void RenderArea::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::FontChange) {
-        labelsDirty = true;
-        update();
-    }
+    if (event->type() == QEvent::FontChange)
+        describeChanged();
     QWidget::changeEvent(event);
 }
 
-void RenderArea::arrangeLayout()
-{
-    plotLayout.arrange(size(), graphList.size(), doShowOne);
-    const int w = plotLayout.plot().width();
-    if (unsigned(w) != hist.graphWidth())
-        adoptGraphWidth(w);
-}
-
-bool RenderArea::pictureIsCurrent() const
-{
-    return paintedSize == size() && paintedSingle == doShowOne && paintedGraphs == graphList.size()
-        && !fullRedrawRequested && !labelsDirty;
-}
-
-// Called once per acquisition tick: moves the picture on screen left by the columns
-// completed since, and leaves Qt to ask for the strip that came free at the right.
-void RenderArea::scrollToNewColumns()
-{
-    if (!isVisible() || graphList.isEmpty())
-        return;
-    const quint64 done = hist.completedColumns();
-    if (!pictureIsCurrent()) {
-        update();
-        return;
-    }
-    if (done == shownColumns)
-        return;
-    const QRect plot = plotLayout.plot();
-    if (done < shownColumns || done - shownColumns >= quint64(plot.width())) {
-        update();
-        return;
-    }
-    const int dx = int(done - shownColumns);
-    shownColumns = done;
-    scroll(-dx, 0, plot);
-    // The boxes and the frame stay where they are: whatever the scroll moved of them
-    // is drawn again.
-    update(overlayRegion() + QRect(plot.right() - dx - 1, plot.top(), 2, plot.height()));
-}
-
-// Whenever the picture on screen does not match the data and geometry (first paint,
-// resize, new graphs or scales, rows that arrived without a scroll), this paint adopts
-// the current state and everything is painted again.
-void RenderArea::preparePicture(const QRect &exposed)
-{
-    if (doShowOne != lastDoShowOne) {
-        lastDoShowOne = doShowOne;
-        qDebug() << "doShowOne is now " << (doShowOne ? "true" : "false");
-    }
-    const bool arranged = pictureIsCurrent();
-    if (arranged && hist.completedColumns() == shownColumns)
-        return;
-    if (!arranged)
-        rearrange();
-    shownColumns = hist.completedColumns();
-    if (!exposed.contains(rect()))
-        update();
-}
-
-void RenderArea::rearrange()
-{
-    qDebug() << "############################################ resize";
-    fullRedrawRequested = false;
-    arrangeLayout();
-    if (labelsDirty) {
-        labels.rebuild(graphList, font(), fontPixels);
-        labelsDirty = false;
-    }
-    raster.setRowColours(plotLayout.rowColours());
-    const unsigned divisions = hist.gridDivisions();
-    raster.setGrid(gridGray, doShowOne || divisions == 0 ? 0 : std::max(1u, hist.windowLength() / divisions), 1);
-    // The time grid is laid down as data arrives: a redrawn picture starts without one.
-    raster.setGridStart(qint64(hist.completedColumns()));
-    paintedSize = size();
-    paintedSingle = doShowOne;
-    paintedGraphs = graphList.size();
-}
-
-void RenderArea::updateTraces()
-{
-    std::vector<ChartRaster::Trace> traces;
-    const unsigned channels = std::min(totalChannels, hist.channelsPerRow());
-    const int h = plotLayout.bandHeight();
-    for (unsigned k = 0; k < channels; ++k) {
-        const int g = chGraph[k];
-        if (!chVisible[k] || g >= graphList.size() || (doShowOne && g != showOneIndex))
-            continue;
-        ChartRaster::Trace t;
-        t.channel = k;
-        t.top = plotLayout.bandTop(g);
-        t.height = h;
-        t.colour = chColour[k].rgb();
-        t.scale = chYScale[k];
-        t.offset = chYOffset[k];
-        traces.push_back(t);
-    }
-    raster.setTraces(std::move(traces));
-}
-
-QRegion RenderArea::overlayRegion() const
-{
-    const int W = width();
-    const int H = height();
-    QRegion frame(0, 0, W - 1, 1);
-    frame += QRect(0, H - 2, W - 1, 1);
-    frame += QRect(0, 0, 1, H - 1);
-    frame += QRect(W - 2, 0, 1, H - 1);
-    return labels.region(plotLayout, showOneIndex) + frame;
-}
-
-void RenderArea::paintEvent(QPaintEvent *event)
-{
-    QPainter p(this);
-    if (graphList.isEmpty() || width() < 2 || height() < 2) {
-        paintLogo(p, event->region());
-        return;
-    }
-    guardShowOne();
-    preparePicture(event->rect());
-    updateTraces();
-    raster.invalidate();
-    raster.setPlot(plotLayout.plot(), qint64(shownColumns));
-    paintData(p, event->region() - overlayRegion());
-    labels.paint(p, event->region(), plotLayout, showOneIndex);
-    paintFrame(p);
-    hist.clearNewColumns();
-}
-
-void RenderArea::paintLogo(QPainter &p, const QRegion &region)
-{
-    for (const QRect &r : region)
-        p.fillRect(r, palette().brush(backgroundRole()));
-    if (graphList.isEmpty())
-        p.drawImage(std::max(0, width() / 2 - logo.width() / 2), std::max(0, height() / 2 - logo.height() / 2), logo);
-}
-
-// A region mostly made of one block (a whole repaint less the label boxes) is rendered
-// in one piece and clipped; a scattered one rectangle by rectangle.
-void RenderArea::paintData(QPainter &p, const QRegion &region)
-{
-    const QRegion data = region & plotLayout.plot();
-    const QRect bounds = data.boundingRect();
-    qint64 area = 0;
-    for (const QRect &r : data)
-        area += qint64(r.width()) * r.height();
-    if (area * 2 > qint64(bounds.width()) * bounds.height()) {
-        raster.render(strip, bounds, hist);
-        p.save();
-        p.setClipRegion(data, Qt::IntersectClip);
-        p.drawImage(bounds.topLeft(), strip);
-        p.restore();
-        return;
-    }
-    for (const QRect &r : data) {
-        raster.render(strip, r, hist);
-        p.drawImage(r.topLeft(), strip);
-    }
-}
-
-// Filled rather than stroked: a one-pixel rectangle outline costs a thousand times more.
-void RenderArea::paintFrame(QPainter &p)
-{
-    const int W = width();
-    const int H = height();
-    p.fillRect(QRect(0, 0, W - 1, 1), Qt::black);
-    p.fillRect(QRect(0, H - 2, W - 1, 1), Qt::black);
-    p.fillRect(QRect(0, 0, 1, H - 1), Qt::black);
-    p.fillRect(QRect(W - 2, 0, 1, H - 1), Qt::black);
-}
