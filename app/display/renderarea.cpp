@@ -477,8 +477,10 @@ void RenderArea::wheelEvent(QWheelEvent *event)
 
 void RenderArea::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        fontPixels = QFontInfo(font()).pixelSize();
         describeChanged();
+    }
     QWidget::changeEvent(event);
 }
 
