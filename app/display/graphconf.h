@@ -14,4 +14,10 @@ struct GraphConf
     bool displayEuler = false;
     bool autoscale = false;
     int imuIndex = 0;
+    // What the normalised values mean: -1 ... +1 spans -fullScale ... +fullScale in
+    // unit. IMU graphs: fullScale is the accelerometer's in g, gyroFullScale the
+    // gyroscope's in degrees per second; orientation is shown in degrees.
+    double fullScale = 1.0;
+    double gyroFullScale = 1.0;
+    QString unit;
 };

@@ -2,31 +2,50 @@
 
 #include "graphicsdialog.h"
 
+#include "config/daqconfig.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QDebug>
 #include <QFontInfo>
-#include <QFontMetrics>
+#include <QLocale>
+#include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QVector>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 
-int RenderArea::gridCountdown = 0;
-
 namespace {
-const QColor bandWhite(255, 255, 255);
-const QColor bandYellow(255, 255, 193);
-const QColor gridGray(230, 230, 230);
-const QColor labelGray(240, 240, 240);
+// Dark enough to read on both band colours; neighbouring one-channel bands differ.
+const QRgb channelPalette[10] = {
+    qRgb(31, 95, 191), qRgb(217, 72, 15), qRgb(43, 138, 62), qRgb(156, 54, 181), qRgb(201, 42, 42),
+    qRgb(11, 114, 133), qRgb(92, 148, 13), qRgb(166, 30, 77), qRgb(54, 79, 199), qRgb(230, 119, 0),
+};
+// x, y and z of an IMU: red, green, blue as the axes are usually drawn.
+const QRgb axisColours[3] = {qRgb(201, 42, 42), qRgb(43, 138, 62), qRgb(31, 95, 191)};
+
+const QString degrees = QStringLiteral("\u00B0");
+const QString degreesPerSecond = QStringLiteral("\u00B0/s");
+
+QString formatScaleValue(double v)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (std::abs(v) >= 1000 && std::abs(v) < 1e7 && v == std::round(v))
+        return locale.toString(qint64(v));
+    return locale.toString(v, 'g', 4);
+}
 }
 
 RenderArea::RenderArea(QWidget *parent, QSize logoArea)
     : QWidget(parent)
 {
     setBackgroundRole(QPalette::Base);
-    setAutoFillBackground(true);
+    // Every paint covers all of its region: no background fill is needed first, and Qt
+    // may move the picture in place when the chart scrolls.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     // The widget font is usually given in points; the label geometry needs pixels.
     fontPixels = QFontInfo(font()).pixelSize();
     const QImage image(QStringLiteral(":/images/edit-find-7.png"));
@@ -73,6 +92,7 @@ void RenderArea::clearGraphs()
     nextId = 0;
     nextImuIndex = 0;
     channelsInitialised = 0;
+    describeChanged();
     guardShowOne();
 }
 
@@ -94,30 +114,32 @@ bool RenderArea::addGraph(unsigned int nchan, const QString &name, bool isImu, b
         g.imuIndex = nextImuIndex++;
     }
     graphList.append(g);
+    labelsDirty = true;
     return true;
 }
 
+// Every channel its own colour within its band: an IMU's x, y, z in red, green, blue,
+// the words of a several-channel graph from the palette in turn, and one-channel bands
+// the next palette colour each. At most six channels of a graph are shown.
 void RenderArea::assignChannelStyles()
 {
-    static const Qt::GlobalColor plain[6] = {Qt::blue, Qt::green, Qt::red, Qt::darkGray, Qt::yellow, Qt::cyan};
-    static const Qt::GlobalColor imu[6] = {Qt::blue, Qt::green, Qt::red, Qt::blue, Qt::green, Qt::red};
     unsigned k = 0;
+    int single = 0;
     for (int g = 0; g < graphList.size(); ++g) {
         const GraphConf &conf = graphList[g];
+        const QRgb own = channelPalette[single % 10];
+        if (!conf.isImu && conf.nchan == 1)
+            ++single;
         for (unsigned j = 0; j < conf.nchan; ++j, ++k) {
             if (k >= unsigned(MaxChannels))
                 continue;
             chGraph[k] = g;
-            if (j >= 6) {
-                chColour[k] = Qt::blue;
-                chVisible[k] = false;
-            } else if (conf.isImu) {
-                const bool shown = conf.displayAcc ? j < 3 : j >= 3;
-                chColour[k] = shown ? imu[j] : Qt::blue;
-                chVisible[k] = shown;
+            if (conf.isImu) {
+                chColour[k] = axisColours[j % 3];
+                chVisible[k] = j < 6 && (conf.displayAcc ? j < 3 : j >= 3);
             } else {
-                chColour[k] = plain[j];
-                chVisible[k] = true;
+                chColour[k] = conf.nchan == 1 ? own : channelPalette[j % 10];
+                chVisible[k] = j < 6;
             }
         }
     }
@@ -127,6 +149,7 @@ void RenderArea::assignChannelStyles()
 bool RenderArea::setConfigValid(unsigned windowLength, unsigned gridDivisions, bool keepData)
 {
     assignChannelStyles();
+    describeChanged();
     guardShowOne();
     if (totalChannels > unsigned(MaxChannels)) {
         qDebug() << "fatal error in setConfigValid()";
@@ -139,6 +162,118 @@ bool RenderArea::setConfigValid(unsigned windowLength, unsigned gridDivisions, b
     return true;
 }
 
+void RenderArea::setGraphUnit(int graph, double fullScale, const QString &unit)
+{
+    if (graph < 0 || graph >= graphList.size())
+        return;
+    graphList[graph].fullScale = fullScale;
+    graphList[graph].unit = unit;
+    describeChanged();
+}
+
+void RenderArea::setImuFullScales(int graph, double accFullScale, double gyroFullScale)
+{
+    if (graph < 0 || graph >= graphList.size() || !graphList[graph].isImu)
+        return;
+    graphList[graph].fullScale = accFullScale;
+    graphList[graph].gyroFullScale = gyroFullScale;
+    graphList[graph].unit = QStringLiteral("g");
+    describeChanged();
+}
+
+void RenderArea::setFrameRate(unsigned framesPerSecond)
+{
+    frameRate = framesPerSecond;
+    describeChanged();
+}
+
+// Display values are full scale at +-1: half the span of an ADC channel's range in
+// volt, the IMU's ranges, and the raw 16-bit word of the AUX input.
+void RenderArea::describeConfiguration(const daqConfig &conf)
+{
+    int g = 0;
+    for (const adcChannel &c : conf.adc24)
+        setGraphUnit(g++, (c.rangeMax - c.rangeMin) / 2, QStringLiteral("V"));
+    for (const adcChannel &c : conf.adc16)
+        setGraphUnit(g++, (c.rangeMax - c.rangeMin) / 2, QStringLiteral("V"));
+    for (const imuChannel &imu : conf.imu6)
+        setImuFullScales(g++, imu.accRange, imu.gyroRange);
+    if (conf.auxActive())
+        setGraphUnit(g, 32768, tr("counts"));
+    setFrameRate(conf.sampleRate > 0 ? unsigned(conf.sampleRate) : 0);
+}
+
+// Scales, legends and margins are worked out again at the next paint.
+void RenderArea::describeChanged()
+{
+    labelsDirty = true;
+    update();
+}
+
+// An IMU band shows acceleration, rotation rate or orientation; without known ranges
+// the normalised values are shown as they are.
+std::pair<double, QString> RenderArea::shownScale(const GraphConf &g) const
+{
+    if (g.isImu && !g.displayAcc && g.displayEuler)
+        return {180.0, degrees};
+    if (g.unit.isEmpty())
+        return {1.0, QString()};
+    if (!g.isImu)
+        return {g.fullScale, g.unit};
+    return g.displayAcc ? std::make_pair(g.fullScale, g.unit) : std::make_pair(g.gyroFullScale, degreesPerSecond);
+}
+
+QString RenderArea::scaleText(int graph, bool top) const
+{
+    if (graph < 0 || graph >= graphList.size())
+        return QString();
+    // The band spans the range of its first shown channel.
+    int first = -1;
+    for (unsigned k = 0; k < totalChannels && k < unsigned(MaxChannels) && first < 0; ++k)
+        if (chGraph[k] == graph && chVisible[k])
+            first = int(k);
+    const float normalised = first < 0 ? (top ? 1.0f : -1.0f) : (top ? chYMax[first] : chYMin[first]);
+    const auto [fullScale, unit] = shownScale(graphList[graph]);
+    const QString value = formatScaleValue(double(normalised) * fullScale);
+    return unit.isEmpty() ? value : value + QLatin1Char(' ') + unit;
+}
+
+QString RenderArea::legendTitle(int graph) const
+{
+    return graph >= 0 && graph < graphList.size() ? titleOf(graphList[graph]) : QString();
+}
+
+QString RenderArea::titleOf(const GraphConf &g) const
+{
+    QString title = g.name;
+    if (g.isImu)
+        title += g.displayAcc ? tr(" : Acc") : g.displayEuler ? tr(" : Euler") : tr(" : Gyro");
+    const QString unit = shownScale(g).second;
+    return unit.isEmpty() ? title : title + QStringLiteral(" [") + unit + QLatin1Char(']');
+}
+
+BandLegend RenderArea::legendOf(int graph) const
+{
+    const GraphConf &g = graphList[graph];
+    BandLegend legend;
+    legend.title = titleOf(g);
+    static const QString axes[3] = {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")};
+    static const QString angles[3] = {QStringLiteral("\u03A8"), QStringLiteral("\u0398"), QStringLiteral("stepErr")};
+    int j = 0;
+    for (unsigned k = 0; k < totalChannels && k < unsigned(MaxChannels); ++k) {
+        if (chGraph[k] != graph)
+            continue;
+        if (chVisible[k]) {
+            legend.colours.push_back(chColour[k]);
+            legend.names.push_back(g.isImu ? (g.eulerActive ? angles[j % 3] : axes[j % 3]) : QString::number(j + 1));
+        }
+        ++j;
+    }
+    if (legend.colours.size() == 1)
+        legend.names.clear();
+    return legend;
+}
+
 void RenderArea::adoptGraphWidth(int w)
 {
     hist.setGraphWidth(unsigned(w));
@@ -147,13 +282,10 @@ void RenderArea::adoptGraphWidth(int w)
 
 void RenderArea::enqSamples(const float *rows, unsigned stride, unsigned count)
 {
-    if (height() != adoptedHeight || width() != adoptedWidth) {
+    if (size() != plotLayout.widget().size()) {
         qDebug() << "parameter changed";
-        adoptedWidth = width();
-        adoptedHeight = height();
+        arrangeLayout();
     }
-    if (unsigned(width()) != hist.graphWidth())
-        adoptGraphWidth(width());
     for (unsigned r = 0; r < count; ++r)
         hist.intake(rows + size_t(r) * stride);
 }
@@ -165,22 +297,37 @@ void RenderArea::rebuildColumns()
 
 void RenderArea::applyScales(bool fullRedraw)
 {
-    if (hist.autoscaleState() == 2) {
-        // Graphs whose options ask for autoscaling follow their tracked range; when no
-        // graph asks, tracking was started by the program and applies to all channels.
-        const bool anyAutoscale = std::any_of(graphList.begin(), graphList.end(),
-                                              [](const GraphConf &g) { return g.autoscale; });
-        for (int ch = 0; ch < MaxChannels; ++ch) {
-            const bool follows = !anyAutoscale
-                || (unsigned(ch) < totalChannels && chGraph[ch] < graphList.size()
-                    && graphList[chGraph[ch]].autoscale);
-            if (follows)
-                setChannelRange(ch, hist.trackedMin(ch), hist.trackedMax(ch));
-        }
-    }
+    // A picture drawn partly at the old scale and partly at the new one would mislead.
+    if (hist.autoscaleState() == 2 && followTrackedRanges())
+        fullRedraw = true;
     // Sticky until painted: a later incremental request must not cancel a pending full one.
     fullRedrawRequested = fullRedrawRequested || fullRedraw;
-    update();
+    if (fullRedrawRequested)
+        update();
+    else
+        scrollToNewColumns();
+}
+
+// Graphs whose options ask for autoscaling follow their tracked range; when no graph
+// asks, tracking was started by the program and applies to all channels. True when a
+// range changed.
+bool RenderArea::followTrackedRanges()
+{
+    const bool anyAutoscale = std::any_of(graphList.begin(), graphList.end(),
+                                          [](const GraphConf &g) { return g.autoscale; });
+    bool changed = false;
+    for (int ch = 0; ch < MaxChannels; ++ch) {
+        const bool follows = !anyAutoscale
+            || (unsigned(ch) < totalChannels && chGraph[ch] < graphList.size()
+                && graphList[chGraph[ch]].autoscale);
+        if (!follows)
+            continue;
+        const float lo = chYMin[ch];
+        const float hi = chYMax[ch];
+        setChannelRange(ch, hist.trackedMin(ch), hist.trackedMax(ch));
+        changed = changed || lo != chYMin[ch] || hi != chYMax[ch];
+    }
+    return changed;
 }
 
 void RenderArea::setLogo(const QImage &image)
@@ -196,17 +343,20 @@ void RenderArea::guardShowOne()
         doShowOne = false;
 }
 
+// The bands divide the data area's height; below it (the time axis) is the last band.
 int RenderArea::graphIndexAt(int y) const
 {
     const int count = graphList.size();
-    if (count == 0 || height() <= 0)
+    const int h = plotLayout.widget().size() == size() ? plotLayout.plot().height() : height();
+    if (count == 0 || h <= 0)
         return 0;
-    return std::clamp(int(qint64(y) * count / height()), 0, count - 1);
+    return std::clamp(int(qint64(y) * count / h), 0, count - 1);
 }
 
 void RenderArea::mousePressEvent(QMouseEvent *event)
 {
-    if (graphList.isEmpty())
+    // The right button opens the context menu instead.
+    if (graphList.isEmpty() || event->button() != Qt::LeftButton)
         return;
     guardShowOne();
     int i = showOneIndex;
@@ -215,6 +365,55 @@ void RenderArea::mousePressEvent(QMouseEvent *event)
         qDebug() << "mouse press on graph" << i;
         showOneIndex = i;
     }
+    openGraphOptionsFor(i);
+}
+
+void RenderArea::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (graphList.isEmpty())
+        return;
+    guardShowOne();
+    const int i = doShowOne ? showOneIndex : graphIndexAt(event->pos().y());
+    const QString name = graphList[i].name;
+    QMenu menu(this);
+    QAction *options = menu.addAction(tr("Options of %1...").arg(name));
+    QAction *only = menu.addAction(doShowOne ? tr("Show all graphs") : tr("Show only %1").arg(name));
+    QAction *chosen = menu.exec(event->globalPos());
+    if (chosen == options)
+        openGraphOptionsFor(i);
+    else if (chosen == only)
+        showOnly(i, !doShowOne);
+}
+
+void RenderArea::openGraphOptions()
+{
+    if (graphList.isEmpty())
+        return;
+    if (graphList.size() == 1) {
+        openGraphOptionsFor(0);
+        return;
+    }
+    QMenu menu(this);
+    for (int i = 0; i < graphList.size(); ++i)
+        menu.addAction(QStringLiteral("%1  %2").arg(graphList[i].id + 1).arg(graphList[i].name))->setData(i);
+    if (QAction *chosen = menu.exec(QCursor::pos()))
+        openGraphOptionsFor(chosen->data().toInt());
+}
+
+void RenderArea::showOnly(int graph, bool only)
+{
+    if (graph < 0 || graph >= graphList.size())
+        return;
+    doShowOne = only;
+    showOneIndex = graph;
+    fullRedrawRequested = true;
+    update();
+}
+
+void RenderArea::openGraphOptionsFor(int i)
+{
+    if (i < 0 || i >= graphList.size())
+        return;
     const GraphConf opened = graphList[i];
     graphicsDialog dialog(this, opened);
     // The acquisition timer keeps running while the dialog is open and may rebuild the
@@ -237,6 +436,7 @@ void RenderArea::applyGraphOptions(int i, const GraphConf &record, int showOne)
     graphList[i] = record;
     qDebug() << "get grconf  " << i << " displayAcc = " << (record.displayAcc ? "true" : "false");
     setConfigValid(10000, 10, true);
+    fullRedrawRequested = true;
     // Only an IMU graph owns an orientation flag; other graphs carry imuIndex 0 too.
     if (record.isImu && record.imuIndex >= 0 && record.imuIndex < eulerFlags.size()) {
         eulerFlags[record.imuIndex] = record.displayEuler;
@@ -275,221 +475,12 @@ void RenderArea::wheelEvent(QWheelEvent *event)
     qDebug() << "wheel " << event->angleDelta().y() << event->position();
 }
 
-// Chooses between scrolling the persistent picture and redrawing it whole; returns the
-// number of columns to draw at the right edge.
-int RenderArea::prepareBackingPixmap(int w, int h, bool &full)
+void RenderArea::changeEvent(QEvent *event)
 {
-    const int newColumns = int(std::min<unsigned>(hist.newColumns(), unsigned(w - 1)));
-    if (adoptedWidth == w && adoptedHeight == h && !fullRedrawRequested && backing.size() == QSize(w, h)) {
-        // The whole picture is the scroll area: with a smaller one Qt clips the moved
-        // pixels to it and the leftmost columns would stay behind empty.
-        if (newColumns > 0)
-            backing.scroll(-newColumns, 0, backing.rect());
-        full = false;
-        return newColumns;
+    if (event->type() == QEvent::FontChange) {
+        fontPixels = QFontInfo(font()).pixelSize();
+        describeChanged();
     }
-    fullRedrawRequested = false;
-    qDebug() << "############################################ resize";
-    adoptedWidth = w;
-    adoptedHeight = h;
-    if (unsigned(w) != hist.graphWidth())
-        adoptGraphWidth(w);
-    if (backing.size() != QSize(w, h))
-        backing = QPixmap(w, h);
-    backing.fill(Qt::gray);
-    full = true;
-    return w - 1;
+    QWidget::changeEvent(event);
 }
 
-void RenderArea::paintEvent(QPaintEvent *)
-{
-    const int W = width();
-    const int H = height();
-    if (graphList.isEmpty()) {
-        QPainter painter(this);
-        painter.drawImage(std::max(0, W / 2 - logo.width() / 2), std::max(0, H / 2 - logo.height() / 2), logo);
-        return;
-    }
-    if (W < 2 || H < 2)
-        return;
-    guardShowOne();
-    bool full = false;
-    int drawSpan = prepareBackingPixmap(W, H, full);
-
-    QPainter p(&backing);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setFont(font());
-    if (doShowOne != lastDoShowOne) {
-        lastDoShowOne = doShowOne;
-        qDebug() << "doShowOne is now " << (doShowOne ? "true" : "false");
-        drawSpan = W - 1;
-    }
-    const int x0 = W - 1 - drawSpan;
-    const int bandHeight = doShowOne ? H : H / graphList.size();
-    if (doShowOne)
-        paintSingleBand(p, x0);
-    else
-        paintBands(p, x0, drawSpan, full, bandHeight);
-    hist.clearNewColumns();
-    paintTraces(p, drawSpan, bandHeight);
-    paintLabels(p, bandHeight);
-    p.end();
-
-    // The frame goes onto the screen only: kept out of the scrolled picture, its right
-    // edge would otherwise travel left with the data and leave a trail of lines.
-    QPainter screen(this);
-    screen.drawPixmap(0, 0, backing);
-    screen.setRenderHint(QPainter::Antialiasing, false);
-    screen.setPen(Qt::black);
-    screen.setBrush(Qt::NoBrush);
-    screen.drawRect(0, 0, W - 2, H - 2);
-}
-
-void RenderArea::paintBands(QPainter &p, int x0, int drawSpan, bool full, int h)
-{
-    const int W = width();
-    const int H = height();
-    const int count = graphList.size();
-    for (int g = 0; g < count; ++g)
-        p.fillRect(QRect(x0, g * h, W - x0, h), g % 2 ? bandYellow : bandWhite);
-    const int rest = count * h;
-    if (rest <= H - 2)
-        p.fillRect(QRect(x0, rest, W - x0, H - 1 - rest), count % 2 ? bandYellow : bandWhite);
-    p.setPen(Qt::black);
-    for (int g = 0; g < count; ++g) {
-        const int y = (g + 1) * h;
-        if (y < H)
-            p.drawLine(x0, y, W, y);
-    }
-    p.setPen(gridGray);
-    for (int g = 0; g < count; ++g)
-        p.drawLine(x0, h / 2 + g * h, W, h / 2 + g * h);
-    const unsigned divisions = hist.gridDivisions();
-    if (full || divisions == 0)
-        return;
-    // The vertical grid is laid down column by column as data arrives, so it moves with it.
-    for (int x = W - 1 - drawSpan; x <= W - 2; ++x) {
-        if (gridCountdown <= 0) {
-            gridCountdown = std::max(1, W / int(divisions));
-            p.drawLine(x, 0, x, H);
-        }
-        --gridCountdown;
-    }
-}
-
-void RenderArea::paintSingleBand(QPainter &p, int x0)
-{
-    const int W = width();
-    const int H = height();
-    p.fillRect(QRect(x0, 0, W - x0, H), bandWhite);
-    p.setPen(gridGray);
-    for (int k = 1; k <= 9; ++k)
-        p.drawLine(x0, k * H / 10, W, k * H / 10);
-}
-
-namespace {
-// Screen row of normalised value n in a band of height h starting at top.
-inline int traceRow(float n, int top, int h)
-{
-    float offset = (n - 1.0f) * (-float(h) / 2.0f);
-    if (!(offset > -1e6f))  // also catches NaN
-        offset = -1e6f;
-    else if (offset > 1e6f)
-        offset = 1e6f;
-    return std::clamp(top + int(offset), top + 2, std::max(top + 2, top + h - 2));
-}
-}
-
-void RenderArea::paintTraces(QPainter &p, int drawSpan, int h)
-{
-    const int gw = int(hist.graphWidth());
-    const unsigned window = hist.windowLength();
-    const int first = gw - int(quint64(hist.ringFill()) * quint64(gw) / window);
-    const int xBegin = std::max({first, gw - 1 - drawSpan, 0});
-    const int xEnd = std::min(gw, width());
-    if (xBegin >= xEnd)
-        return;
-    const unsigned channels = std::min(totalChannels, hist.channelsPerRow());
-    QVector<QLine> &lines = traceLines;
-    for (unsigned k = 0; k < channels; ++k) {
-        const int g = chGraph[k];
-        if (!chVisible[k] || g >= graphList.size() || (doShowOne && g != showOneIndex))
-            continue;
-        const int top = doShowOne ? 0 : g * h;
-        const float scale = chYScale[k];
-        const float offset = chYOffset[k];
-        lines.resize(0);
-        for (int x = xBegin; x < xEnd; ++x) {
-            const unsigned c = hist.bufferColumn(unsigned(x));
-            const int yHigh = traceRow(hist.columnMax(c, k) * scale + offset, top, h);
-            const int yLow = traceRow(hist.columnMin(c, k) * scale + offset, top, h);
-            lines.append(QLine(x, yHigh, x, yLow));
-        }
-        p.setPen(QPen(chColour[k], 1));
-        p.drawLines(lines);
-    }
-}
-
-QString RenderArea::labelText(const GraphConf &g) const
-{
-    if (!g.isImu)
-        return g.name;
-    if (g.displayAcc)
-        return g.name + tr(" : Acc");
-    return g.name + (g.displayEuler ? tr(" : Euler") : tr(" : Gyro"));
-}
-
-// The box also covers whatever text reaches beyond the nominal width, since text outside
-// it would be scrolled along with the picture and smear.
-int RenderArea::labelBoxWidth(const GraphConf &g, const QString &text) const
-{
-    const QFontMetrics fm(font());
-    int box = text.length() * fontPixels * 3 / 4 + (g.isImu ? 65 : 0);
-    int reach = 8 + fm.horizontalAdvance(text);
-    if (g.isImu) {
-        const QString last = g.eulerActive ? QStringLiteral("-stepErr") : QStringLiteral("-Z");
-        reach = std::max(reach, fm.boundingRect(text).width() + 6 * fontPixels + fm.horizontalAdvance(last));
-    }
-    return std::max(box, reach + 2);
-}
-
-void RenderArea::paintLabels(QPainter &p, int h)
-{
-    const int B = fontPixels;
-    if (doShowOne) {
-        if (showOneIndex > 23 || showOneIndex >= graphList.size())
-            return;
-        const GraphConf &g = graphList[showOneIndex];
-        const QString text = labelText(g);
-        const QRect box(QPoint(0, 4), QPoint(labelBoxWidth(g, text) - 1, B + 7));
-        p.fillRect(box, labelGray);
-        p.setClipRect(box);
-        p.setPen(Qt::black);
-        p.drawText(4, B + 2, text);
-        p.setClipping(false);
-        return;
-    }
-    const QFontMetrics fm(font());
-    for (int i = 0; i < graphList.size(); ++i) {
-        const GraphConf &g = graphList[i];
-        const int top = i * h;
-        const QString text = labelText(g);
-        const QRect box(QPoint(0, top + 4), QPoint(labelBoxWidth(g, text) - 1, top + 7 + B));
-        p.fillRect(box, labelGray);
-        p.setClipRect(box);
-        p.setPen(Qt::black);
-        p.drawText(8, top + 2 + B, text);
-        if (g.isImu) {
-            const int w = fm.boundingRect(text).width();
-            const int s = 2 * B;
-            const QColor colours[3] = {Qt::blue, Qt::green, Qt::red};
-            const QString axes[3] = {QStringLiteral("-X"), QStringLiteral("-Y"), QStringLiteral("-Z")};
-            const QString angles[3] = {QStringLiteral("-\u03A8"), QStringLiteral("-\u0398"), QStringLiteral("-stepErr")};
-            for (int a = 0; a < 3; ++a) {
-                p.setPen(colours[a]);
-                p.drawText(w + (a + 1) * s, top + 2 + B, g.eulerActive ? angles[a] : axes[a]);
-            }
-        }
-        p.setClipping(false);
-    }
-}

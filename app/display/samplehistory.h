@@ -1,72 +1,73 @@
 #pragma once
 
-#include <cstddef>
-#include <vector>
+#include "minmaxenvelope.h"
 
-// The data behind the strip chart: a ring of the last window-length sample rows and,
-// derived from it, one minimum/maximum bar per pixel column and channel. Any number
-// of rows maps onto any number of columns with integer arithmetic only: with more
-// rows than columns the rows are decimated into bars, with fewer each row is stretched
-// over several columns. Per-channel extremes are tracked for autoscaling.
+#include <QtGlobal>
+
+#include <cstddef>
+
+// The data behind the strip chart. The chart spans the last window-length frames over
+// graph-width pixel columns. Column j, counted from the last reset, covers frames
+// [columnFirstFrame(j), columnFirstFrame(j + 1)) and is drawn together with the frame
+// before them, so consecutive bars always join; with more columns than frames a frame
+// is stretched over several columns. Columns are not stored: any column of any width
+// is answered from a min/max envelope of the frames, so memory does not grow with the
+// window length and a width change costs nothing. Per-channel extremes are tracked
+// for autoscaling.
 class SampleHistory
 {
 public:
     static constexpr unsigned MaxChannels = 144;
+    // Bytes allowed for the finest envelope level; all levels together take about twice that.
+    static constexpr std::size_t EnvelopeBudget = std::size_t(24) << 20;
 
     SampleHistory();
 
-    // Fresh ring of zeros; returns false (and changes nothing) above MaxChannels.
+    // Forgets all frames; returns false (and changes nothing) above MaxChannels.
     bool initialise(unsigned windowLength, unsigned gridDivisions, unsigned channelsPerRow);
     void setGraphWidth(unsigned width);
     void intake(const float *row);
+    // Columns are derived on demand, so there is nothing to rebuild; kept for callers
+    // that reset the fill and then ask for fresh columns.
     void rebuildColumns();
 
     unsigned graphWidth() const { return m_graphWidth; }
     unsigned channelsPerRow() const { return m_channels; }
     unsigned windowLength() const { return m_windowLength; }
     unsigned gridDivisions() const { return m_gridDivisions; }
-    unsigned ringPosition() const { return m_ringPosition; }
-    unsigned ringFill() const { return m_ringFill; }
+    // Frames inside the window, saturating at the window length.
+    unsigned ringFill() const;
+    // 0 starts afresh (frame and column counts restart); a smaller fill hides older frames.
     void setRingFill(unsigned fill);
-    unsigned columnPosition() const { return m_columnPosition; }
-    unsigned accumulator() const { return m_accumulator; }
-    unsigned newColumns() const { return m_newColumns; }
-    void clearNewColumns() { m_newColumns = 0; }
+    quint64 framesReceived() const { return m_envelope.rowCount(); }
 
-    // Buffer column shown at screen column x (the oldest column sits at the column position).
-    unsigned bufferColumn(unsigned x) const;
-    float columnMax(unsigned column, unsigned channel) const { return m_colMax[column * m_channels + channel]; }
-    float columnMin(unsigned column, unsigned channel) const { return m_colMin[column * m_channels + channel]; }
-    const float *ringRow(unsigned position) const { return &m_ring[std::size_t(position) * m_channels]; }
+    quint64 completedColumns() const;
+    quint64 columnFirstFrame(quint64 column) const;
+    // Extremes per channel of column j's frames and the frame before them; false when
+    // the column holds no frame (before the reset, or hidden by setRingFill).
+    bool columnExtremes(quint64 column, float *lo, float *hi) const;
+    // Columns completed since clearNewColumns() (or the last reset or width change).
+    unsigned newColumns() const;
+    void clearNewColumns();
 
     int autoscaleState() const { return m_autoscaleState; }
     void setAutoscaleState(int state) { m_autoscaleState = state; }
     float trackedMax(unsigned channel) const { return m_trackedMax[channel]; }
     float trackedMin(unsigned channel) const { return m_trackedMin[channel]; }
 
+    const MinMaxEnvelope &envelope() const { return m_envelope; }
+    std::size_t memoryBytes() const { return m_envelope.memoryBytes(); }
+
 private:
-    void resizeColumns();
-    void resetCurrent(const float *row);
-    void interpolate(const float *row, bool live);
-    void decimate(const float *row, bool live);
-    void emitColumn(const float *lower, const float *upper, bool live);
-    void advanceColumn(bool live, const char *overrunLine);
-    void trackColumn();
+    void track(const float *row);
 
     unsigned m_graphWidth = 0;
     unsigned m_channels = 0;
     unsigned m_windowLength = 8000;
     unsigned m_gridDivisions = 10;
-    std::vector<float> m_ring;
-    unsigned m_ringPosition = 0;
-    unsigned m_ringFill = 0;
-    std::vector<float> m_colMax;
-    std::vector<float> m_colMin;
-    unsigned m_columnPosition = 0;
-    unsigned m_newColumns = 0;
-    unsigned m_accumulator = 0;
-    float m_curMax[MaxChannels] = {};
-    float m_curMin[MaxChannels] = {};
+    MinMaxEnvelope m_envelope;
+    quint64 m_visibleFrom = 0;   // first frame shown after setRingFill
+    quint64 m_columnMark = 0;    // completed columns at the last clearNewColumns
     float m_trackedMax[MaxChannels] = {};
     float m_trackedMin[MaxChannels] = {};
     int m_autoscaleState = 0;

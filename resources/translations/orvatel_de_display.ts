@@ -4,19 +4,39 @@
 <context>
     <name>RenderArea</name>
     <message>
-        <location filename="../../app/display/renderarea.cpp" line="438"/>
+        <location filename="../../app/display/renderarea.cpp" line="202"/>
+        <source>counts</source>
+        <translation>Zählwerte</translation>
+    </message>
+    <message>
+        <location filename="../../app/display/renderarea.cpp" line="250"/>
         <source> : Acc</source>
         <translation> : Beschl.</translation>
     </message>
     <message>
-        <location filename="../../app/display/renderarea.cpp" line="439"/>
+        <location filename="../../app/display/renderarea.cpp" line="250"/>
         <source> : Euler</source>
         <translation> : Euler</translation>
     </message>
     <message>
-        <location filename="../../app/display/renderarea.cpp" line="439"/>
+        <location filename="../../app/display/renderarea.cpp" line="250"/>
         <source> : Gyro</source>
         <translation> : Gyro</translation>
+    </message>
+    <message>
+        <location filename="../../app/display/renderarea.cpp" line="379"/>
+        <source>Options of %1...</source>
+        <translation>Optionen von %1...</translation>
+    </message>
+    <message>
+        <location filename="../../app/display/renderarea.cpp" line="380"/>
+        <source>Show all graphs</source>
+        <translation>Alle Grafiken anzeigen</translation>
+    </message>
+    <message>
+        <location filename="../../app/display/renderarea.cpp" line="380"/>
+        <source>Show only %1</source>
+        <translation>Nur %1 anzeigen</translation>
     </message>
 </context>
 <context>

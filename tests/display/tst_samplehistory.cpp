@@ -1,257 +1,237 @@
+#include "display/minmaxenvelope.h"
 #include "display/samplehistory.h"
 
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <random>
 #include <utility>
 #include <vector>
 
 namespace {
-// Lower and upper end of the bar of one column, whichever buffer holds which end.
-std::pair<float, float> bar(const SampleHistory &h, unsigned column, unsigned channel)
+using Bar = std::pair<float, float>;
+
+Bar bar(const SampleHistory &h, quint64 column, unsigned channel = 0)
 {
-    const float a = h.columnMin(column, channel);
-    const float b = h.columnMax(column, channel);
-    return {std::min(a, b), std::max(a, b)};
+    std::vector<float> lo(h.channelsPerRow()), hi(h.channelsPerRow());
+    if (!h.columnExtremes(column, lo.data(), hi.data()))
+        return {NAN, NAN};
+    return {lo[channel], hi[channel]};
 }
 
-void feed(SampleHistory &h, float value)
+void feed(SampleHistory &h, const std::vector<float> &values)
 {
-    h.intake(&value);
+    for (float v : values)
+        h.intake(&v);
+}
+
+std::vector<float> ramp(int count)
+{
+    std::vector<float> values;
+    for (int i = 1; i <= count; ++i)
+        values.push_back(float(i));
+    return values;
 }
 }
+
+Q_DECLARE_METATYPE(Bar)
+Q_DECLARE_METATYPE(std::vector<float>)
 
 class TestSampleHistory : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<SampleHistory> longHistory;
+    static constexpr unsigned longWindow = 600 * 4000;
+    static constexpr quint64 spike = 1234567;
+
 private slots:
-    void init()
+    void initTestCase()
     {
-        QTest::ignoreMessage(QtDebugMsg, "first enqSamples: init graphics #1");
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     }
 
-    void decimatesTenRowsPerColumnWithSharedBoundary()
+    // Each column holds its own frames and the frame before them, so bars join.
+    void columnsSpanTheirFramesAndThePreviousOne_data()
     {
+        QTest::addColumn<unsigned>("window");
+        QTest::addColumn<unsigned>("width");
+        QTest::addColumn<std::vector<float>>("values");
+        QTest::addColumn<quint64>("completed");
+        QTest::addColumn<quint64>("column");
+        QTest::addColumn<Bar>("expected");
+        // 10 frames a column: the first column holds 10 values, every later one 11.
+        QTest::newRow("decimate, first") << 8000u << 800u << ramp(10) << quint64(1) << quint64(0) << Bar(1, 10);
+        QTest::newRow("decimate, later") << 8000u << 800u << ramp(8000) << quint64(800) << quint64(799) << Bar(7990, 8000);
+        QTest::newRow("uneven 1000/333") << 1000u << 333u << ramp(1000) << quint64(333) << quint64(1) << Bar(4, 7);
+        // 8 columns a frame: a segment from the previous value, then seven points.
+        QTest::newRow("interpolate, one frame") << 100u << 800u << std::vector<float>{0.5f} << quint64(8) << quint64(7) << Bar(0.5f, 0.5f);
+        QTest::newRow("interpolate, segment") << 100u << 800u << std::vector<float>{0.5f, -0.25f} << quint64(16) << quint64(8) << Bar(-0.25f, 0.5f);
+        QTest::newRow("interpolate, point") << 100u << 800u << std::vector<float>{0.5f, -0.25f} << quint64(16) << quint64(15) << Bar(-0.25f, -0.25f);
+        QTest::newRow("one frame a column") << 50u << 50u << std::vector<float>{3, 1, 4, 1, 5} << quint64(5) << quint64(2) << Bar(1, 4);
+    }
+
+    void columnsSpanTheirFramesAndThePreviousOne()
+    {
+        QFETCH(unsigned, window);
+        QFETCH(unsigned, width);
+        QFETCH(std::vector<float>, values);
+        QFETCH(quint64, completed);
+        QFETCH(quint64, column);
+        QFETCH(Bar, expected);
         SampleHistory h;
-        QVERIFY(h.initialise(8000, 10, 1));
-        h.setGraphWidth(800);
-        for (int i = 1; i <= 10; ++i)
-            feed(h, float(i));
-        QCOMPARE(h.newColumns(), 1u);
-        QCOMPARE(h.columnPosition(), 1u);
-        // The first row both opens and fills the first column: ten distinct values.
-        QCOMPARE(h.columnMin(0, 0), 1.0f);
-        QCOMPARE(h.columnMax(0, 0), 10.0f);
-        for (int i = 11; i <= 8000; ++i)
-            feed(h, float(i));
-        QCOMPARE(h.newColumns(), 800u);
-        QCOMPARE(h.columnPosition(), 0u);
-        QCOMPARE(h.accumulator(), 0u);
-        // Every later bar spans 11 rows: its boundary row also closes the previous one.
-        for (unsigned c = 1; c < 800; ++c) {
-            QCOMPARE(h.columnMin(c, 0), float(10 * c));
-            QCOMPARE(h.columnMax(c, 0), float(10 * c + 10));
-        }
+        QVERIFY(h.initialise(window, 10, 1));
+        h.setGraphWidth(width);
+        feed(h, values);
+        QCOMPARE(h.completedColumns(), completed);
+        QCOMPARE(h.newColumns(), unsigned(completed));
+        QCOMPARE(bar(h, column), expected);
     }
 
-    void interpolatesOneSegmentThenSevenPoints()
-    {
-        SampleHistory h;
-        QVERIFY(h.initialise(100, 10, 1));
-        h.setGraphWidth(800);
-        feed(h, 0.5f);
-        QCOMPARE(h.newColumns(), 8u);
-        for (unsigned c = 0; c < 8; ++c)
-            QCOMPARE(bar(h, c, 0), std::make_pair(0.5f, 0.5f));
-        feed(h, -0.25f);
-        QCOMPARE(h.newColumns(), 16u);
-        QCOMPARE(h.columnPosition(), 16u);
-        QCOMPARE(h.accumulator(), 0u);
-        QCOMPARE(bar(h, 8, 0), std::make_pair(-0.25f, 0.5f));
-        for (unsigned c = 9; c < 16; ++c)
-            QCOMPARE(bar(h, c, 0), std::make_pair(-0.25f, -0.25f));
-        for (int i = 2; i < 100; ++i)
-            feed(h, 0.0f);
-        QCOMPARE(h.newColumns(), 800u);
-        QCOMPARE(h.columnPosition(), 0u);
-    }
-
-    void widthEqualToWindowGivesOneColumnPerRow()
-    {
-        SampleHistory h;
-        QVERIFY(h.initialise(50, 10, 1));
-        h.setGraphWidth(50);
-        const float values[] = {3, 1, 4, 1, 5};
-        for (float v : values)
-            feed(h, v);
-        QCOMPARE(h.newColumns(), 5u);
-        QCOMPARE(bar(h, 0, 0), std::make_pair(3.0f, 3.0f));
-        QCOMPARE(bar(h, 1, 0), std::make_pair(1.0f, 3.0f));
-        QCOMPARE(bar(h, 2, 0), std::make_pair(1.0f, 4.0f));
-        QCOMPARE(bar(h, 3, 0), std::make_pair(1.0f, 4.0f));
-        QCOMPARE(bar(h, 4, 0), std::make_pair(1.0f, 5.0f));
-    }
-
-    void ringFillSaturatesAndPositionWraps()
-    {
-        SampleHistory h;
-        QVERIFY(h.initialise(5, 10, 2));
-        h.setGraphWidth(20);
-        for (int i = 1; i <= 4; ++i) {
-            const float row[2] = {float(i), float(-i)};
-            h.intake(row);
-        }
-        QCOMPARE(h.ringPosition(), 4u);
-        QCOMPARE(h.ringFill(), 4u);
-        for (int i = 5; i <= 7; ++i) {
-            const float row[2] = {float(i), float(-i)};
-            h.intake(row);
-        }
-        QCOMPARE(h.ringFill(), 5u);
-        QCOMPARE(h.ringPosition(), 2u);
-        QCOMPARE(h.ringRow(2)[0], 7.0f);
-        QCOMPARE(h.ringRow(2)[1], -7.0f);
-        QCOMPARE(h.ringRow(0)[0], 5.0f);
-        QCOMPARE(h.ringRow(3)[0], 3.0f);
-    }
-
-    void firstRowAfterResetOpensTheColumn()
-    {
-        SampleHistory h;
-        QVERIFY(h.initialise(8000, 10, 1));
-        h.setGraphWidth(800);
-        for (int i = 0; i < 25; ++i)
-            feed(h, -0.9f);
-        const unsigned column = h.columnPosition();
-        h.setRingFill(0);
-        QTest::ignoreMessage(QtDebugMsg, "first enqSamples: init graphics #1");
-        feed(h, 0.3f);
-        QCOMPARE(h.columnMin(column, 0), 0.3f);
-        QCOMPARE(h.columnMax(column, 0), 0.3f);
-        QCOMPARE(h.ringFill(), 1u);
-        for (int i = 0; i < 10; ++i)
-            feed(h, 0.3f);
-        // The column closed after the reset holds none of the rows before it.
-        QCOMPARE(bar(h, column, 0), std::make_pair(0.3f, 0.3f));
-    }
-
-    void noColumnWritesBeforeAWidthIsSet()
-    {
-        SampleHistory h;
-        QVERIFY(h.initialise(100, 10, 3));
-        const float row[3] = {0.1f, 0.2f, 0.3f};
-        for (int i = 0; i < 250; ++i)
-            h.intake(row);
-        QCOMPARE(h.newColumns(), 0u);
-        QCOMPARE(h.ringFill(), 100u);
-        h.setGraphWidth(10);
-        QCOMPARE(bar(h, 9, 2), std::make_pair(0.3f, 0.3f));
-    }
-
-    void refusesMoreThan144ChannelsAndEmptyWindow()
+    void fillRestartAndLimits()
     {
         SampleHistory h;
         QVERIFY(!h.initialise(100, 10, 145));
         QCOMPARE(h.channelsPerRow(), 0u);
         QCOMPARE(h.windowLength(), 8000u);
-        QVERIFY(h.initialise(0, 10, 1));
-        h.setGraphWidth(10);
-        feed(h, 1.0f);
-        feed(h, 2.0f);
-        QCOMPARE(h.ringFill(), 1u);
-        QCOMPARE(h.ringPosition(), 0u);
-    }
 
-    void rebuildEqualsIncrementalIntake_data()
-    {
-        QTest::addColumn<unsigned>("window");
-        QTest::addColumn<unsigned>("width");
-        QTest::newRow("decimate 8000/800") << 8000u << 800u;
-        QTest::newRow("decimate 1000/333") << 1000u << 333u;
-        QTest::newRow("equal 640/640") << 640u << 640u;
-        QTest::newRow("interpolate 100/800") << 100u << 800u;
-        QTest::newRow("interpolate 70/333") << 70u << 333u;
-    }
-
-    void rebuildEqualsIncrementalIntake()
-    {
-        QFETCH(unsigned, window);
-        QFETCH(unsigned, width);
-        SampleHistory h;
-        QVERIFY(h.initialise(window, 10, 3));
-        h.setGraphWidth(width);
-        std::mt19937 random(1234);
-        std::uniform_real_distribution<float> value(-1.0f, 1.0f);
-        for (unsigned i = 0; i < window; ++i) {
-            const float row[3] = {value(random), value(random), value(random)};
+        QVERIFY(h.initialise(100, 10, 2));
+        const float row[2] = {0.1f, 0.2f};
+        for (int i = 0; i < 250; ++i)
             h.intake(row);
-        }
-        std::vector<std::pair<float, float>> incremental;
-        for (unsigned c = 0; c < width; ++c)
-            for (unsigned k = 0; k < 3; ++k)
-                incremental.push_back(bar(h, c, k));
-        const unsigned position = h.columnPosition();
-        const unsigned accumulator = h.accumulator();
-        h.rebuildColumns();
-        QCOMPARE(h.columnPosition(), position);
-        QCOMPARE(h.accumulator(), accumulator);
-        std::vector<std::pair<float, float>> rebuilt;
-        for (unsigned c = 0; c < width; ++c)
-            for (unsigned k = 0; k < 3; ++k)
-                rebuilt.push_back(bar(h, c, k));
-        QVERIFY(rebuilt == incremental);
+        // Without a width there are no columns, only frames.
+        QCOMPARE(h.completedColumns(), quint64(0));
+        QCOMPARE(h.ringFill(), 100u);
+        h.setGraphWidth(10);
+        QCOMPARE(h.completedColumns(), quint64(25));
+        QCOMPARE(h.newColumns(), 0u);
+        QCOMPARE(bar(h, 24, 1), Bar(0.2f, 0.2f));
+
+        // Start: frame and column counts begin again, nothing old is shown.
+        h.setRingFill(0);
+        QCOMPARE(h.ringFill(), 0u);
+        QCOMPARE(h.completedColumns(), quint64(0));
+        QVERIFY(std::isnan(bar(h, 0).first));
+        const float fresh[2] = {-0.5f, 0.5f};
+        h.intake(fresh);
+        QCOMPARE(bar(h, 0, 0), Bar(-0.5f, -0.5f));
+
+        QVERIFY(h.initialise(0, 10, 1));
+        QCOMPARE(h.windowLength(), 1u);
     }
 
-    void rebuiltColumnsContinueSeamlessly()
-    {
-        SampleHistory h;
-        QVERIFY(h.initialise(1000, 10, 1));
-        h.setGraphWidth(100);
-        for (int i = 0; i < 1500; ++i)
-            feed(h, float(i));
-        h.rebuildColumns();
-        // Oldest rows at the left edge, the newest in the column right before the position.
-        QCOMPARE(h.columnPosition(), 0u);
-        QCOMPARE(bar(h, h.bufferColumn(0), 0), std::make_pair(500.0f, 509.0f));
-        QCOMPARE(bar(h, h.bufferColumn(99), 0), std::make_pair(1489.0f, 1499.0f));
-        feed(h, 1500.0f);
-        QCOMPARE(h.newColumns(), 150u);
-    }
-
-    void autoscaleTrackingStartsAtTheNextColumn()
+    void autoscaleTrackingStartsWithTheNextFrame()
     {
         SampleHistory h;
         QVERIFY(h.initialise(100, 10, 1));
         h.setGraphWidth(10);
-        for (int i = 0; i < 10; ++i)
-            feed(h, 0.0f);
+        feed(h, {0.9f, -0.9f});
         h.setAutoscaleState(1);
-        for (int i = 0; i < 9; ++i)
-            feed(h, 0.25f);
-        QCOMPARE(h.autoscaleState(), 1);
-        feed(h, 0.5f);
+        feed(h, {0.25f});
         QCOMPARE(h.autoscaleState(), 2);
-        QCOMPARE(h.trackedMin(0), 0.0f - 1e-14f);
-        QCOMPARE(h.trackedMax(0), 0.5f + 1e-14f);
-        for (int i = 0; i < 10; ++i)
-            feed(h, -0.75f);
+        feed(h, {0.5f, -0.75f});
         QCOMPARE(h.trackedMin(0), -0.75f);
-        QCOMPARE(h.trackedMax(0), 0.5f + 1e-14f);
+        QCOMPARE(h.trackedMax(0), 0.5f);
     }
 
-    void rebuildLeavesTrackingToLiveColumns()
+    // A long window at the device's highest rate with every channel: the envelope
+    // must stay small, and a one-frame spike must show at any width.
+    void longWindowKeepsEverySpike_data()
     {
-        SampleHistory h;
-        QVERIFY(h.initialise(100, 10, 1));
-        h.setAutoscaleState(1);
-        h.setGraphWidth(10);  // rebuilds from a ring of zeros
-        QCOMPARE(h.autoscaleState(), 1);
-        for (int i = 0; i < 10; ++i)
-            feed(h, 0.5f);
-        QCOMPARE(h.autoscaleState(), 2);
-        QCOMPARE(h.trackedMin(0), 0.5f);
+        QTest::addColumn<unsigned>("width");
+        QTest::newRow("1920") << 1920u;
+        QTest::newRow("1000") << 1000u;
+        QTest::newRow("333") << 333u;
+        QTest::newRow("7") << 7u;
+    }
+
+    void longWindowKeepsEverySpike()
+    {
+        QFETCH(unsigned, width);
+        if (!longHistory) {
+            longHistory = std::make_unique<SampleHistory>();
+            QVERIFY(longHistory->initialise(longWindow, 10, SampleHistory::MaxChannels));
+            QVERIFY2(longHistory->memoryBytes() < (std::size_t(100) << 20),
+                     qPrintable(QString::number(longHistory->memoryBytes())));
+            QVERIFY(longHistory->envelope().baseBlock() > 1);
+            std::vector<float> row(SampleHistory::MaxChannels, 0.0f);
+            for (quint64 f = 0; f < longWindow + 500; ++f) {
+                row[77] = f == spike ? 0.9f : 0.0f;
+                longHistory->intake(row.data());
+            }
+        }
+        SampleHistory &h = *longHistory;
+        h.setGraphWidth(width);
+        std::vector<quint64> hits;
+        for (quint64 j = h.completedColumns() - width; j < h.completedColumns(); ++j) {
+            const Bar b = bar(h, j, 77);
+            QCOMPARE(b.first, 0.0f);
+            if (b.second == 0.9f)
+                hits.push_back(j);
+        }
+        const quint64 own = spike * width / longWindow;
+        QVERIFY(!hits.empty());
+        QVERIFY(std::find(hits.begin(), hits.end(), own) != hits.end());
+        // Only the blocks that touch a column can widen it: one column on either side.
+        QVERIFY(hits.front() + 1 >= own && hits.back() <= own + 1);
+    }
+
+    // Any range is answered with at least its own extremes and at most those of the
+    // level-0 blocks it touches, whatever the block size.
+    void envelopeAnswersAreBounded_data()
+    {
+        QTest::addColumn<unsigned>("block");
+        QTest::newRow("single rows") << 1u;
+        QTest::newRow("blocks of 4") << 4u;
+        QTest::newRow("blocks of 64") << 64u;
+    }
+
+    void envelopeAnswersAreBounded()
+    {
+        QFETCH(unsigned, block);
+        const unsigned channels = 3;
+        const quint64 retained = 5000;
+        // The budget that gives the wanted base block: blocks of 2 * channels floats.
+        const std::size_t budget = ((retained + block - 1) / block + 2) * 2 * channels * sizeof(float);
+        MinMaxEnvelope e;
+        e.configure(channels, retained, budget);
+        QCOMPARE(e.baseBlock(), block);
+        std::mt19937 random(99);
+        std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+        std::vector<float> rows;
+        const quint64 total = 13000;
+        for (quint64 r = 0; r < total; ++r) {
+            for (unsigned c = 0; c < channels; ++c)
+                rows.push_back(value(random) * (r % 97 == 0 ? 10.0f : 1.0f));
+            e.append(&rows[r * channels]);
+        }
+        QCOMPARE(e.oldestRow(), total - retained);
+        std::uniform_int_distribution<quint64> pick(e.oldestRow(), total - 1);
+        auto extremesOf = [&](quint64 first, quint64 last, unsigned c) {
+            Bar b{INFINITY, -INFINITY};
+            for (quint64 r = first; r < last; ++r)
+                b = {std::min(b.first, rows[r * channels + c]), std::max(b.second, rows[r * channels + c])};
+            return b;
+        };
+        for (int i = 0; i < 2000; ++i) {
+            quint64 first = pick(random), last = pick(random) + 1;
+            if (first >= last)
+                std::swap(first, last);
+            float lo[channels], hi[channels];
+            QVERIFY(e.extremes(first, last, lo, hi) == (first < last));
+            if (first >= last)
+                continue;
+            const quint64 outerFirst = std::max(first / block * block, e.oldestRow());
+            const quint64 outerLast = std::min((last + block - 1) / block * block, total);
+            for (unsigned c = 0; c < channels; ++c) {
+                const Bar inner = extremesOf(first, last, c);
+                const Bar outer = extremesOf(outerFirst, outerLast, c);
+                QVERIFY(lo[c] <= inner.first && hi[c] >= inner.second);
+                QVERIFY(lo[c] >= outer.first && hi[c] <= outer.second);
+            }
+        }
     }
 };
 
