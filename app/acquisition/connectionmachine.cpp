@@ -129,7 +129,7 @@ int ConnectionMachine::stepEnumerate()
         qDebug("device is busy");
         return deviceIsBusy(tr("Device is busy.\nPlease stop programs, who claims it.\n\nExit Program?\n"), 200);
     }
-    busyRule.deviceFree();
+    // Only an open that succeeds shows the device free: a port in use may not say so.
     return openCandidate();
 }
 

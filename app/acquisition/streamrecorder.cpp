@@ -31,8 +31,10 @@ StreamRecorder::~StreamRecorder()
 StreamRecorder::Start StreamRecorder::start(const daqConfig &conf, const QString &fileName, const QDateTime &when,
                            quint64 firstFrame, bool withStream, quint64 frameLimit, QString *error)
 {
-    if (m_active)
-        finish(End::Stop);
+    if (m_active || m_closing) {
+        *error = tr("The trace file %1 is still being written.").arg(m_fileName);
+        return Start::Failed;
+    }
     m_fileName = fileName;
     if (QFileInfo::exists(fileName)) {
         *error = tr("The trace file %1 exists already.").arg(fileName);

@@ -38,7 +38,7 @@ public:
     // with stream frame `firstFrame` and holds at most `frameLimit` frames. A loss just
     // before `firstFrame` belongs to the recording only when it begins with the stream
     // (`withStream`). Otherwise the reason is in *error in plain words; an existing file
-    // is never overwritten.
+    // is never overwritten, and nothing starts while the last file is still being closed.
     Start start(const daqConfig &conf, const QString &fileName, const QDateTime &when, quint64 firstFrame,
                bool withStream, quint64 frameLimit, QString *error);
     // Hands over the next n frames of the stream, up to the limit; returns how many were taken.

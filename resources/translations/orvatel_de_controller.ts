@@ -296,7 +296,12 @@ Bitte wenden Sie sich an lumetrix.</translation>
 <context>
     <name>StreamRecorder</name>
     <message>
-        <location filename="../../app/acquisition/streamrecorder.cpp" line="+38"/>
+        <location filename="../../app/acquisition/streamrecorder.cpp" line="+35"/>
+        <source>The trace file %1 is still being written.</source>
+        <translation>Die Messdatei %1 wird noch geschrieben.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
         <source>The trace file %1 exists already.</source>
         <translation>Die Messdatei %1 gibt es bereits.</translation>
     </message>
