@@ -98,14 +98,19 @@ RecordExit::Code RecordSession::exitCodeFor(Acquisition::Event event)
     case E::NoChannels:
     case E::ConfigurationMismatch:
     case E::ConfigurationTooLarge:
+    case E::ConfigurationEmpty:
+    case E::ConfigurationRefused:
+    case E::ChannelCountsInvalid:
     case E::DeviceError:
         return RecordExit::ConfigRefused;
     case E::TraceFileFailed:
         return RecordExit::OutputRefused;
+    case E::TraceFolderFull:
     case E::TraceWriteFailed:
         return RecordExit::DiskFull;
     case E::NotReady:
     case E::StreamStopped:
+    case E::StreamDamaged:
     case E::DeviceDisconnected:
         return RecordExit::DeviceLost;
     }
@@ -134,6 +139,8 @@ void RecordSession::onMeasurementState(int state)
         recording = true;
         sinceRecording.start();
         say("recording to " + controller.traceFileName());
+        if (controller.status().shortOfSpace)
+            say("less than a minute of recording fits into the folder of the trace file");
     } else if (state == 5) {
         sinceStopping.start();
     } else if (state == 3 && recording) {
