@@ -77,7 +77,8 @@ private:
     void showConnectionState(int state);
     void showLoadedConfiguration(const QString &fileName);
     void markUnsaved();
-    void deleteFiles(const QString &folder, const QString &header, bool asWarning);
+    void deleteFiles(const QString &folder, const QString &header, bool asWarning, const QStringList &filter);
+    static QStringList configurationFilter();
 
     // What the controller tells and asks, shown one box at a time.
     void onControllerMessage(Acquisition::Event event, const QString &text);
