@@ -98,14 +98,19 @@ RecordExit::Code RecordSession::exitCodeFor(Acquisition::Event event)
     case E::NoChannels:
     case E::ConfigurationMismatch:
     case E::ConfigurationTooLarge:
+    case E::ConfigurationEmpty:
+    case E::ConfigurationRefused:
+    case E::ChannelCountsInvalid:
     case E::DeviceError:
         return RecordExit::ConfigRefused;
     case E::TraceFileFailed:
         return RecordExit::OutputRefused;
+    case E::TraceFolderFull:
     case E::TraceWriteFailed:
         return RecordExit::DiskFull;
     case E::NotReady:
     case E::StreamStopped:
+    case E::StreamDamaged:
     case E::DeviceDisconnected:
         return RecordExit::DeviceLost;
     }

@@ -1,6 +1,7 @@
 #include "acquisitioncontroller.h"
 
 #include "acquisition/connectionmachine.h"
+#include "acquisition/deviceanswer.h"
 #include "acquisition/displaysink.h"
 #include "acquisition/frameconverter.h"
 #include "acquisition/measurementloop.h"
@@ -13,11 +14,19 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+namespace {
+constexpr int StatusIntervalMs = 250;
+constexpr qint64 FreeSpaceIntervalMs = 1000;
+}
 
 AcquisitionController::AcquisitionController(QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<Acquisition::Event>();
     qRegisterMetaType<ActionSet::Actions>();
+    qRegisterMetaType<AcquisitionStatus>();
     const StartupOptions &options = startupOptions();
     if (!options.configFileName.isEmpty())
         startupConfigPath = QDir(options.configDirectory).filePath(options.configFileName);
@@ -32,6 +41,9 @@ AcquisitionController::AcquisitionController(QObject *parent) : QObject(parent)
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, &AcquisitionController::onTimer);
     timer.start(300);
+    statusTimer.setInterval(StatusIntervalMs);
+    connect(&statusTimer, &QTimer::timeout, this, &AcquisitionController::onStatusTimer);
+    statusTimer.start();
 }
 
 AcquisitionController::~AcquisitionController()
@@ -52,10 +64,13 @@ void AcquisitionController::connectParts()
     connect(connection, &ConnectionMachine::channelCountChanged, this, &C::invalidateConfiguration);
     connect(connection, &ConnectionMachine::deviceDescribed, this, &C::loadStartupConfiguration);
     connect(connection, &ConnectionMachine::memoryRead, wifi, &WifiConfigTask::takeMemory);
+    connect(connection, &ConnectionMachine::commandFailed, this, &C::onCommandFailed);
     connect(loop, &MeasurementLoop::message, this, &C::message);
     connect(loop, &MeasurementLoop::statusMessage, this, &C::statusMessage);
     connect(loop, &MeasurementLoop::stateChanged, this, &C::measurementStateChanged);
     connect(loop, &MeasurementLoop::recordingClosed, this, &C::recordingClosed);
+    connect(loop, &MeasurementLoop::markerAdded, this, &C::markerAdded);
+    connect(loop, &MeasurementLoop::configurationRefused, this, &C::invalidateConfiguration);
     connect(wifi, &WifiConfigTask::message, this, &C::message);
     connect(wifi, &WifiConfigTask::editRequested, this, &C::wifiRecordQuestion);
 }
@@ -87,6 +102,10 @@ int AcquisitionController::measurementState() const { return loop->state(); }
 bool AcquisitionController::isSampling() const { return loop->isSampling(); }
 bool AcquisitionController::isRecording() const { return loop->isRecording(); }
 QString AcquisitionController::traceFileName() const { return loop->traceFileName(); }
+QString AcquisitionController::currentTraceFile() const
+{
+    return loop->isRecording() || loop->isClosingTrace() ? loop->traceFileName() : QString();
+}
 quint64 AcquisitionController::recordedFrames() const { return loop->recordedFrames(); }
 quint64 AcquisitionController::lostFrames() const { return loop->lostFrames(); }
 qint64 AcquisitionController::traceFileSize() const { return loop->traceFileSize(); }
@@ -102,6 +121,46 @@ bool AcquisitionController::wifiTaskRunning() const { return wifi->isPending(); 
 int AcquisitionController::wifiTaskStep() const { return wifi->state(); }
 bool AcquisitionController::countPollOn() const { return wifi->countPollEnabled(); }
 ActionSet::Actions AcquisitionController::enabledActions() const { return actions->enabled(); }
+
+AcquisitionStatus AcquisitionController::status() const
+{
+    AcquisitionStatus s;
+    if (connection->state() == 4) {
+        s.device = connection->identification().trimmed();
+        s.link = connection->usingUdp() ? QStringLiteral("WiFi") : QStringLiteral("USB");
+    }
+    s.sampling = loop->isSampling();
+    s.framesPerSecond = loop->framesPerSecond();
+    s.framesLost = loop->lostFrames();
+    const StreamRecorder &recording = loop->recording();
+    s.recording = recording.isRecording();
+    if (s.recording) {
+        s.elapsedSeconds = recording.seconds();
+        s.recordedFrames = recording.frames();
+        s.recordingFramesLost = recording.framesLost();
+        s.traceFile = recording.fileName();
+        s.traceBytes = recording.fileBytes();
+        s.freeBytes = freeBytes;
+    }
+    s.lastRecording = loop->lastRecording();
+    return s;
+}
+
+void AcquisitionController::onStatusTimer()
+{
+    if (loop->isRecording() && (!sinceFreeBytes.isValid() || sinceFreeBytes.elapsed() >= FreeSpaceIntervalMs)) {
+        const QStorageInfo storage(QFileInfo(loop->traceFileName()).absolutePath());
+        freeBytes = storage.isValid() && storage.isReady() ? storage.bytesAvailable() : -1;
+        sinceFreeBytes.start();
+    } else if (!loop->isRecording()) {
+        sinceFreeBytes.invalidate();
+    }
+    const AcquisitionStatus now = status();
+    if (now == lastStatus)
+        return;
+    lastStatus = now;
+    emit statusChanged();
+}
 
 void AcquisitionController::onTimer()
 {
@@ -136,8 +195,8 @@ void AcquisitionController::handleDisconnection()
     wifi->abandon();
     // The recording is made safe before anybody is told anything.
     loop->deviceLost();
-    emit message(Acquisition::Event::DeviceDisconnected,
-                 tr("Device was disconnected\nor is busy\nPlease reconnect device."));
+    loop->reportAfterTrace(Acquisition::Event::DeviceDisconnected,
+                           tr("Device was disconnected\nor is busy\nPlease reconnect device."));
     actions->set(1, 1, 0, 0, 0, 0, 0, 0, 1); // the user can always leave
     configValid = false;
 }
@@ -182,12 +241,12 @@ bool AcquisitionController::checkDeviceConfigurable()
 void AcquisitionController::openConfiguration(const QString &path)
 {
     qDebug() << "filna = " << path;
-    const QString error = loadConfiguration(conf, path);
-    if (!error.isEmpty()) {
+    const ConfigLoadResult loaded = readConfiguration(conf, path);
+    if (!loaded.ok()) {
         configValid = false;
-        qDebug() << "################## error: could not load configuration: " << error;
-        emit message(Acquisition::Event::ConfigurationInvalid,
-                     tr("configuration file invalid.\nPlease choose a new one."));
+        qDebug() << "################## error: could not load configuration: " << loaded.text();
+        // A missing file and a malformed one are told apart, with the line at fault.
+        emit message(Acquisition::Event::ConfigurationInvalid, loaded.warning());
         return;
     }
     if (const char *mismatch = configDeviceMismatch(conf, adc16Count(), adc24Count(), imuCount(), auxWordCount())) {
@@ -205,6 +264,12 @@ void AcquisitionController::openConfiguration(const QString &path)
 
 bool AcquisitionController::acceptConfiguration(const daqConfig &candidate)
 {
+    if (candidate.sampleSize <= 0 || candidate.expectedSampleSize() <= 0) {
+        emit message(Acquisition::Event::ConfigurationEmpty,
+                     tr("The configuration enables no channel: the device would send empty frames.\n"
+                        "Please enable at least one channel."));
+        return false;
+    }
     FrameConverter check;
     check.configure(candidate);
     if (check.rowLength() > FrameConverter::maxRowValues) {
@@ -260,6 +325,31 @@ void AcquisitionController::record()
         loop->record();
 }
 
+void AcquisitionController::addMarker(const QString &text)
+{
+    loop->addMarker(text);
+}
+
+// A command the device answered with an error. During configuring that is the device
+// refusing the configuration, told once when configuring ends. A stream's tail is never
+// shown: only the readable part of an answer reaches a message.
+void AcquisitionController::onCommandFailed(const QByteArray &command, const QByteArray &answer)
+{
+    const QByteArray sent = command.trimmed();
+    if (loop->isConfiguring() && !answer.isEmpty() && !sent.endsWith('?')) {
+        loop->noteRefusal(answer);
+        return;
+    }
+    // Over WiFi a query without an answer is a lost datagram; the polls ask again.
+    if (connection->usingUdp())
+        return;
+    const QString what = readableAnswer(sent);
+    const QString said = readableAnswer(answer);
+    emit message(Acquisition::Event::CommandFailed,
+                 said.isEmpty() ? tr("The device did not accept the command \"%1\".").arg(what)
+                                : tr("The device did not accept the command \"%1\":\n%2").arg(what, said));
+}
+
 void AcquisitionController::startWifiConfiguration()
 {
     wifi->request();
@@ -288,6 +378,8 @@ void AcquisitionController::answerWifiRecord(const QByteArray &record)
 void AcquisitionController::shutdown()
 {
     timer.stop();
-    loop->closeTraceFile();
+    statusTimer.stop();
+    // Bounded: a disk that hangs keeps the file as its last commit left it.
+    loop->closeTraceFile(10000);
     connection->link()->close();
 }

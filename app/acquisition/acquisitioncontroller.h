@@ -1,12 +1,14 @@
 #pragma once
 
 #include "acquisition/acquisitionevent.h"
+#include "acquisition/acquisitionstatus.h"
 #include "acquisition/actionset.h"
 #include "config/daqconfig.h"
 #include "link/deviceinfo.h"
 #include "link/wifinetwork.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -54,6 +56,12 @@ public:
     bool isConfigValid() const { return configValid; }
     bool isConfigSaved() const { return configSaved; }
     const daqConfig &configuration() const { return conf; }
+    // What is going on, for a status line; statusChanged() says when it changed.
+    AcquisitionStatus status() const;
+    // The trace file being recorded or closed: it must not be deleted or offered as a
+    // finished data file. Empty when there is none.
+    QString currentTraceFile() const;
+    // The last recording's file (kept after it ended).
     QString traceFileName() const;
     quint64 recordedFrames() const;
     quint64 lostFrames() const;
@@ -79,7 +87,8 @@ public:
     // Loads a configuration file, checks it against the device and makes it current.
     void openConfiguration(const QString &path);
     // Makes `candidate` the current configuration, sent to the device on the next step.
-    // Refused (false, nothing changed) when its display row does not fit the plot.
+    // Refused (false, nothing changed, the reason told) when it enables no channel or
+    // its display row does not fit the plot.
     bool acceptConfiguration(const daqConfig &candidate);
     // An edit that produced no usable configuration: kept, but not valid.
     void discardConfiguration(const daqConfig &leftover);
@@ -87,8 +96,14 @@ public:
 
 public slots:
     void start();
+    // Ends a recording made during a live view, else the stream (and a recording with it).
     void stop();
+    // From ready: starts the stream and a recording. During a live view: starts only a
+    // recording, at the next frame.
     void record();
+    // Stores a marker at the next frame of the running recording (the text is cut to 64
+    // bytes of UTF-8); markerAdded() tells where. Nothing happens when not recording.
+    void addMarker(const QString &text);
     void startWifiConfiguration();
     void answerBusy(bool exitProgram);
     void answerNetwork(bool exitProgram);
@@ -105,7 +120,12 @@ signals:
     void connectionStateChanged(int state);
     void measurementStateChanged(int state);
     void configurationLoaded(const QString &fileName);
+    // The trace file is closed and complete: frames in it, frames lost inside it.
     void recordingClosed(const QString &fileName, quint64 frames, quint64 lost);
+    // Frame index (row) and seconds since the recording's first frame, and the text stored.
+    void markerAdded(quint64 frame, double seconds, const QString &text);
+    // status() changed; at most four times a second.
+    void statusChanged();
     // Questions; each waits for its answer slot.
     void busyQuestion(const QString &text);                           // answerBusy
     void networkQuestion(WifiNetwork::Finding finding);               // answerNetwork
@@ -114,15 +134,21 @@ signals:
 
 private slots:
     void onTimer();
+    void onStatusTimer();
 
 private:
     void connectParts();
+    void onCommandFailed(const QByteArray &command, const QByteArray &answer);
     int stepConnected();
     void handleDisconnection();
     void loadStartupConfiguration();
     void invalidateConfiguration();
 
     QTimer timer;
+    QTimer statusTimer;
+    AcquisitionStatus lastStatus;
+    qint64 freeBytes = -1;               // in the trace folder, looked up once a second
+    QElapsedTimer sinceFreeBytes;
     ActionSet *actions = nullptr;
     ConnectionMachine *connection = nullptr;
     MeasurementLoop *loop = nullptr;

@@ -16,12 +16,18 @@ enum class Event {
     ConfigurationInvalid,   // the configuration file could not be loaded
     ConfigurationMismatch,  // the configuration needs channels the device lacks
     ConfigurationTooLarge,  // more display channels than the plot can show
+    ConfigurationEmpty,     // the configuration enables no channel: frames of 0 bytes
+    ConfigurationRefused,   // the device refused a configuration line; none is valid now
+    ChannelCountsInvalid,   // the device reported channel counts that cannot be used
     NotReady,               // Record while the device is not ready
     TraceFileFailed,        // the trace file could not be created
-    TraceWriteFailed,       // frames could not be written to the trace file
+    TraceFolderFull,        // the trace folder cannot hold one second of recording
+    TraceWriteFailed,       // writing the trace file failed: the recording ended, the file
+                            // holds what was committed before (the text says how much)
     StreamStopped,          // the stream ended without a stop request
+    StreamDamaged,          // the serial stream could not be decoded any more; it was stopped
     DeviceDisconnected,     // the device is gone; an open trace file was closed first
-    DeviceError,            // the device reported errors after being configured
+    DeviceError,            // the device failed in a way the program cannot go on from
     WifiReadFailed,         // the device's network record could not be read
 };
 Q_ENUM_NS(Event)

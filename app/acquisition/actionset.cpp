@@ -25,6 +25,15 @@ void ActionSet::setEnabled(Action action, bool on)
     apply(next);
 }
 
+void ActionSet::setRecording(bool recording)
+{
+    Actions next = current;
+    next.setFlag(DeleteConfig, !recording);
+    next.setFlag(DeleteData, !recording);
+    next.setFlag(Marker, recording);
+    apply(next);
+}
+
 void ActionSet::apply(Actions next)
 {
     if (next == current)

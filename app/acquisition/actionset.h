@@ -21,6 +21,11 @@ public:
         Stop = 0x40,
         Record = 0x80,
         Exit = 0x100,
+        // Deleting a file: off while recording, so the trace being written stays.
+        DeleteConfig = 0x200,
+        DeleteData = 0x400,
+        // Setting a marker in the trace: on only while recording.
+        Marker = 0x800,
     };
     Q_DECLARE_FLAGS(Actions, Action)
     Q_FLAG(Actions)
@@ -31,6 +36,8 @@ public:
     void set(int open, int newConf, int save, int configuration, int wifi, int start, int stop, int record,
              int exit = -1);
     void setEnabled(Action action, bool on);
+    // While recording: both delete actions off and Marker on; otherwise the reverse.
+    void setRecording(bool recording);
 
     Actions enabled() const { return current; }
     bool isEnabled(Action action) const { return current.testFlag(action); }
@@ -42,7 +49,7 @@ private:
     void apply(Actions next);
 
     // As after construction: a device may be searched for and configured.
-    Actions current = Actions(Open | New | Exit);
+    Actions current = Actions(Open | New | Exit | DeleteConfig | DeleteData);
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(ActionSet::Actions)

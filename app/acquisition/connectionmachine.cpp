@@ -1,6 +1,7 @@
 #include "connectionmachine.h"
 
 #include "acquisition/channelcounts.h"
+#include "acquisition/deviceanswer.h"
 #include "acquisition/devicefamily.h"
 #include "acquisition/displaysink.h"
 #include "link/serialcom.h"
@@ -61,7 +62,11 @@ void ConnectionMachine::answer(Question question)
 
 void ConnectionMachine::answerBusy(bool exitProgram)
 {
-    Q_UNUSED(exitProgram) // the front end ends the program itself
+    // Giving up is the front end's to carry out; a retry waits for this device quietly.
+    if (!exitProgram && pending == Question::Busy) {
+        busyRule.answeredRetry(sinceConstruction.elapsed());
+        retrySerial = chosen.serialNumber;
+    }
     answer(Question::Busy);
 }
 
@@ -122,11 +127,21 @@ int ConnectionMachine::stepEnumerate()
     family = DeviceFamily::of(chosen.serialNumber) == DeviceFamily::Vortiq ? 1 : 2;
     if (chosen.busy) {
         qDebug("device is busy");
-        ask(Question::Busy, 200);
-        emit busyQuestion(tr("Device is busy.\nPlease stop programs, who claims it.\n\nExit Program?\n"));
-        return 200;
+        return deviceIsBusy(tr("Device is busy.\nPlease stop programs, who claims it.\n\nExit Program?\n"), 200);
     }
+    busyRule.deviceFree();
     return openCandidate();
+}
+
+int ConnectionMachine::deviceIsBusy(const QString &question, int waitAfterAnswer)
+{
+    if (!busyRule.shouldAsk(sinceConstruction.elapsed())) {
+        emit statusMessage(tr("Device is busy"));
+        return waitAfterAnswer;
+    }
+    ask(Question::Busy, waitAfterAnswer);
+    emit busyQuestion(question);
+    return waitAfterAnswer;
 }
 
 // Scans the ports; true when one candidate was taken or a choice among several asked.
@@ -151,6 +166,16 @@ bool ConnectionMachine::findCandidate()
     }
     if (candidates.isEmpty())
         return false;
+    // Waiting for a busy device the user chose: it is taken again without asking.
+    if (busyRule.retrying()) {
+        for (const DeviceInfo &candidate : qAsConst(candidates)) {
+            if (candidate.serialNumber == retrySerial) {
+                chosen = candidate;
+                return true;
+            }
+        }
+        busyRule.deviceFree();   // it is gone: whatever comes next is asked about anew
+    }
     if (candidates.size() == 1) {
         chosen = candidates.first();
         return true;
@@ -186,9 +211,8 @@ int ConnectionMachine::stepOpening()
         qDebug("device is busy");
         deviceBusy = false;
         switchState(0);
-        ask(Question::Busy, 100);
-        emit busyQuestion(tr("Device found\nbut device is busy\nPlease stop programs, who claims it.\n\nExit Program?"));
-        return 100;
+        return deviceIsBusy(tr("Device found\nbut device is busy\nPlease stop programs, who claims it.\n\nExit Program?"),
+                            100);
     }
     if (activeLink->isDeviceDisconnected()) {
         switchState(0);
@@ -228,8 +252,9 @@ void ConnectionMachine::forgetDevice()
     portOpened = false;
     deviceInfoReceived = false;
     switchState(0);
-    imuCountKnown = auxCountKnown = false;
-    nAdc24 = nAdc16 = nImu = nAux = 0;
+    imus = auxWords = CountState();
+    nAdc24 = nAdc16 = 0;
+    unusableCounts.clear();
 }
 
 void ConnectionMachine::onOpenResultss(bool success)
@@ -237,14 +262,17 @@ void ConnectionMachine::onOpenResultss(bool success)
     qDebug() << "onopenresults() " << (success ? "true" : "false");
     portOpened = success;
     deviceBusy = !success;
+    if (success)
+        busyRule.deviceFree();
 }
 
 void ConnectionMachine::onCommunicationResponse(bool success, QByteArray command, QByteArray response)
 {
     if (!success) {
         qDebug() << "onCommunicationResponse() cmd " << command << " had no success";
-        if (!usingUdp())
-            emit message(Acquisition::Event::CommandFailed, tr("SCPI fail:") + command + "\n" + response);
+        // What follows "abort" is the tail of the stream it ended, not a refusal.
+        if (command.trimmed().compare("abort", Qt::CaseInsensitive) != 0)
+            emit commandFailed(command, response);
         return;
     }
     if (command.contains("*idn?")) {
@@ -258,18 +286,22 @@ void ConnectionMachine::onCommunicationResponse(bool success, QByteArray command
     }
 }
 
-// A reported IMU or AUX count that differs from the stored one replaces it (0 above the
-// limit) and invalidates the configuration; the user is told unless it is the first.
-void ConnectionMachine::takeOverCount(int reported, int limit, int &count, bool &known, const char *what,
-                                      const QByteArray &response, const QString &changedWarning)
+// A reported IMU or AUX count that differs from the last reported one replaces it (0
+// above the limit) and invalidates the configuration. The user is told once per change:
+// about a count beyond the limit always, about another change unless it is the first.
+void ConnectionMachine::takeOverCount(int reported, int limit, CountState &state, const char *what,
+                                      const QString &changedWarning, const QString &tooManyWarning)
 {
-    if (reported == count)
+    if (reported == state.reported)
         return;
-    count = reported <= limit ? reported : 0;
-    qDebug() << "new configuration of" << what << reported << what << "detected response was " << response;
-    if (known)
+    state.reported = reported;
+    state.count = reported <= limit ? reported : 0;
+    qDebug() << "new configuration of" << what << reported << what << "detected";
+    if (reported > limit)
+        emit message(Acquisition::Event::ChannelCountChanged, tooManyWarning.arg(reported).arg(limit));
+    else if (state.known)
         emit message(Acquisition::Event::ChannelCountChanged, changedWarning);
-    known = true;
+    state.known = true;
     emit channelCountChanged();
 }
 
@@ -277,8 +309,22 @@ void ConnectionMachine::handleChannelCounts(const QByteArray &response)
 {
     portOpened = true;
     const ChannelCounts c = ChannelCounts::parse(response);
-    qDebug() << "devices adc16 " << nAdc16 << " nAdc24 " << nAdc24 << " nImu " << nImu << " nAux " << nAux;
-    if (c.adc24 == nAdc24 && c.adc16 == nAdc16 && c.imu == nImu && c.aux == nAux) {
+    qDebug() << "devices adc16 " << nAdc16 << " nAdc24 " << nAdc24 << " nImu " << imus.count << " nAux "
+             << auxWords.count;
+    if (!c.valid) {
+        // A device fault: never used, told once for as long as the device keeps saying it.
+        qDebug() << "unusable channel counts:" << response;
+        if (response != unusableCounts) {
+            unusableCounts = response;
+            emit message(Acquisition::Event::ChannelCountsInvalid,
+                         tr("The device reported channel counts that cannot be right:\n%1\n"
+                            "They are not used. Please check the device.")
+                             .arg(readableAnswer(response)));
+        }
+        return;
+    }
+    unusableCounts.clear();
+    if (c.adc24 == nAdc24 && c.adc16 == nAdc16 && c.imu == imus.reported && c.aux == auxWords.reported) {
         qDebug("no new information");
         return;
     }
@@ -289,10 +335,10 @@ void ConnectionMachine::handleChannelCounts(const QByteArray &response)
     const bool wasReceived = deviceInfoReceived;
     deviceInfoReceived = true;
 
-    takeOverCount(c.imu, 4, nImu, imuCountKnown, "IMUs", response,
-                  tr("Number of Imu Devices changed\nPlease configure now."));
-    takeOverCount(c.aux, 15, nAux, auxCountKnown, "Aux", response,
-                  tr("Number of Aux Devices changed\nPlease configure now."));
+    takeOverCount(c.imu, 4, imus, "IMUs", tr("Number of Imu Devices changed\nPlease configure now."),
+                  tr("The device reports %1 IMUs; at most %2 are supported.\nIts IMUs are not used."));
+    takeOverCount(c.aux, 15, auxWords, "Aux", tr("Number of Aux Devices changed\nPlease configure now."),
+                  tr("The device reports %1 AUX words; at most %2 are supported.\nIts AUX input is not used."));
     if (!wasReceived)
         emit deviceDescribed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/acquisitionevent.h"
+#include "acquisition/busyquestionrule.h"
 #include "link/deviceinfo.h"
 #include "link/wifinetwork.h"
 
@@ -37,8 +38,8 @@ public:
     bool deviceAnswered() const { return portOpened; }   // channel counts came in
     int adc24Count() const { return nAdc24; }
     int adc16Count() const { return nAdc16; }
-    int imuCount() const { return nImu; }
-    int auxWordCount() const { return nAux; }
+    int imuCount() const { return imus.count; }
+    int auxWordCount() const { return auxWords.count; }
     bool questionPending() const { return pending != Question::None; }
 
     void setDisplay(DisplaySink *sink) { display = sink; }
@@ -69,6 +70,8 @@ signals:
     // The first channel counts since connecting.
     void deviceDescribed();
     void memoryRead(const QByteArray &bytes);
+    // The device answered a command with an error (an "abort" after a stream is none).
+    void commandFailed(const QByteArray &command, const QByteArray &answer);
 
 private slots:
     void onCommunicationResponse(bool success, QByteArray command, QByteArray response);
@@ -86,11 +89,19 @@ private:
     int openCandidate();
     int stepOpening();
     int stepIdentify();
+    // A busy device: asks whether to give up, or after a retry searches on quietly.
+    int deviceIsBusy(const QString &question, int waitAfterAnswer);
     void sendQuery(const char *query);
     void setLogo(const char *resource);
     void handleChannelCounts(const QByteArray &response);
-    void takeOverCount(int reported, int limit, int &count, bool &known, const char *what,
-                       const QByteArray &response, const QString &changedWarning);
+    struct CountState
+    {
+        int count = 0;          // in use (0 when the device reported more than supported)
+        int reported = 0;       // as last reported
+        bool known = false;     // a count came in since connecting
+    };
+    void takeOverCount(int reported, int limit, CountState &state, const char *what, const QString &changedWarning,
+                       const QString &tooManyWarning);
 
     udp_com *udp = nullptr;
     SerialCom *serial = nullptr;
@@ -110,7 +121,11 @@ private:
     bool deviceBusy = false;
     int family = 0;
     QString idnString;
-    int nAdc24 = 0, nAdc16 = 0, nImu = 0, nAux = 0;
+    int nAdc24 = 0, nAdc16 = 0;
+    CountState imus, auxWords;
     bool deviceInfoReceived = false;
-    bool imuCountKnown = false, auxCountKnown = false;
+    QByteArray unusableCounts;      // the last answer with counts that cannot be used, told once
+
+    BusyQuestionRule busyRule;
+    QString retrySerial;            // the busy device the user chose to wait for
 };

@@ -3,6 +3,7 @@
 #include "acquisition/actionset.h"
 #include "acquisition/configcommand.h"
 #include "acquisition/connectionmachine.h"
+#include "acquisition/deviceanswer.h"
 #include "acquisition/displaysink.h"
 #include "link/myadw.h"
 #include "link/udp_com.h"
@@ -10,18 +11,22 @@
 #include "startupoptions.h"
 
 #include <QDebug>
-#include <QThread>
-
-#include <cmath>
 
 namespace {
 constexpr int PollEverySteps = 60;       // channel-count poll, about every 1.8 s
-constexpr int LossPollSteps = 33;        // about once a second
+
+QString oneLine(QString text)
+{
+    return text.replace('\n', ' ').simplified();
 }
+} // namespace
 
 MeasurementLoop::MeasurementLoop(ConnectionMachine &connectionMachine, ActionSet &actionSet, QObject *parent)
     : QObject(parent), connection(connectionMachine), actions(actionSet)
 {
+    clock.start();
+    connect(&recorder, &StreamRecorder::writeFailed, this, &MeasurementLoop::onWriteFailed);
+    connect(&recorder, &StreamRecorder::finished, this, &MeasurementLoop::onRecordingFinished);
 }
 
 void MeasurementLoop::setState(int state)
@@ -44,6 +49,11 @@ quint64 MeasurementLoop::frameLimit() const
     return qMin(configLimit, quint64(limitSeconds * conf.sampleRate));
 }
 
+double MeasurementLoop::framesPerSecond() const
+{
+    return sampling ? rate.perSecond(clock.elapsed()) : 0.0;
+}
+
 void MeasurementLoop::configure(const daqConfig &c)
 {
     conf = c;
@@ -52,7 +62,7 @@ void MeasurementLoop::configure(const daqConfig &c)
     configLimit = limit >= 1 ? quint64(limit) : NoLimit;
     pipeline.configure(conf);
     received.clear();
-    errorReported = false;
+    refusal.clear();
     qDebug() << "startValidConfiguration() nwin =" << windowFrames << " maxsamplecount =" << configLimit
              << " samplesize =" << conf.sampleSize << "sizes: adc16" << conf.adc16.size() << ", imu6"
              << conf.imu6.size() << ", aux" << conf.aux.size();
@@ -105,7 +115,6 @@ void MeasurementLoop::step(bool configValid, bool countPollEnabled)
         timedOut = stepStopping();
         break;
     default:
-        stepError();
         return;
     }
     if (!timedOut)
@@ -124,6 +133,7 @@ void MeasurementLoop::pollChannelCounts(bool send)
 void MeasurementLoop::sendConfiguration()
 {
     qDebug() << "Send commands to configure IMU rat=" << conf.sampleRate;
+    refusal.clear();
     const QByteArray text = configurationCommandText(conf, connection.deviceFamily(), connection.usingUdp());
     if (!connection.link()->sendCommand(QString::fromLatin1(text), false, false, false, 0)) {
         if (display)
@@ -132,19 +142,44 @@ void MeasurementLoop::sendConfiguration()
     }
 }
 
+void MeasurementLoop::noteRefusal(const QByteArray &answer)
+{
+    if (refusal.isEmpty())
+        refusal = answer.isEmpty() ? QByteArray("error") : answer;
+}
+
 void MeasurementLoop::stepConfigured(bool configValid)
 {
     if (connection.link()->pendingCommands() != 0)
         return;
-    if (connection.link()->errorCount() != 0) {
-        qDebug("Hw reported error");
-        setState(6);
+    if (connection.link()->errorCount() != 0 || !refusal.isEmpty()) {
+        refuseConfiguration();
         return;
     }
     qDebug("imus are configured");
     setState(3);
     if (configValid)
         actions.set(-1, -1, -1, -1, -1, 1, -1, 1);
+}
+
+// The device said no to a line of the configuration: the program goes on without a
+// valid configuration, and the user is told what the device answered.
+void MeasurementLoop::refuseConfiguration()
+{
+    const QByteArray answer = refusal.isEmpty() ? connection.link()->lastError() : refusal;
+    refusal.clear();
+    connection.link()->resetErrorCount();
+    qDebug() << "the device refused the configuration:" << answer;
+    setState(0);
+    actions.set(1, 1, 0, 0, 1, 0, 0, 0);
+    if (display)
+        display->clearGraphs();
+    emit configurationRefused();
+    const QString said = readableAnswer(answer);
+    emit message(Acquisition::Event::ConfigurationRefused,
+                 said.isEmpty() ? tr("The device refused the configuration.\nPlease choose another configuration.")
+                                : tr("The device refused the configuration:\n%1\nPlease choose another configuration.")
+                                      .arg(said));
 }
 
 void MeasurementLoop::stepReady(bool configValid, bool countPollEnabled)
@@ -154,24 +189,11 @@ void MeasurementLoop::stepReady(bool configValid, bool countPollEnabled)
         actions.set(1, 1, 0, 0, 1, 0, 0, 0);
         setState(0);
     }
-    samplesRecorded = 0;
-}
-
-// The device reported errors after being configured: reported once, the front end
-// decides what follows.
-void MeasurementLoop::stepError()
-{
-    if (errorReported)
-        return;
-    qDebug("errstate");
-    errorReported = true;
-    sampling = false;
-    emit message(Acquisition::Event::DeviceError, tr("Internal error\nprogram is closed now\n"));
 }
 
 void MeasurementLoop::blinkRecord()
 {
-    if (!recording)
+    if (!recorder.isRecording())
         return;
     if (++recordBlinkTicks > 15) {
         recordBlinkTicks = 0;
@@ -184,26 +206,21 @@ void MeasurementLoop::blinkRecord()
 // Returns true when the stream ended without a stop request.
 bool MeasurementLoop::stepStreaming()
 {
+    myAdw *link = connection.link();
     QByteArray chunk;
-    connection.link()->readBlocks(chunk, quint32(conf.sampleSize));
+    link->readBlocks(chunk, quint32(conf.sampleSize));
     received += chunk;
     const int size = pipeline.converter().frameSize();
-    quint64 n = size > 0 ? quint64(received.size() / size) : 0;
+    const quint64 n = size > 0 ? quint64(received.size() / size) : 0;
     const auto *frames = reinterpret_cast<const uint8_t *>(received.constData());
-    framesRead += n;
+    streamFrames += n;
+    rate.add(clock.elapsed(), n);
+    losses.book(link->takeStreamLosses());
 
-    if (recording) {
-        const quint64 limit = frameLimit();
-        if (samplesRecorded + n > limit) {
-            n = limit > samplesRecorded ? limit - samplesRecorded : 0;
-            qDebug("recording limit reached");
-            stop();
-        }
-        if (n >= 1 && recorder.isOpen())
-            writeFrames(frames, int(n));
-        showRecordingStatus();
-        samplesRecorded += n;
-    }
+    if (recorder.isRecording())
+        recordFrames(frames, n);
+    else
+        losses.takeBefore(streamFrames);
     if (n != 0 && display) {
         pipeline.display(frames, int(n), *display);
         display->applyScales(false);
@@ -211,35 +228,51 @@ bool MeasurementLoop::stepStreaming()
     received.remove(0, int(n) * size);
     if (measurementState == 5)
         received.clear(); // what lies beyond the limit is neither stored nor shown
-    if (++lossPollTicks >= LossPollSteps)
-        pollLinkLosses();
 
-    if (connection.link()->dataTimedOut()) {
+    if (!damageReported && link->decoderFailed()) {
+        streamDamaged();
+        return false;
+    }
+    if (link->dataTimedOut() && measurementState == 4) {
         unexpectedStop();
         return true;
     }
     return false;
 }
 
-// Every frame that reaches the trace file passes here.
-bool MeasurementLoop::writeFrames(const uint8_t *frames, int n)
+// Every frame that reaches the trace file passes here, and every loss in front of one.
+void MeasurementLoop::recordFrames(const uint8_t *frames, quint64 n)
 {
-    if (recorder.append(frames, n))
-        return true;
-    if (!writeFailureReported) {
-        writeFailureReported = true;
-        emit message(Acquisition::Event::TraceWriteFailed,
-                     tr("Frames could not be written to the trace file\n%1").arg(recorder.fileName()));
-    }
-    return false;
+    recorder.append(frames, n);
+    recorder.addGaps(losses.takeBefore(streamFrames));
+    showRecordingStatus();
+    if (recorder.limitReached())
+        limitReached();
 }
 
+void MeasurementLoop::limitReached()
+{
+    qDebug("recording limit reached");
+    const double seconds = recorder.seconds();
+    endRecording(StreamRecorder::End::Limit);
+    if (recordingInView) {
+        emit statusMessage(tr("Maximum duration reached: recording stopped after %1 s; the live view goes on")
+                               .arg(seconds, 0, 'f', 3));
+        return;
+    }
+    stopStream();
+    emit statusMessage(tr("Maximum duration reached: recording stopped after %1 s").arg(seconds, 0, 'f', 3));
+}
+
+// The count includes this step's frames, so it never lags behind what the file gets.
 void MeasurementLoop::showRecordingStatus()
 {
-    // A failing disk must not go unnoticed while the run seems to record.
-    const QString problem = recorder.writeFailed() ? " - " + tr("ERROR: frames could not be written") : QString();
-    emit statusMessage("file: " + recorder.fileName().section('/', -1) + ", " + QString::number(samplesRecorded)
-                       + problem);
+    QString text = "file: " + recorder.fileName().section('/', -1) + ", " + QString::number(recorder.frames());
+    if (recorder.framesLost() > 0)
+        text += ", " + tr("%1 frames lost").arg(recorder.framesLost());
+    if (recorder.shortOfSpace())
+        text += " - " + tr("less than a minute of free space");
+    emit statusMessage(text);
 }
 
 // The stream stopped although nobody asked for it.
@@ -247,46 +280,104 @@ void MeasurementLoop::unexpectedStop()
 {
     qDebug("istimeouted");
     sampling = false;
-    recording = false;
     setState(0);
     if (display)
         display->clearGraphs();
     connection.link()->sendCommand("abort", false, false, false, 0);
-    qDebug("############# internal error 2");
     emit statusMessage(tr("unexpected stop sampling"));
-    // The trace file is made safe before anybody is told.
-    closeTraceFile();
-    emit message(Acquisition::Event::StreamStopped,
-                 tr("internal error 2.\nsampling stopped unexpectedly.\nconfiguration is invalidated."));
+    endRecording(StreamRecorder::End::StreamStopped);
+    reportAfterTrace(Acquisition::Event::StreamStopped,
+                     tr("The device stopped sending data: sampling stopped unexpectedly.\n"
+                        "Please send the configuration again (Configuration, then OK)."));
     if (display)
         display->setLogo(":/images/logoblue.png");
     actions.set(1, 1, 0, 1, 1, 0, 0, 0, 1);
 }
 
+// The serial stream could not be decoded any more: nothing that follows can be trusted,
+// so the stream stops, and with it a recording.
+void MeasurementLoop::streamDamaged()
+{
+    damageReported = true;
+    const quint64 lost = losses.framesLost();
+    qDebug() << "stream damaged beyond repair;" << lost << "frames lost";
+    const bool wasRecording = recorder.isRecording();
+    endRecording(StreamRecorder::End::StreamDamaged);
+    stopStream();
+    const QString what = wasRecording ? tr("The data stream from the device could not be decoded any more: "
+                                           "recording stopped.")
+                                      : tr("The data stream from the device could not be decoded any more: "
+                                           "sampling stopped.");
+    const QString text = what + ' ' + tr("At least %1 frames were lost.").arg(lost);
+    emit statusMessage(oneLine(text));
+    reportAfterTrace(Acquisition::Event::StreamDamaged, text);
+}
+
 bool MeasurementLoop::stepStopping()
 {
+    if (abortPending)
+        sendAbort();
     QByteArray discard;
     connection.link()->readBlocks(discard, 1);
+    connection.link()->takeStreamLosses();
     received.clear();
-    closeTraceFile();
-    if (!connection.link()->dataTimedOut())
+    // Stopping ends when the stream has ended and the trace file is complete.
+    if (!connection.link()->dataTimedOut() || recorder.isClosing())
         return false;
     qDebug("HW timeout registriert");
     actions.set(1, 1, 1, 1, 1, 1, 0, 1, 1);
     setState(3);
     sampling = false;
-    recording = false;
     return true;
 }
 
-void MeasurementLoop::closeTraceFile()
+void MeasurementLoop::reportAfterTrace(Acquisition::Event event, const QString &text)
 {
-    if (!recorder.isOpen())
+    if (recorder.isClosing())
+        afterTrace.append({event, text});
+    else
+        emit message(event, text);
+}
+
+void MeasurementLoop::closeTraceFile(int msecs)
+{
+    recorder.finishAndWait(msecs);
+}
+
+void MeasurementLoop::endRecording(StreamRecorder::End why)
+{
+    if (!recorder.isRecording())
         return;
-    qDebug() << "reportedConnectionErrMsg: " << connection.link()->report();
-    pollLinkLosses();
-    recorder.close();
-    emit recordingClosed(recorder.fileName(), samplesRecorded, framesLostInRun);
+    recorder.finish(why);
+    // Record is offered again once the file is closed.
+    actions.setEnabled(ActionSet::Record, false);
+}
+
+void MeasurementLoop::onWriteFailed()
+{
+    if (!recorder.isRecording())
+        return;
+    endRecording(StreamRecorder::End::WriteFailure);
+    if (!recordingInView && measurementState == 4)
+        stopStream();
+}
+
+void MeasurementLoop::onRecordingFinished(const AcquisitionStatus::Summary &summary, const QString &problem)
+{
+    lastSummary = summary;
+    actions.setRecording(false);
+    if (measurementState == 4 && sampling)
+        actions.setEnabled(ActionSet::Record, true);
+    emit recordingClosed(summary.traceFile, summary.frames, summary.framesLost);
+    if (!problem.isEmpty()) {
+        emit statusMessage(oneLine(problem));
+        emit message(Acquisition::Event::TraceWriteFailed, problem);
+    }
+    const QString holds = tr("The trace file %1 holds %2 frames.").arg(summary.traceFile).arg(summary.frames);
+    const auto told = afterTrace;
+    afterTrace.clear();
+    for (const auto &m : told)
+        emit message(m.first, m.second + '\n' + holds);
 }
 
 void MeasurementLoop::prepareSampling()
@@ -294,10 +385,11 @@ void MeasurementLoop::prepareSampling()
     if (display)
         display->restart();
     received.clear();
-    framesRead = 0;
-    framesLostInRun = 0;
-    framesPerPacket = 0;
-    lossPollTicks = 0;
+    streamFrames = 0;
+    losses.reset(quint32(qMax(0, conf.sampleSize)));
+    rate.reset();
+    damageReported = false;
+    abortPending = false;
 }
 
 void MeasurementLoop::start()
@@ -312,17 +404,32 @@ void MeasurementLoop::start()
     connection.link()->sendCommand("init", false, true, false, 0);
     qDebug() << "back again siz=" << conf.imu6.size();
     sampling = true;
+    recordingInView = false;
     pipeline.initFilters(conf);
     prepareSampling();
     setState(4);
+    // The live view can be recorded.
+    actions.setEnabled(ActionSet::Record, true);
     emit statusMessage("Sampling");
 }
 
 void MeasurementLoop::record()
 {
-    actions.set(0, 0, 0, 0, 0, 0, 1, 0, 0);
-    if (recording)
+    if (recorder.isRecording())
+        return;   // pressed twice: nothing more
+    if (recorder.isClosing()) {
+        emit statusMessage(tr("The last trace file is still being closed"));
         return;
+    }
+    if (measurementState == 4 && sampling)
+        recordWithinView();
+    else
+        recordFromReady();
+}
+
+void MeasurementLoop::recordFromReady()
+{
+    actions.set(0, 0, 0, 0, 0, 0, 1, 0, 0);
     connection.udpLink()->resetIncoming();
     if (measurementState != 3) {
         qDebug() << "#################### error on record button internal errror 1: statemeasurement "
@@ -330,18 +437,12 @@ void MeasurementLoop::record()
         emit message(Acquisition::Event::NotReady, tr("internal error 1.\nPlease contact lumetrix."));
         return;
     }
-    recording = true;
-    if (!startTraceFile()) {
-        // Recording into a file that does not exist would lose the whole run unseen.
-        recording = false;
+    if (!startRecording(0, true)) {
         actions.set(1, 1, 1, 1, 1, 1, 0, 1, 1);
-        emit statusMessage(tr("Recording not started"));
-        emit message(Acquisition::Event::TraceFileFailed,
-                     tr("Could not create the trace file\n%1\nRecording was not started.").arg(recorder.fileName()));
         return;
     }
-    writeFailureReported = false;
     prepareSampling();
+    recordingInView = false;
     connection.link()->sendCommand("init", false, true, false, 0);
     setState(4);
     sampling = true;
@@ -349,76 +450,97 @@ void MeasurementLoop::record()
     emit statusMessage(tr("Recording"));
 }
 
-bool MeasurementLoop::startTraceFile()
+// The live view goes on untouched; the recording takes the frames from the next step on.
+void MeasurementLoop::recordWithinView()
 {
-    closeTraceFile();
+    if (!startRecording(streamFrames, false))
+        return;
+    recordingInView = true;
+    emit statusMessage(tr("Recording"));
+}
+
+bool MeasurementLoop::startRecording(quint64 firstFrame, bool withStream)
+{
     const QDateTime now = QDateTime::currentDateTime();
     const QString name = requestedTraceName.isEmpty() ? ::traceFileName(startupOptions().workingDirectory, now)
                                                       : requestedTraceName;
     qDebug() << "filna:" << name;
-    samplesRecorded = 0;
-    return recorder.open(conf, name, now);
+    QString reason;
+    const StreamRecorder::Start result = recorder.start(conf, name, now, firstFrame, withStream, frameLimit(), &reason);
+    if (result != StreamRecorder::Start::Started) {
+        emit statusMessage(tr("Recording not started"));
+        emit message(result == StreamRecorder::Start::NoSpace ? Acquisition::Event::TraceFolderFull
+                                                               : Acquisition::Event::TraceFileFailed,
+                     reason + '\n' + tr("Recording was not started."));
+        return false;
+    }
+    lastSummary = AcquisitionStatus::Summary();
+    recordBlinkTicks = 0;
+    actions.setRecording(true);
+    return true;
 }
 
 void MeasurementLoop::stop()
 {
-    if (recording)
+    if (recorder.isRecording() && recordingInView) {
+        endRecording(StreamRecorder::End::Stop);
+        emit statusMessage(tr("Recording stopped; the live view goes on"));
+        return;
+    }
+    if (recorder.isRecording())
         actions.setEnabled(ActionSet::Record, false);
     if (measurementState != 4) {
         qDebug("##################### Error on stop button");
         return;
     }
+    endRecording(StreamRecorder::End::Stop);
+    stopStream();
+}
+
+void MeasurementLoop::stopStream()
+{
     qDebug("abort streaming");
     setState(5);
-    myAdw *link = connection.link();
-    // Repeated until the link takes it; a link that is gone will never take it.
-    while (!link->sendWhileStreaming("abort\n")) {
-        if (!link->isOpen() || link->isDeviceDisconnected())
-            break;
-        QThread::yieldCurrentThread();
-    }
+    abortPending = true;
+    sendAbort();
     if (connection.usingUdp()) {
-        const QString report = link->report();
+        const QString report = connection.link()->report();
         if (!report.isEmpty())
             qDebug() << "UDP reported errors: msg = " << report;
     }
     emit statusMessage(tr("Sampling stopped"));
 }
 
+// Never waits: a link that cannot take the request now gets it again on the next step.
+// A stream that has already ended (the link's data time-out) takes no stop request any
+// more; the device gets it as a plain command, in case it streams on.
+void MeasurementLoop::sendAbort()
+{
+    myAdw *link = connection.link();
+    if (link->sendWhileStreaming("abort\n")) {
+        abortPending = false;
+    } else if (link->dataTimedOut() || !link->isOpen() || link->isDeviceDisconnected()) {
+        abortPending = false;
+        if (link->isOpen() && !link->isDeviceDisconnected())
+            link->sendCommand("abort", false, false, false, 0);
+    }
+}
+
+bool MeasurementLoop::addMarker(const QString &text)
+{
+    quint64 frame = 0;
+    double seconds = 0;
+    QString stored;
+    if (!recorder.addMarker(text, &frame, &seconds, &stored))
+        return false;
+    emit markerAdded(frame, seconds, stored);
+    return true;
+}
+
 void MeasurementLoop::deviceLost()
 {
     sampling = false;
     setState(0);
-    recording = false;
     received.clear();
-    closeTraceFile();
-}
-
-void MeasurementLoop::framesLost(quint64 frames, bool exact)
-{
-    qDebug() << "frames lost:" << frames << (exact ? "(counted)" : "(estimated)");
-    framesLostInRun += frames;
-}
-
-// The UDP link books each loss as "<packets received> <packets lost>" in its report.
-// Frames per packet are estimated from the run: frames read over packets received by
-// the latest loss can only overstate it, so the smallest ratio seen is the best.
-void MeasurementLoop::pollLinkLosses()
-{
-    lossPollTicks = 0;
-    if (!connection.usingUdp())
-        return;
-    quint64 packetsLost = 0, packetsReceived = 0;
-    const QStringList events = connection.link()->report().split('\n', Qt::SkipEmptyParts);
-    for (const QString &event : events) {
-        packetsReceived = event.section(' ', 0, 0).toULongLong();
-        packetsLost += event.section(' ', 1, 1).toULongLong();
-    }
-    if (packetsLost == 0 || packetsReceived == 0)
-        return;
-    const double ratio = double(framesRead) / double(packetsReceived);
-    framesPerPacket = framesPerPacket > 0 ? qMin(framesPerPacket, ratio) : ratio;
-    const quint64 estimate = quint64(std::llround(double(packetsLost) * framesPerPacket));
-    if (estimate > framesLostInRun)
-        framesLost(estimate - framesLostInRun, false);
+    endRecording(StreamRecorder::End::DeviceLost);
 }

@@ -156,7 +156,7 @@ void tst_controller::failures_data()
     QTest::addColumn<Event>("event");
     QTest::addColumn<int>("state");
     QTest::newRow("device refuses the configuration") << QStringList{"--conf-error"} << false << QByteArray()
-                                                      << Event::DeviceError << 6;
+                                                      << Event::ConfigurationRefused << 0;
     QTest::newRow("stream stalls") << QStringList() << true << QByteArray("stall on") << Event::StreamStopped << 0;
     QTest::newRow("IMU count changes") << QStringList() << false << QByteArray("counts 4,0,2,2")
                                        << Event::ChannelCountChanged << 0;
@@ -215,7 +215,8 @@ void tst_controller::lostDeviceComesBack()
     QCOMPARE(c->connectionState(), 0);
     QVERIFY(!c->isRecording() && !c->isSampling());
     QCOMPARE(display.logo, QString(":/images/edit-find-7.png"));
-    QCOMPARE(c->enabledActions(), ActionSet::Actions(ActionSet::Open | ActionSet::New | ActionSet::Exit));
+    QCOMPARE(c->enabledActions(), ActionSet::Actions(ActionSet::Open | ActionSet::New | ActionSet::Exit
+                                                     | ActionSet::DeleteConfig | ActionSet::DeleteData));
 
     rig.sim.command("plug");
     QTRY_COMPARE_WITH_TIMEOUT(c->connectionState(), 4, 15000);
@@ -226,27 +227,38 @@ void tst_controller::lostDeviceComesBack()
 }
 
 // Several candidates: the controller asks which one and waits; the chosen one is busy:
-// it asks whether to give up, and after "retry" searches on. A preferred serial number
-// asks nothing.
+// it asks whether to give up, and after "retry" waits for that device without asking
+// anything, saying "Device is busy", until it is free. A preferred serial number asks
+// nothing.
 void tst_controller::deviceQuestions()
 {
     DeviceRig first, second;
     QVERIFY(second.sim.start({"--pty", "--serial", "kestr0002", "--busy"}));
     QVERIFY(first.start({}, false));
-    QFile both(first.folder() + "/both");
-    QVERIFY(both.open(QIODevice::WriteOnly));
-    for (const QString &path : {first.sim.portsFile(), second.sim.portsFile()}) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        both.write(f.readAll());
-    }
-    both.close();
-    qputenv("LUMETRIX_VIRTUAL_PORTS", both.fileName().toLocal8Bit());
+    // Both simulators' declarations in one file, as the programs read them.
+    const QString both = first.folder() + "/both";
+    auto declareBoth = [&] {
+        QFile out(both + ".new");
+        if (!out.open(QIODevice::WriteOnly))
+            return false;
+        for (const QString &path : {first.sim.portsFile(), second.sim.portsFile()}) {
+            QFile f(path);
+            if (!f.open(QIODevice::ReadOnly))
+                return false;
+            out.write(f.readAll());
+        }
+        out.close();
+        QFile::remove(both);
+        return QFile::rename(out.fileName(), both);
+    };
+    QVERIFY(declareBoth());
+    qputenv("LUMETRIX_VIRTUAL_PORTS", both.toLocal8Bit());
 
     controller = std::make_unique<AcquisitionController>();
     AcquisitionController *c = controller.get();
     QSignalSpy choice(c, &AcquisitionController::deviceChoiceQuestion);
     QSignalSpy busy(c, &AcquisitionController::busyQuestion);
+    QSignalSpy status(c, &AcquisitionController::statusMessage);
     QVERIFY(choice.wait(10000));
     const auto candidates = choice.at(0).at(0).value<QList<DeviceInfo>>();
     QCOMPARE(candidates.size(), 2);
@@ -261,8 +273,19 @@ void tst_controller::deviceQuestions()
     QVERIFY(busy.wait(5000));
     QVERIFY(busy.at(0).at(0).toString().startsWith("Device is busy."));
     c->answerBusy(false);
-    QVERIFY(choice.wait(5000)); // searching on: the choice again
+    QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty() && status.last().at(0).toString() == "Device is busy", 5000);
+    QTest::qWait(1500);
+    QCOMPARE(busy.size(), 1);
+    QCOMPARE(choice.size(), 1);
     QVERIFY(c->connectionState() <= 1);
+
+    second.sim.command("busy off");
+    QVERIFY(second.sim.sync());
+    QVERIFY(declareBoth());
+    QTRY_COMPARE_WITH_TIMEOUT(c->connectionState(), 4, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(c->deviceIdentification().contains("kestr0002"), 10000);
+    QCOMPARE(busy.size(), 1);
+    QCOMPARE(choice.size(), 1);
 
     controller.reset();
     controller = std::make_unique<AcquisitionController>();
