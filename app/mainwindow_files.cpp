@@ -65,6 +65,7 @@ void MainWindow::onNewConfig()
         acquisition->discardConfiguration(edited);
     } else {
         qDebug() << "onConfiguration(): timespan =" << edited.timeline << "maxDuration =" << edited.maxDuration;
+        describePlot();
     }
     prompts->flush();
 }
@@ -83,6 +84,7 @@ void MainWindow::onConfiguration()
                                  tr("something got wrong with configuration.\ngetparams() failed.\nreset to old config."));
         } else if (acquisition->acceptConfiguration(edited)) {
             qDebug() << "onConfiguration() maxDuration = " << edited.maxDuration;
+            describePlot();
         }
     }
     if (c.configuration() != before)
@@ -130,7 +132,7 @@ void MainWindow::deleteFiles(const QString &folder, const QString &header, bool 
     if (acquisition->wifiTaskRunning())
         return;
     // The trace being written is never offered.
-    const QString open = acquisition->traceFileName();
+    const QString open = acquisition->currentTraceFile();
     adminDialog dialog(this, folder, false, header, filter, open.isEmpty() ? QStringList() : QStringList{open});
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -46,7 +46,9 @@ private slots:
             TranslationCoverage::check({KESTROVA_SOURCE_DIR "/app"}, german, scratch.path());
         QVERIFY2(coverage.error.isEmpty(), qPrintable(coverage.error));
         QVERIFY(coverage.texts > 150);
-        QVERIFY2(coverage.missing.isEmpty(), qPrintable(coverage.missing.join('\n')));
+        for (const QString &text : coverage.missing)
+            qWarning("no German for %s", qPrintable(text));
+        QVERIFY2(coverage.missing.isEmpty(), qPrintable(QString("%1 texts without German").arg(coverage.missing.size())));
     }
 };
 
