@@ -23,8 +23,10 @@ QLabel *statusField(QWidget *parent, const char *name)
 
 void setField(QLabel *field, const QString &text, const QString &style = QString())
 {
-    field->setText(text);
-    field->setStyleSheet(style);
+    if (field->text() != text)
+        field->setText(text);
+    if (field->styleSheet() != style)
+        field->setStyleSheet(style);
     field->setVisible(!text.isEmpty());
 }
 }
@@ -46,7 +48,7 @@ void MainWindow::showStatus()
     setField(rateField, f.rate);
     setField(lostField, f.lost, f.lossWarning ? QStringLiteral("color: #c92a2a; font-weight: bold") : QString());
     setField(recordingField, f.recording, f.recordingNow ? QStringLiteral("color: #c92a2a") : QString());
-    recordingField->setToolTip(f.traceFile);
+    recordingField->setToolTip(f.recording + (f.traceFile.isEmpty() ? QString() : "\n" + f.traceFile));
     connectionField->setToolTip(f.connection);
 }
 
