@@ -39,6 +39,10 @@ StreamRecorder::Start StreamRecorder::start(const daqConfig &conf, const QString
         return Start::Failed;
     }
     const QString folder = QFileInfo(fileName).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        *error = tr("The trace file %1 cannot be created: the folder %2 does not exist.").arg(fileName, folder);
+        return Start::Failed;
+    }
     const RecordSpace space = checkRecordSpace(folder, conf);
     if (!space.canStart) {
         *error = tr("The folder %1 has room for less than one second of recording (%2 free).")

@@ -8,9 +8,11 @@
 
 #include "link/myadw.h"
 
+#include <QMap>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using Event = Acquisition::Event;
@@ -32,13 +34,57 @@ Event eventAt(const QSignalSpy &spy, int i)
     return spy.at(i).at(0).value<Event>();
 }
 
+int countOf(const QSignalSpy &spy, Event event)
+{
+    int n = 0;
+    for (int i = 0; i < spy.size(); ++i)
+        n += eventAt(spy, i) == event ? 1 : 0;
+    return n;
+}
+
 bool reported(const QSignalSpy &spy, Event event)
+{
+    return countOf(spy, event) > 0;
+}
+
+QString textOf(const QSignalSpy &spy, Event event)
 {
     for (int i = 0; i < spy.size(); ++i) {
         if (eventAt(spy, i) == event)
-            return true;
+            return spy.at(i).at(1).toString();
     }
-    return false;
+    return QString();
+}
+
+// Every jump between the frames of two rows (or before the first row) is a loss booked
+// in gaps at the row after it, and nothing else is booked. A counted loss matches the
+// jump exactly; `counted` says whether the losses must be counted (1), estimates (0) or
+// may be either (2).
+QString checkGaps(const DevsimTrace &t, int counted, quint64 *lostInGaps)
+{
+    QMap<quint64, quint64> lostAt;
+    QMap<quint64, bool> exactAt;
+    *lostInGaps = 0;
+    for (int g = 0; g + 2 < t.gaps.size(); g += 3) {
+        const quint64 row = t.gaps[g];
+        lostAt[row] += t.gaps[g + 1];
+        exactAt[row] = exactAt.value(row, true) && t.gaps[g + 2] == 1;
+        *lostInGaps += t.gaps[g + 1];
+        if (counted != 2 && int(t.gaps[g + 2]) != counted)
+            return QString("gap at row %1 is marked %2").arg(row).arg(t.gaps[g + 2]);
+        if (row >= quint64(t.frames.size()))
+            return QString("gap at row %1 behind the last row").arg(row);
+    }
+    for (int s = 0; s < t.frames.size(); ++s) {
+        const quint64 missing = s == 0 ? t.frames[0] : t.frames[s] - t.frames[s - 1] - 1;
+        if (missing == 0 && lostAt.contains(quint64(s)))
+            return QString("gap at row %1 where no frame is missing").arg(s);
+        if (missing != 0 && !lostAt.contains(quint64(s)))
+            return QString("%1 frames missing before row %2 and no gap").arg(missing).arg(s);
+        if (missing != 0 && exactAt.value(quint64(s)) && lostAt.value(quint64(s)) != missing)
+            return QString("%1 frames missing before row %2, counted %3").arg(missing).arg(s).arg(lostAt.value(quint64(s)));
+    }
+    return QString();
 }
 
 } // namespace
@@ -53,6 +99,12 @@ private slots:
     void recordToTheLimit();
     void failures_data();
     void failures();
+    void stopRightAfterTheStreamEnded();
+    void serialStreamDamage_data();
+    void serialStreamDamage();
+    void recordWhileViewing();
+    void refusedConfigurations_data();
+    void refusedConfigurations();
     void lostDeviceComesBack();
     void deviceQuestions();
     void germanMessages();
@@ -100,23 +152,28 @@ bool tst_controller::waitReady(int timeoutMs)
 }
 
 // A recording limited to 2.5 s stops by itself with exactly 2500 frames, each holding
-// what devsim sent; over WiFi with retransmission nothing is missing, without it the
-// rows stay whole frames, only go forward, and the losses are counted.
+// what devsim sent; over WiFi with retransmission nothing is missing. Without it every
+// loss is a row of gaps at the row after it: counted exactly when every datagram carries
+// the same number of frames (then rows and lost frames add up to the frames devsim
+// sent), marked as estimates when they vary.
 void tst_controller::recordToTheLimit_data()
 {
     QTest::addColumn<bool>("udp");
     QTest::addColumn<QStringList>("faults");
-    QTest::addColumn<bool>("complete");
-    QTest::newRow("serial") << false << QStringList() << true;
-    QTest::newRow("udp, losses resent") << true << QStringList{"--drop", "0.05", "--reorder", "0.05"} << true;
-    QTest::newRow("udp, losses kept") << true << QStringList{"--drop", "0.05", "--no-retransmit"} << false;
+    QTest::addColumn<int>("counted");   // -1: nothing lost; 1: losses counted; 0: estimated
+    QTest::newRow("serial") << false << QStringList() << -1;
+    QTest::newRow("udp, losses resent") << true << QStringList{"--drop", "0.05", "--reorder", "0.05"} << -1;
+    QTest::newRow("udp, losses kept") << true << QStringList{"--drop", "0.05", "--no-retransmit", "--udp-frames", "7"}
+                                      << 1;
+    QTest::newRow("udp, losses kept, datagrams vary")
+        << true << QStringList{"--drop", "0.05", "--no-retransmit", "--udp-vary"} << 0;
 }
 
 void tst_controller::recordToTheLimit()
 {
     QFETCH(bool, udp);
     QFETCH(QStringList, faults);
-    QFETCH(bool, complete);
+    QFETCH(int, counted);
     DeviceRig rig;
     AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels + faults, udp, DeviceRig::configText(4, 1, 2, "2.5"));
     QVERIFY(c);
@@ -134,32 +191,74 @@ void tst_controller::recordToTheLimit()
     QCOMPARE(lines.mid(at, 5), (QList<QByteArray>{"conf:sca:rat 1000", udp ? "conf:sca:hea 0" : "conf:sca:hea 1",
                                                   "conf:imu:para 0,6,500", "conf:sca:ove 2", "conf:dev 4,0,1,2"}));
 
+    QSignalSpy status(c, &AcquisitionController::statusMessage);
     c->record();
     QVERIFY(c->isRecording());
-    QVERIFY(c->traceFileName().startsWith(rig.traceFolder() + "/trace_"));
+    const QString trace = c->currentTraceFile();
+    QVERIFY(trace.startsWith(rig.traceFolder() + "/trace_"));
     QTRY_VERIFY_WITH_TIMEOUT(!c->isSampling() && c->measurementState() == 3, 30000);
     QVERIFY2(messages.isEmpty(), "the recording reported a problem");
     QCOMPARE(closed.size(), 1);
+    QCOMPARE(closed.at(0).at(0).toString(), trace);
     QCOMPARE(closed.at(0).at(1).toULongLong(), 2500ull);
+    QVERIFY(c->currentTraceFile().isEmpty());
+    // The step's own frames are counted, and the automatic stop says so.
+    const QString full = QString("file: %1, 2500").arg(trace.section('/', -1));
+    QVERIFY(std::any_of(status.cbegin(), status.cend(), [&](const QList<QVariant> &m) {
+        return m.at(0).toString() == full || m.at(0).toString().startsWith(full + ", ");
+    }));
+    QVERIFY(status.last().at(0).toString().startsWith("Maximum duration reached"));
+    const AcquisitionStatus::Summary summary = c->status().lastRecording;
+    QVERIFY(summary.valid && summary.atLimit && !summary.failed);
+    QCOMPARE(summary.frames, 2500ull);
+    QCOMPARE(summary.seconds, 2.5);
+    QCOMPARE(summary.traceFile, trace);
     QVERIFY(display.rows >= 2500);
-    const QString problem = checkDevsimTrace(c->traceFileName(), 2500, complete);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QCOMPARE(c->lostFrames() > 0, !complete);
+
+    const DevsimTrace t = readDevsimTrace(trace);
+    QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
+    QCOMPARE(t.frames.size(), 2500);
+    QVERIFY(t.markers.isEmpty());
+    quint64 lost = 0;
+    const QString gaps = checkGaps(t, counted, &lost);
+    QVERIFY2(gaps.isEmpty(), qPrintable(gaps));
+    QCOMPARE(closed.at(0).at(2).toULongLong(), lost);
+    QCOMPARE(summary.framesLost, lost);
+    if (counted < 0) {
+        QVERIFY(t.gaps.isEmpty());
+        QCOMPARE(t.frames.last(), 2499ull);
+    } else {
+        QVERIFY(lost > 0 && c->lostFrames() >= lost);
+    }
+    if (counted == 1)
+        QCOMPARE(2500 + lost, t.frames.last() + 1);
 }
 
-// What stops a measurement, and what the controller reports and leaves behind.
+// What the device does wrong, what the controller reports (once, in plain words, never
+// with stream bytes) and where it leaves the measurement.
 void tst_controller::failures_data()
 {
     QTest::addColumn<QStringList>("faults");
     QTest::addColumn<bool>("record");
     QTest::addColumn<QByteArray>("provoke");     // devsim command once recording or ready
     QTest::addColumn<Event>("event");
+    QTest::addColumn<QString>("text");           // in the message
     QTest::addColumn<int>("state");
-    QTest::newRow("device refuses the configuration") << QStringList{"--conf-error"} << false << QByteArray()
-                                                      << Event::ConfigurationRefused << 0;
-    QTest::newRow("stream stalls") << QStringList() << true << QByteArray("stall on") << Event::StreamStopped << 0;
+    QTest::addColumn<bool>("stillValid");        // the configuration afterwards
+    QTest::newRow("device refuses the configuration")
+        << QStringList{"--conf-error"} << false << QByteArray() << Event::ConfigurationRefused
+        << "The device refused the configuration:\nerror: configuration refused: conf:" << 0 << false;
+    QTest::newRow("stream stalls") << QStringList() << true << QByteArray("stall on") << Event::StreamStopped
+                                   << "The device stopped sending data" << 0 << true;
     QTest::newRow("IMU count changes") << QStringList() << false << QByteArray("counts 4,0,2,2")
-                                       << Event::ChannelCountChanged << 0;
+                                       << Event::ChannelCountChanged << "Number of Imu Devices changed" << 0 << false;
+    QTest::newRow("more IMUs than supported") << QStringList() << false << QByteArray("countstext 4,0,5,2")
+                                              << Event::ChannelCountChanged << "reports 5 IMUs; at most 4" << 0 << false;
+    QTest::newRow("absurd channel counts") << QStringList() << false
+                                           << QByteArray("countstext 2000000000,2000000000,0,0")
+                                           << Event::ChannelCountsInvalid << "2000000000,2000000000,0,0" << 3 << true;
+    QTest::newRow("negative channel counts") << QStringList() << false << QByteArray("countstext 4,-1,1,2")
+                                             << Event::ChannelCountsInvalid << "4,-1,1,2" << 3 << true;
 }
 
 void tst_controller::failures()
@@ -168,7 +267,9 @@ void tst_controller::failures()
     QFETCH(bool, record);
     QFETCH(QByteArray, provoke);
     QFETCH(Event, event);
+    QFETCH(QString, text);
     QFETCH(int, state);
+    QFETCH(bool, stillValid);
     DeviceRig rig;
     AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels + faults, false, DeviceRig::configText(4, 1, 2));
     QVERIFY(c);
@@ -182,15 +283,221 @@ void tst_controller::failures()
         rig.sim.command(provoke);
     }
     QTRY_VERIFY_WITH_TIMEOUT(reported(messages, event), 20000);
+    QVERIFY2(textOf(messages, event).contains(text), qPrintable(textOf(messages, event)));
     QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), state, 5000);
     QVERIFY(!c->isSampling() && !c->isRecording());
+    QCOMPARE(c->isConfigValid(), stillValid);
     if (state == 0)
         QVERIFY(!c->enabledActions().testFlag(ActionSet::Start) && !c->enabledActions().testFlag(ActionSet::Record));
     if (record) {
         QCOMPARE(display.graphs, 0);
         const QString problem = checkDevsimTrace(c->traceFileName(), -1);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY(textOf(messages, event).contains("holds " + QString::number(devsimTraceRows(c->traceFileName()))));
     }
+    // Two more channel-count polls: nothing is told again, and no message carries stream bytes.
+    QTest::qWait(4000);
+    QCOMPARE(countOf(messages, event), 1);
+    for (int i = 0; i < messages.size(); ++i) {
+        const QString shown = messages.at(i).at(1).toString();
+        QVERIFY2(!shown.contains('#') && !shown.contains("SCPI"), qPrintable(shown));
+    }
+    if (event == Event::ChannelCountsInvalid)
+        QCOMPARE(c->adc24Count(), 4);   // the counts told before stay in use
+}
+
+// Stop in the moment after the link saw the stream end (its data time-out, before the
+// next step notices): the controller does not wait for a link that no longer takes the
+// stop request, and comes back to ready.
+void tst_controller::stopRightAfterTheStreamEnded()
+{
+    DeviceRig rig;
+    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels, false, DeviceRig::configText(4, 1, 2));
+    QVERIFY(c);
+    QVERIFY(waitReady());
+    c->start();
+    QTRY_VERIFY_WITH_TIMEOUT(display.rows > 300, 10000);
+    bool stopped = false;
+    connect(c->deviceLink(), &myAdw::onDataTimeout, this, [&] {
+        c->stop();
+        stopped = true;
+    }, Qt::DirectConnection);
+    rig.sim.command("stall on");
+    QTRY_VERIFY_WITH_TIMEOUT(stopped, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 5000);
+    QVERIFY(!c->isSampling());
+    QVERIFY(c->enabledActions().testFlag(ActionSet::Start));
+}
+
+// A damaged block in the serial stream: the link finds the next good one, the loss is a
+// gap where the frames are missing and the recording goes on. Damage with no good block
+// behind it: the stream and the recording stop at once, and the user learns how many
+// frames were lost; the file holds what came before.
+void tst_controller::serialStreamDamage_data()
+{
+    QTest::addColumn<QList<QByteArray>>("faults");
+    QTest::addColumn<bool>("recovers");
+    QTest::newRow("bad header, then bad terminator")
+        << QList<QByteArray>{"badheader", "badterminator"} << true;
+    QList<QByteArray> endless;
+    for (int i = 0; i < 400; ++i)
+        endless << "badheader";
+    QTest::newRow("no good block any more") << endless << false;
+}
+
+void tst_controller::serialStreamDamage()
+{
+    QFETCH(QList<QByteArray>, faults);
+    QFETCH(bool, recovers);
+    DeviceRig rig;
+    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels, false, DeviceRig::configText(4, 1, 2));
+    QVERIFY(c);
+    QSignalSpy messages(c, &AcquisitionController::message);
+    QVERIFY(waitReady());
+    c->record();
+    QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 500, 10000);
+    const QString trace = c->currentTraceFile();
+    for (const QByteArray &fault : faults)
+        rig.sim.command(fault);
+    if (recovers) {
+        QVERIFY(rig.sim.sync());
+        QTRY_VERIFY_WITH_TIMEOUT(c->status().recordingFramesLost > 0, 10000);
+        const quint64 before = c->recordedFrames();
+        QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > before + 300, 10000);
+        c->stop();
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(reported(messages, Event::StreamDamaged), 20000);
+        const QString text = textOf(messages, Event::StreamDamaged);
+        QVERIFY2(text.contains("could not be decoded any more: recording stopped.") && text.contains("frames were lost")
+                     && text.contains(trace),
+                 qPrintable(text));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 10000);
+    QCOMPARE(countOf(messages, Event::StreamDamaged), recovers ? 0 : 1);
+    const DevsimTrace t = readDevsimTrace(trace);
+    QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
+    QVERIFY(t.frames.size() > 500);
+    quint64 lost = 0;
+    // A bad header hides the block's length: that loss is an estimate.
+    const QString gaps = checkGaps(t, 2, &lost);
+    QVERIFY2(gaps.isEmpty(), qPrintable(gaps));
+    QCOMPARE(lost > 0, recovers);
+    QCOMPARE(c->status().lastRecording.failed, !recovers);
+}
+
+// Record during a live view records from the next frame on without touching the view;
+// its Stop ends only the recording, a second Stop the view. Markers land in the file at
+// the frame they were set, and the actions follow every stage.
+void tst_controller::recordWhileViewing()
+{
+    DeviceRig rig;
+    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels, false, DeviceRig::configText(4, 1, 2));
+    QVERIFY(c);
+    QSignalSpy messages(c, &AcquisitionController::message);
+    QSignalSpy markers(c, &AcquisitionController::markerAdded);
+    QSignalSpy statusChanged(c, &AcquisitionController::statusChanged);
+    QVERIFY(waitReady());
+    using A = ActionSet;
+    auto on = [c](A::Action a) { return c->enabledActions().testFlag(a); };
+    QVERIFY(on(A::DeleteConfig) && on(A::DeleteData) && !on(A::Marker));
+
+    c->start();
+    QVERIFY(on(A::Record) && on(A::Stop) && !on(A::Start));
+    QTRY_VERIFY_WITH_TIMEOUT(display.rows > 1000, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(c->status().framesPerSecond > 800 && c->status().framesPerSecond < 1200, 5000);
+    QCOMPARE(c->status().device, c->deviceIdentification().trimmed());
+    QCOMPARE(c->status().link, QString("USB"));
+    c->addMarker("not recording");   // nothing to mark
+    QVERIFY(markers.isEmpty());
+
+    const int restarts = display.restarts;
+    c->record();
+    QVERIFY(c->isRecording() && c->isSampling());
+    QCOMPARE(display.restarts, restarts);   // the view goes on
+    QVERIFY(!on(A::DeleteConfig) && !on(A::DeleteData) && on(A::Marker) && on(A::Stop));
+    const QString trace = c->currentTraceFile();
+    QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 500, 10000);
+    c->addMarker("Ventil auf, 20 °C");
+    c->addMarker(QString(70, QChar(0x00fc)));   // 140 bytes: cut to 32 characters
+    QCOMPARE(markers.size(), 2);
+    const quint64 markedAt = markers.at(0).at(0).toULongLong();
+    QVERIFY(markedAt >= 500);
+    QCOMPARE(markers.at(0).at(1).toDouble(), markedAt / 1000.0);
+    QCOMPARE(markers.at(1).at(2).toString(), QString(32, QChar(0x00fc)));
+    QTRY_VERIFY_WITH_TIMEOUT(c->status().traceBytes > 0 && c->status().freeBytes > 0, 5000);
+    QCOMPARE(c->status().traceFile, trace);
+    // Record blinks meanwhile.
+    QTRY_VERIFY_WITH_TIMEOUT(!on(A::Record), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(on(A::Record), 2000);
+
+    c->stop();
+    QVERIFY(!c->isRecording() && c->isSampling());
+    QCOMPARE(c->measurementState(), 4);
+    QTRY_VERIFY_WITH_TIMEOUT(c->currentTraceFile().isEmpty(), 10000);
+    QVERIFY(on(A::Record) && on(A::Stop) && on(A::DeleteData) && !on(A::Marker));
+    const AcquisitionStatus::Summary summary = c->status().lastRecording;
+    QVERIFY(summary.valid && !summary.atLimit && !summary.failed);
+    QCOMPARE(summary.traceFile, trace);
+    const quint64 rowsBeforeViewEnds = display.rows;
+    QTRY_VERIFY_WITH_TIMEOUT(display.rows > rowsBeforeViewEnds + 300, 10000);   // still viewing
+
+    c->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 10000);
+    QVERIFY(!c->isSampling());
+    QVERIFY(messages.isEmpty());
+    QVERIFY(statusChanged.size() >= 4);
+
+    const DevsimTrace t = readDevsimTrace(trace);
+    QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
+    QCOMPARE(quint64(t.frames.size()), summary.frames);
+    QVERIFY(t.frames.first() > 1000);   // from the middle of the stream
+    QCOMPARE(t.frames.last() - t.frames.first() + 1, quint64(t.frames.size()));
+    QVERIFY(t.gaps.isEmpty());
+    QCOMPARE(t.markers.size(), 2);
+    QCOMPARE(t.markers.at(0).frame, markedAt);
+    QCOMPARE(t.markers.at(0).seconds, markedAt / 1000.0);
+    QCOMPARE(t.markers.at(0).text, QByteArray("Ventil auf, 20 °C"));
+    QCOMPARE(t.markers.at(1).text, QString(32, QChar(0x00fc)).toUtf8());
+}
+
+// Configurations refused before they reach a device, each with its own plain message.
+void tst_controller::refusedConfigurations_data()
+{
+    QTest::addColumn<QByteArray>("file");       // empty: no file at all
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("missing file") << QByteArray() << Event::ConfigurationInvalid << "configuration file not found";
+    QTest::newRow("malformed file") << QByteArray("timeline=10\nsampleRate=fast\n") << Event::ConfigurationInvalid
+                                    << "line 2";
+    QTest::newRow("no channel: frames of 0 bytes") << QByteArray() << Event::ConfigurationEmpty << "no channel";
+}
+
+void tst_controller::refusedConfigurations()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(Event, event);
+    QFETCH(QString, text);
+    startupOptions() = StartupOptions();
+    QTemporaryDir dir;
+    AcquisitionController c;
+    QSignalSpy messages(&c, &AcquisitionController::message);
+    if (event == Event::ConfigurationEmpty) {
+        daqConfig empty;
+        empty.sampleRate = 1000;
+        QVERIFY(!c.acceptConfiguration(empty));
+    } else {
+        const QString path = dir.filePath("run.conf");
+        if (!file.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(file);
+        }
+        c.openConfiguration(path);
+    }
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(eventAt(messages, 0), event);
+    QVERIFY2(messages.at(0).at(1).toString().contains(text), qPrintable(messages.at(0).at(1).toString()));
+    QVERIFY(!c.isConfigValid());
 }
 
 // Unplugged while recording: the trace is closed before the loss is reported; plugged in

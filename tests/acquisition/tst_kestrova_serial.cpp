@@ -64,8 +64,8 @@ void tst_kestrova_serial::configureRecordToTheLimitThenLive()
     QVERIFY(w.action("start")->isEnabled() && !w.action("stop")->isEnabled());
 }
 
-// A box the acquisition raises while streaming (here: Record during the live view) does
-// not hold the stream up.
+// A box the acquisition raises while streaming (here: Record during the live view into a
+// file that exists already) does not hold the stream up.
 void tst_kestrova_serial::streamingGoesOnWhileABoxIsOpen()
 {
     KestrovaRig rig;
@@ -83,22 +83,30 @@ void tst_kestrova_serial::streamingGoesOnWhileABoxIsOpen()
         whileOpen = grew ? w.plotArea()->history().ringFill() - before : 0;
         return false;
     };
-    w.controller().record(); // the toolbar offers no Record now; the controller is asked anyway
-    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("internal error 1."), 15000);
+    const QString taken = rig.writeConfig("taken.h5", "not a trace");
+    w.controller().setTraceFileName(taken);
+    w.action("record")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("exists already"), 15000);
+    QVERIFY(!w.controller().isRecording());
     QVERIFY2(whileOpen > 500, qPrintable(QString("%1 rows while the box was open").arg(whileOpen)));
     QVERIFY(w.controller().isSampling());
     w.action("stop")->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
 }
 
-// A device that refuses the configuration: the window says so and closes.
+// A device that refuses the configuration: the window shows what it answered and stays,
+// with no valid configuration; another one can be chosen.
 void tst_kestrova_serial::rejectedConfigurationLine()
 {
     KestrovaRig rig;
     rig.writeConfig("e2e.conf", configText("0"));
     QVERIFY(rig.start(DeviceRig::devsimChannels + QStringList{"--conf-error"}, false, "e2e.conf"));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Internal error\nprogram is closed now"), 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.window->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("The device refused the configuration:\nerror: configuration refused"),
+                             20000);
+    QTest::qWait(300);
+    QVERIFY(rig.window->isVisible());
+    QVERIFY(!rig.window->controller().isConfigValid());
+    QVERIFY(rig.window->action("open")->isEnabled() && !rig.window->action("record")->isEnabled());
 }
 
 void tst_kestrova_serial::twoCandidatesAndBusyDevice()

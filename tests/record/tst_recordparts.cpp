@@ -110,10 +110,13 @@ void tst_recordparts::exitCodes_data()
     QTest::newRow("count changed: go on") << Event::ChannelCountChanged << int(RecordExit::Success);
     QTest::newRow("invalid file") << Event::ConfigurationInvalid << int(RecordExit::ConfigInvalid);
     QTest::newRow("not enough channels") << Event::ConfigurationMismatch << int(RecordExit::ConfigRefused);
-    QTest::newRow("device refuses") << Event::DeviceError << int(RecordExit::ConfigRefused);
+    QTest::newRow("device refuses") << Event::ConfigurationRefused << int(RecordExit::ConfigRefused);
+    QTest::newRow("unusable counts") << Event::ChannelCountsInvalid << int(RecordExit::ConfigRefused);
     QTest::newRow("no trace file") << Event::TraceFileFailed << int(RecordExit::OutputRefused);
+    QTest::newRow("no room for the trace") << Event::TraceFolderFull << int(RecordExit::DiskFull);
     QTest::newRow("write failed") << Event::TraceWriteFailed << int(RecordExit::DiskFull);
     QTest::newRow("stream stopped") << Event::StreamStopped << int(RecordExit::DeviceLost);
+    QTest::newRow("stream damaged") << Event::StreamDamaged << int(RecordExit::DeviceLost);
     QTest::newRow("unplugged") << Event::DeviceDisconnected << int(RecordExit::DeviceLost);
 }
 

@@ -161,3 +161,49 @@ bool readIntAttr(hid_t object, const char *name, int *value, bool *scalar)
     H5Aclose(attr);
     return isInt;
 }
+
+QVector<quint64> readGaps(hid_t file)
+{
+    QVector<quint64> gaps;
+    if (!objectExists(file, "/gaps"))
+        return gaps;
+    const hid_t ds = H5Dopen2(file, "/gaps", H5P_DEFAULT);
+    const hid_t space = H5Dget_space(ds);
+    gaps.resize(int(H5Sget_simple_extent_npoints(space)));
+    if (!gaps.isEmpty())
+        H5Dread(ds, H5T_NATIVE_UINT64, H5S_ALL, H5S_ALL, H5P_DEFAULT, gaps.data());
+    H5Sclose(space);
+    H5Dclose(ds);
+    return gaps;
+}
+
+QList<TraceMarker> readMarkers(hid_t file)
+{
+    QList<TraceMarker> markers;
+    if (!objectExists(file, "/markers"))
+        return markers;
+    struct Row { quint64 frame; double seconds; char text[64]; };
+    const hid_t text = H5Tcopy(H5T_C_S1);
+    H5Tset_size(text, 64);
+    H5Tset_strpad(text, H5T_STR_NULLPAD);
+    H5Tset_cset(text, H5T_CSET_UTF8);
+    const hid_t type = H5Tcreate(H5T_COMPOUND, sizeof(Row));
+    H5Tinsert(type, "frame", HOFFSET(Row, frame), H5T_NATIVE_UINT64);
+    H5Tinsert(type, "seconds", HOFFSET(Row, seconds), H5T_NATIVE_DOUBLE);
+    H5Tinsert(type, "text", HOFFSET(Row, text), text);
+    const hid_t ds = H5Dopen2(file, "/markers", H5P_DEFAULT);
+    const hid_t space = H5Dget_space(ds);
+    QVector<Row> rows(int(H5Sget_simple_extent_npoints(space)));
+    if (!rows.isEmpty())
+        H5Dread(ds, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, rows.data());
+    for (const Row &row : rows) {
+        const QByteArray raw(row.text, 64);
+        const int nul = raw.indexOf('\0');
+        markers.append({row.frame, row.seconds, nul < 0 ? raw : raw.left(nul)});
+    }
+    H5Sclose(space);
+    H5Dclose(ds);
+    H5Tclose(type);
+    H5Tclose(text);
+    return markers;
+}

@@ -37,7 +37,18 @@ struct DatasetInfo
     int filterCount = 0;
 };
 
+// One row of a trace file's "markers" dataset.
+struct TraceMarker
+{
+    quint64 frame = 0;
+    double seconds = 0.0;
+    QByteArray text;
+};
+
 bool objectExists(hid_t file, const char *path);
+// The root "gaps" dataset, three numbers a row (empty when absent).
+QVector<quint64> readGaps(hid_t file);
+QList<TraceMarker> readMarkers(hid_t file);
 StringAttr readStringAttr(hid_t object, const char *name);
 DatasetInfo datasetInfo(hid_t file, const char *path);
 QVector<double> readDoubles(hid_t file, const char *path);

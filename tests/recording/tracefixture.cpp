@@ -49,45 +49,6 @@ quint64 compareRows(const QVector<T> &stored, const T *expected, int valuesPerFr
     return quint64(rows / rowsPerFrame);
 }
 
-void readAnnotations(hid_t file, TraceContents &contents)
-{
-    contents.gaps.clear();
-    if (objectExists(file, "/gaps")) {
-        const hid_t ds = H5Dopen2(file, "/gaps", H5P_DEFAULT);
-        const hid_t space = H5Dget_space(ds);
-        contents.gaps.resize(int(H5Sget_simple_extent_npoints(space)));
-        if (!contents.gaps.isEmpty())
-            H5Dread(ds, H5T_NATIVE_UINT64, H5S_ALL, H5S_ALL, H5P_DEFAULT, contents.gaps.data());
-        H5Sclose(space);
-        H5Dclose(ds);
-    }
-    if (!objectExists(file, "/markers"))
-        return;
-    struct Row { quint64 frame; double seconds; char text[64]; };
-    const hid_t text = H5Tcopy(H5T_C_S1);
-    H5Tset_size(text, 64);
-    H5Tset_strpad(text, H5T_STR_NULLPAD);
-    H5Tset_cset(text, H5T_CSET_UTF8);
-    const hid_t type = H5Tcreate(H5T_COMPOUND, sizeof(Row));
-    H5Tinsert(type, "frame", HOFFSET(Row, frame), H5T_NATIVE_UINT64);
-    H5Tinsert(type, "seconds", HOFFSET(Row, seconds), H5T_NATIVE_DOUBLE);
-    H5Tinsert(type, "text", HOFFSET(Row, text), text);
-    const hid_t ds = H5Dopen2(file, "/markers", H5P_DEFAULT);
-    const hid_t space = H5Dget_space(ds);
-    QVector<Row> rows(int(H5Sget_simple_extent_npoints(space)));
-    if (!rows.isEmpty())
-        H5Dread(ds, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, rows.data());
-    for (const Row &row : rows) {
-        const QByteArray raw(row.text, 64);
-        const int nul = raw.indexOf('\0');
-        contents.markers.append({row.frame, row.seconds, nul < 0 ? raw : raw.left(nul)});
-    }
-    H5Sclose(space);
-    H5Dclose(ds);
-    H5Tclose(type);
-    H5Tclose(text);
-}
-
 } // namespace
 
 daqConfig traceTestConfig(int n16, int n24, int nImu, int auxWords, int sampleRate)
@@ -163,7 +124,8 @@ TraceContents readTrace(const QString &fileName, const daqConfig &conf)
             counts << compareRows(aux, conv.auxWords(raw, most), conf.aux.first(), 1, &contents.problem, "aux");
         contents.frames = counts.isEmpty() ? 0 : *std::min_element(counts.begin(), counts.end());
         contents.mostFrames = counts.isEmpty() ? 0 : *std::max_element(counts.begin(), counts.end());
-        readAnnotations(file, contents);
+        contents.gaps = readGaps(file);
+        contents.markers = readMarkers(file);
         if (H5Fclose(file) < 0 && contents.problem.isEmpty())
             contents.problem = QStringLiteral("the file did not close cleanly");
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/daqconfig.h"
+#include "h5reader.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,13 +18,6 @@ daqConfig traceTestConfig(int n16, int n24, int nImu, int auxWords, int sampleRa
 // `count` frames numbered from `first`: slow sines plus noise, a pure function of the
 // frame number, so that any stretch can be made again to check a file.
 QByteArray traceTestFrames(const daqConfig &conf, quint64 first, int count);
-
-struct TraceMarker
-{
-    quint64 frame = 0;
-    double seconds = 0.0;
-    QByteArray text;
-};
 
 // A trace file as HDF5's default driver reads it.
 struct TraceContents

@@ -29,6 +29,8 @@ struct Trace
 {
     QVector<float> adc, imu;
     QVector<qint16> aux;
+    QVector<quint64> gaps;
+    QList<TraceMarker> markers;
     QString problem;
 };
 
@@ -47,6 +49,8 @@ Trace readTrace(const QString &file)
     t.adc = readFloats(f, "/adc/values");
     t.imu = readFloats(f, "/imu6/values");
     t.aux = readInt16s(f, "/aux/values");
+    t.gaps = readGaps(f);
+    t.markers = readMarkers(f);
     H5Fclose(f);
     return t;
 }
@@ -72,27 +76,40 @@ QString checkRow(const Trace &t, int s, quint64 frame)
 
 } // namespace
 
-QString checkDevsimTrace(const QString &file, int rows, bool contiguous)
+DevsimTrace readDevsimTrace(const QString &file)
 {
     const Trace t = readTrace(file);
-    if (!t.problem.isEmpty())
-        return t.problem;
+    DevsimTrace d;
+    d.problem = t.problem;
+    d.gaps = t.gaps;
+    d.markers = t.markers;
     const int n = t.aux.size() / 2;
-    if (rows >= 0 && n != rows)
-        return QString("%1 rows, %2 expected").arg(n).arg(rows);
-    if (n == 0)
-        return QString();
+    if (!d.problem.isEmpty() || n == 0)
+        return d;
     quint64 frame = quint16(t.aux[0]);
     for (int s = 0; s < n; ++s) {
-        if (s > 0) {
-            const quint16 step = quint16(t.aux[2 * s] - t.aux[2 * s - 2]);
-            if (contiguous ? step != 1 : (step < 1 || step >= 1000))
-                return QString("row %1 follows row %2 by %3 frames").arg(s).arg(s - 1).arg(step);
-            frame += step;
-        }
+        if (s > 0)
+            frame += quint16(t.aux[2 * s] - t.aux[2 * s - 2]);
+        d.frames.append(frame);
         const QString problem = checkRow(t, s, frame);
-        if (!problem.isEmpty())
-            return problem;
+        if (!problem.isEmpty() && d.problem.isEmpty())
+            d.problem = problem;
+    }
+    return d;
+}
+
+QString checkDevsimTrace(const QString &file, int rows, bool contiguous)
+{
+    const DevsimTrace t = readDevsimTrace(file);
+    if (!t.problem.isEmpty())
+        return t.problem;
+    const int n = t.frames.size();
+    if (rows >= 0 && n != rows)
+        return QString("%1 rows, %2 expected").arg(n).arg(rows);
+    for (int s = 1; s < n; ++s) {
+        const quint64 step = t.frames[s] - t.frames[s - 1];
+        if (contiguous ? step != 1 : (step < 1 || step >= 1000))
+            return QString("row %1 follows row %2 by %3 frames").arg(s).arg(s - 1).arg(step);
     }
     return QString();
 }
