@@ -68,6 +68,8 @@ public:
     quint64 commitCount() const { return m_commits; }
     quint64 auditViolations() const { return m_violations; }
     const QString &path() const { return m_path; }
+    // The file was given another name (it stays the same open file).
+    void setPath(const QString &path) { m_path = path; }
 
 private:
     TraceFileState(int fd, const QString &path, bool writable);

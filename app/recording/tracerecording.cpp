@@ -6,10 +6,15 @@
 #include "tracelayout.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,6 +24,37 @@ const uint32_t skipDeflate = 1;
 QString errnoText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A trace file is built under this hidden name beside its own and takes its name only
+// once its layout is committed: a kill during the first commit leaves no unreadable trace.
+QString partialName(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    return info.dir().filePath("." + info.fileName() + ".part");
+}
+
+// Gives the finished file its name, never replacing a file of that name, and makes the
+// new name durable. errno on failure, else 0.
+int publish(const QString &partial, const QString &fileName)
+{
+    const QByteArray from = QFile::encodeName(partial);
+    const QByteArray to = QFile::encodeName(fileName);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            return errno;
+        // A file system without that kind of rename: the name is checked first instead.
+        if (QFileInfo::exists(fileName))
+            return EEXIST;
+        if (::rename(from.constData(), to.constData()) != 0)
+            return errno;
+    }
+    const int folder = ::open(QFile::encodeName(QFileInfo(fileName).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return 0;
 }
 
 } // namespace
@@ -37,10 +73,11 @@ bool TraceRecording::create(const daqConfig &conf, const QString &fileName, cons
                             QString *error)
 {
     m_converter.configure(conf);
+    const QString partial = partialName(fileName);
     const hid_t fileAccess = TraceFileDriver::createAccessList();
     QList<hdfDataset> records;
     if (fileAccess >= 0) {
-        writeTraceLayout(m_hdf, conf, fileName, start, records, fileAccess);
+        writeTraceLayout(m_hdf, conf, partial, start, records, fileAccess);
         H5Pclose(fileAccess);
     }
     if (!m_hdf.isOpened()) {
@@ -48,19 +85,29 @@ bool TraceRecording::create(const daqConfig &conf, const QString &fileName, cons
         *error = QObject::tr("The trace file %1 cannot be created: %2.")
                      .arg(fileName, reason ? errnoText(reason) : QObject::tr("the HDF5 library refused it"));
         if (reason == 0)   // opened, then refused: leave no half-made file behind
-            QFile::remove(fileName);
+            QFile::remove(partial);
         return false;
     }
     m_state = TraceFileDriver::state(m_hdf.fileId());
-    if (m_state && createSeries(records) && m_annotations.create(m_hdf) && commit())
-        return true;
+    if (m_state && createSeries(records) && m_annotations.create(m_hdf) && commit()) {
+        const int refused = publish(partial, fileName);
+        if (refused == 0) {
+            m_state->setPath(fileName);
+            return true;
+        }
+        *error = QObject::tr("The trace file %1 cannot be created: %2.").arg(fileName, errnoText(refused));
+        fail();
+        close();
+        QFile::remove(partial);
+        return false;
+    }
     QString cause = m_failed ? failureCause() : QObject::tr("the HDF5 library refused its layout");
     if (records.isEmpty())
         cause = QObject::tr("the configuration has no channels to record");
     *error = QObject::tr("The trace file %1 cannot be written: %2.").arg(fileName, cause);
     fail();
     close();
-    QFile::remove(fileName);
+    QFile::remove(partial);
     return false;
 }
 

@@ -34,8 +34,9 @@ public:
     TraceRecording(const TraceRecording &) = delete;
     TraceRecording &operator=(const TraceRecording &) = delete;
 
-    // Creates the file and commits its layout. On failure the reason is in *error in
-    // plain words and no file is left behind.
+    // Creates the file and commits its layout; it is built under a hidden name beside
+    // `fileName` and takes that name, never replacing a file, once it is readable. On
+    // failure the reason is in *error in plain words and no file is left behind.
     bool create(const daqConfig &conf, const QString &fileName, const QDateTime &start, QString *error);
 
     // Converts n whole frames to physical values; full chunks wait for writeChunks().

@@ -2,6 +2,7 @@
 // and over loopback UDP, with no display at all.
 #include "devicerig.h"
 #include "devsimtrace.h"
+#include "recordrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,52 +12,10 @@
 #include <csignal>
 
 namespace {
-
-// One run of the program with its own home folder (where the default traces go).
-class RecordRun
-{
-public:
-    explicit RecordRun(const QString &home)
-    {
-        QDir().mkpath(home);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", home);
-        env.remove("DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(home);
-    }
-
-    void start(const QStringList &arguments) { process.start(KESTROVA_BIN_DIR "/kestrova-record", arguments); }
-    bool waitForError(const QByteArray &text, int timeoutMs)
-    {
-        return QTest::qWaitFor([&] {
-            process.waitForReadyRead(20);
-            error += process.readAllStandardError();
-            return error.contains(text) || process.state() == QProcess::NotRunning;
-        }, timeoutMs) && error.contains(text);
-    }
-    void signal(int number) { ::kill(pid_t(process.processId()), number); }
-    // The exit code once the program has ended, -1 when it did not end in time.
-    int finish(int timeoutMs = 60000)
-    {
-        const bool ended = process.waitForFinished(timeoutMs);
-        output += process.readAllStandardOutput();
-        error += process.readAllStandardError();
-        return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-    // The trace file named by the last line on standard output.
-    QString summaryFile() const { return QString::fromLocal8Bit(output.trimmed()).section(':', 0, 0); }
-
-    QProcess process;
-    QByteArray output, error;
-};
-
 QString describe(const RecordRun &run)
 {
-    return QString::fromLocal8Bit("stdout: " + run.output + "\nstderr: " + run.error);
+    return run.describe();
 }
-
 } // namespace
 
 class tst_record_devsim : public QObject

@@ -2,6 +2,7 @@
 
 #include "h5reader.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -29,6 +30,7 @@ struct Trace
 {
     QVector<float> adc, imu;
     QVector<qint16> aux;
+    bool sameRows = true;
     QVector<quint64> gaps;
     QList<TraceMarker> markers;
     QString problem;
@@ -42,13 +44,16 @@ Trace readTrace(const QString &file)
         t.problem = "cannot open " + file;
         return t;
     }
-    const hsize_t rows = datasetInfo(f, "/aux/values").dims.value(0);
-    if (datasetInfo(f, "/adc/values").dims != QVector<hsize_t>{rows, 4}
-        || datasetInfo(f, "/imu6/values").dims != QVector<hsize_t>{rows, 1, 6})
-        t.problem = "datasets of different shapes";
-    t.adc = readFloats(f, "/adc/values");
-    t.imu = readFloats(f, "/imu6/values");
-    t.aux = readInt16s(f, "/aux/values");
+    const DatasetInfo adc = datasetInfo(f, "/adc/values"), imu = datasetInfo(f, "/imu6/values"),
+                      aux = datasetInfo(f, "/aux/values");
+    if (adc.dims.value(1) != 4 || imu.dims.mid(1) != QVector<hsize_t>{1, 6} || aux.dims.value(1) != 2)
+        t.problem = "not the layout of devsim's channels";
+    const int rows = int(std::min({adc.dims.value(0), imu.dims.value(0), aux.dims.value(0)}));
+    t.sameRows = adc.dims.value(0) == imu.dims.value(0) && imu.dims.value(0) == aux.dims.value(0);
+    // Rows only some datasets got are left out (a commit cut short by a kill).
+    t.adc = readFloats(f, "/adc/values").mid(0, 4 * rows);
+    t.imu = readFloats(f, "/imu6/values").mid(0, 6 * rows);
+    t.aux = readInt16s(f, "/aux/values").mid(0, 2 * rows);
     t.gaps = readGaps(f);
     t.markers = readMarkers(f);
     H5Fclose(f);
@@ -81,9 +86,12 @@ DevsimTrace readDevsimTrace(const QString &file)
     const Trace t = readTrace(file);
     DevsimTrace d;
     d.problem = t.problem;
+    d.sameRows = t.sameRows;
     d.gaps = t.gaps;
     d.markers = t.markers;
-    const int n = t.aux.size() / 2;
+    // A file without a frame shows the one row of zeros its datasets were created with.
+    const bool placeholder = t.aux.size() == 2 && t.aux[0] == 0 && t.aux[1] == 0;
+    const int n = placeholder ? 0 : t.aux.size() / 2;
     if (!d.problem.isEmpty() || n == 0)
         return d;
     quint64 frame = quint16(t.aux[0]);
@@ -103,6 +111,8 @@ QString checkDevsimTrace(const QString &file, int rows, bool contiguous)
     const DevsimTrace t = readDevsimTrace(file);
     if (!t.problem.isEmpty())
         return t.problem;
+    if (!t.sameRows)
+        return QStringLiteral("datasets of different lengths");
     const int n = t.frames.size();
     if (rows >= 0 && n != rows)
         return QString("%1 rows, %2 expected").arg(n).arg(rows);
@@ -119,7 +129,7 @@ int devsimTraceRows(const QString &file)
     hid_t f = H5Fopen(file.toUtf8().constData(), H5F_ACC_RDONLY, H5P_DEFAULT);
     if (f < 0)
         return -1;
-    const int rows = int(datasetInfo(f, "/aux/values").dims.value(0));
+    const QVector<qint16> aux = readInt16s(f, "/aux/values");
     H5Fclose(f);
-    return rows;
+    return aux.size() == 2 && aux[0] == 0 && aux[1] == 0 ? 0 : aux.size() / 2;
 }

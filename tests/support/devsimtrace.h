@@ -12,6 +12,9 @@
 struct DevsimTrace
 {
     QString problem;            // empty when every row holds the values devsim sent for its frame
+    // Every values dataset has the same rows. A kill in the middle of a commit may leave
+    // some a commit behind the others; only the rows all of them hold are read.
+    bool sameRows = true;
     QVector<quint64> frames;    // per row
     QVector<quint64> gaps;      // three numbers a row
     QList<TraceMarker> markers;

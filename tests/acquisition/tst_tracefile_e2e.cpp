@@ -1,0 +1,250 @@
+// Trace files end to end against devsim: what a recording leaves behind when the program
+// is killed or the disk fills up, and the README's Python example on a real recording.
+#include "acquisition/acquisitioncontroller.h"
+#include "devicerig.h"
+#include "devsimtrace.h"
+#include "h5reader.h"
+#include "recordingdisplay.h"
+#include "recordrun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+const QString python = QStringLiteral("/usr/bin/python3");
+
+// Runs a program to its end; empty when it exited with 0, else what went wrong.
+QString runTool(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess p;
+    p.start(program, arguments);
+    if (!p.waitForFinished(60000))
+        return program + " did not end";
+    if (output)
+        *output = p.readAllStandardOutput();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return program + ": " + QString::fromLocal8Bit(p.readAllStandardError().left(600));
+    return QString();
+}
+
+// h5dump and h5py both read every dataset of the file.
+QString readableByTools(const QString &file)
+{
+    QString problem = runTool(QStringLiteral("h5dump"), {"-o", "/dev/null", file});
+    if (!problem.isEmpty())
+        return problem;
+    return runTool(python, {"-c", "import h5py, sys\n"
+                                  "f = h5py.File(sys.argv[1], 'r')\n"
+                                  "for name in ('adc/values', 'imu6/values', 'aux/values', 'gaps', 'markers'):\n"
+                                  "    f[name][...]\n",
+                            file});
+}
+
+// Frames devsim sent in its latest serial stream, from its data log.
+quint64 framesSent(const DevsimProcess &sim, int frameSize)
+{
+    quint64 bytes = 0;
+    for (const DevsimProcess::DataUnit &unit : sim.dataUnits("serial"))
+        bytes += unit.fate == "sent" ? unit.count : 0;
+    return bytes / quint64(frameSize);
+}
+
+// Eight 24-bit channels and four IMUs at 4000 frames/s: 88-byte frames, half a megabyte
+// of values a second.
+QByteArray largeConfig()
+{
+    QByteArray t = "timeline=10\nmaxDuration=0\nsampleRate=4000\nsampleSize=88\n";
+    for (int k = 0; k < 8; ++k)
+        t += "adc24\t2\t-2.4\t2.4\t1\t0\tch" + QByteArray::number(k) + "\n";
+    for (int i = 0; i < 4; ++i)
+        t += "imu6\t6\t500\timu" + QByteArray::number(i) + "\n";
+    return t + "aux\t2\n";
+}
+
+// The fenced Python block under the README's heading `heading`.
+QByteArray readmeExample(const QByteArray &heading)
+{
+    QFile readme(KESTROVA_SOURCE_DIR "/README.md");
+    if (!readme.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray text = readme.readAll();
+    const int section = text.indexOf("\n" + heading + "\n");
+    const int begin = text.indexOf("```python\n", section);
+    const int end = text.indexOf("\n```", begin + 10);
+    if (section < 0 || begin < 0 || end < 0)
+        return QByteArray();
+    return text.mid(begin + 10, end - begin - 10);
+}
+
+} // namespace
+
+class tst_tracefile_e2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void killedWhileRecording();
+    void diskFillsUp();
+    void readmeExampleReadsARecording();
+};
+
+void tst_tracefile_e2e::initTestCase()
+{
+#ifndef DEVSIM_EXECUTABLE
+    QSKIP("the device simulator is not built");
+#endif
+}
+
+// kestrova-record killed (SIGKILL) at ten random moments, half of them with slow commits
+// so that many kills land inside one: every file opens in HDF5, h5dump and h5py, holds
+// devsim's values, and lacks at most about the last second of what devsim sent. (A kill
+// inside a commit may leave some datasets with that commit's rows and others without.)
+void tst_tracefile_e2e::killedWhileRecording()
+{
+    for (int round = 0; round < 10; ++round) {
+        DeviceRig rig;
+        QVERIFY(rig.start(DeviceRig::devsimChannels + QStringList{"--data-log", rig.sim.dataLogFile()}, false));
+        const QString config = rig.writeConfig("run.conf", DeviceRig::configText(4, 1, 2));
+        const QString trace = rig.folder() + "/killed.h5";
+        RecordRun run(rig.folder() + "/home");
+        if (round % 2 == 1) {
+            QProcessEnvironment env = run.process.processEnvironment();
+            env.insert("KESTROVA_COMMIT_DELAY_US", "20000");
+            run.process.setProcessEnvironment(env);
+        }
+        run.start({"-c", config, "--output", trace, "--quiet"});
+        QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(trace) || run.process.state() == QProcess::NotRunning; },
+                                 20000),
+                 qPrintable(run.describe()));
+        const int delay = QRandomGenerator::global()->bounded(200, 3000);
+        QTest::qWait(delay);
+        QVERIFY(run.process.state() == QProcess::Running);
+        run.signal(SIGKILL);
+        const quint64 sent = framesSent(rig.sim, 36);
+        QCOMPARE(run.finish(), -1);
+
+        const DevsimTrace t = readDevsimTrace(trace);
+        qInfo("round %d: killed after %d ms, %llu frames sent, %d in every dataset%s", round, delay, sent,
+              int(t.frames.size()), t.sameRows ? "" : " (some hold a commit more)");
+        QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
+        QVERIFY(quint64(t.frames.size()) <= sent);
+        QVERIFY2(sent - quint64(t.frames.size()) <= 1500,
+                 qPrintable(QString("%1 frames sent, %2 in the file").arg(sent).arg(t.frames.size())));
+        if (!t.frames.isEmpty())
+            QCOMPARE(t.frames.last() - t.frames.first() + 1, quint64(t.frames.size()));
+        const QString problem = readableByTools(trace);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+}
+
+// A file system that fills up while recording (a small tmpfs in a private mount
+// namespace): kestrova-record ends with exit code 8 and says in plain words that the disk
+// is full and how many frames the file holds; the file holds exactly those.
+void tst_tracefile_e2e::diskFillsUp()
+{
+    DeviceRig rig;
+    QVERIFY(rig.start({"--counts", "8,0,4,2", "--seed", "7"}, false));
+    const QString config = rig.writeConfig("large.conf", largeConfig());
+    const QString mountPoint = rig.folder() + "/mnt";
+    const QString copy = rig.folder() + "/copy.h5";
+    QVERIFY(QDir().mkpath(mountPoint));
+    // The tmpfs exists only inside the namespace: the file is copied out before it ends.
+    const QString script = QStringLiteral("mount -t tmpfs -o size=1536k tmpfs \"$1\" || exit 97\n"
+                                          "out=\"$1/full.h5\"; copy=\"$2\"; shift 2\n"
+                                          "\"$@\" --output \"$out\"; rc=$?\n"
+                                          "cp \"$out\" \"$copy\"\n"
+                                          "exit $rc\n");
+    QStringList arguments = geteuid() == 0 ? QStringList{"-m"} : QStringList{"-r", "-m"};
+    arguments << "sh" << "-c" << script << "sh" << mountPoint << copy << RecordRun::program() << "-c" << config
+              << "--duration" << "60";
+    RecordRun run(rig.folder() + "/home");
+    run.startWrapped(QStringLiteral("unshare"), arguments);
+    const int code = run.finish(90000);
+    if (code == 97 || run.error.startsWith("unshare:"))
+        QSKIP(qPrintable("no private mount namespace here: " + run.error.left(200)));
+    QVERIFY2(code == 8, qPrintable(run.describe()));
+    const QRegularExpressionMatch said =
+        QRegularExpression("The disk is full: recording stopped\\. The trace file (\\S+) holds the first (\\d+) frames\\.")
+            .match(QString::fromLocal8Bit(run.error));
+    QVERIFY2(said.hasMatch(), qPrintable(run.describe()));
+    QCOMPARE(said.captured(1), mountPoint + "/full.h5");
+    const hsize_t frames = said.captured(2).toULongLong();
+    QVERIFY(frames > 0);
+    QVERIFY2(run.output.contains(": " + QByteArray::number(frames) + " frames"), qPrintable(run.describe()));
+
+    const hid_t file = H5Fopen(copy.toUtf8().constData(), H5F_ACC_RDONLY, H5P_DEFAULT);
+    QVERIFY(file >= 0);
+    QCOMPARE(datasetInfo(file, "/adc/values").dims, (QVector<hsize_t>{frames, 8}));
+    QCOMPARE(datasetInfo(file, "/imu6/values").dims, (QVector<hsize_t>{frames, 4, 6}));
+    const QVector<qint16> aux = readInt16s(file, "/aux/values");
+    H5Fclose(file);
+    QCOMPARE(aux.size(), int(2 * frames));
+    for (int s = 1; s < int(frames); ++s)
+        QCOMPARE(quint16(aux[2 * s] - aux[2 * s - 2]), quint16(1));
+    const QString problem = readableByTools(copy);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+// The README's example, taken from the README itself, on a recording over lossy WiFi with
+// two markers: its time axis counts the lost frames in, and it lists the markers.
+void tst_tracefile_e2e::readmeExampleReadsARecording()
+{
+    const QByteArray example = readmeExample("### Reading a trace in Python");
+    QVERIFY2(!example.isEmpty(), "no Python example in the README");
+
+    DeviceRig rig;
+    rig.writeConfig("run.conf", DeviceRig::configText(4, 1, 2, "3"));
+    QVERIFY(rig.start(DeviceRig::devsimChannels + QStringList{"--drop", "0.05", "--no-retransmit", "--udp-frames", "5"},
+                      true, "run.conf"));
+    RecordingDisplay display;
+    AcquisitionController c;
+    c.setDisplay(&display);
+    QTRY_VERIFY_WITH_TIMEOUT(c.measurementState() == 3 && c.isConfigValid(), 30000);
+    c.record();
+    QTRY_VERIFY_WITH_TIMEOUT(c.recordedFrames() > 1000, 10000);
+    c.addMarker("valve open");
+    QTRY_VERIFY_WITH_TIMEOUT(c.recordedFrames() > 2000, 10000);
+    c.addMarker("valve closed");
+    QTRY_COMPARE_WITH_TIMEOUT(c.measurementState(), 3, 15000);
+    const QString trace = c.traceFileName();
+    const DevsimTrace t = readDevsimTrace(trace);
+    QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
+    QVERIFY(!t.gaps.isEmpty());
+    QCOMPARE(t.markers.size(), 2);
+
+    QByteArray out;
+    const QString problem = runTool(python, {"-c", QString::fromUtf8(example), trace}, &out);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    quint64 lost = 0;
+    for (int g = 1; g < t.gaps.size(); g += 3)
+        lost += t.gaps[g];
+    const QByteArray expected = QString("%1 rows, %2 s, %3 frames lost in %4 gaps\n")
+                                    .arg(t.frames.size())
+                                    .arg((t.frames.size() + lost - 1) / 1000.0, 0, 'f', 3)
+                                    .arg(lost)
+                                    .arg(t.gaps.size() / 3)
+                                    .toUtf8();
+    QVERIFY2(out.startsWith(expected), out.constData());
+    // The last row's time is the frame devsim sent it as.
+    QCOMPARE(t.frames.last(), quint64(t.frames.size()) + lost - 1);
+    for (const TraceMarker &m : t.markers) {
+        const QByteArray line = QString("marker \"%1\" at row %2, %3 s\n")
+                                    .arg(QString::fromUtf8(m.text))
+                                    .arg(m.frame)
+                                    .arg(t.frames[int(m.frame)] / 1000.0, 0, 'f', 3)
+                                    .toUtf8();
+        QVERIFY2(out.contains(line), out.constData());
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_tracefile_e2e)
+#include "tst_tracefile_e2e.moc"
