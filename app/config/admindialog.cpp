@@ -14,13 +14,23 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+namespace {
+// One name for one file, however the path to it was written.
+QString identity(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+}
+
 adminDialog::adminDialog(QWidget *parent, const QString &folder, bool singleSelection, const QString &header,
                          const QStringList &nameFilters, const QStringList &excluded)
     : QDialog(parent), folderPath(folder), filters(nameFilters), single(singleSelection)
 {
     setWindowTitle("Kestrova");
     for (const QString &path : excluded)
-        excludedPaths << QFileInfo(path).absoluteFilePath();
+        excludedPaths << identity(path);
 
     folderEdit = new QLineEdit(this);
     folderEdit->setReadOnly(true);
@@ -76,7 +86,7 @@ void adminDialog::listFiles()
     files.clear();
     const QDir dir(folderPath);
     for (const QString &name : dir.entryList(filters, QDir::Files, QDir::Name))
-        if (!excludedPaths.contains(QFileInfo(dir.filePath(name)).absoluteFilePath()))
+        if (!excludedPaths.contains(identity(dir.filePath(name))))
             files << name;
     qDebug() << "cfgfiles:" << files;
     model->clear();
