@@ -139,6 +139,8 @@ void RecordSession::onMeasurementState(int state)
         recording = true;
         sinceRecording.start();
         say("recording to " + controller.traceFileName());
+        if (controller.status().shortOfSpace)
+            say("less than a minute of recording fits into the folder of the trace file");
     } else if (state == 5) {
         sinceStopping.start();
     } else if (state == 3 && recording) {

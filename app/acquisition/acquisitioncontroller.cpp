@@ -141,6 +141,7 @@ AcquisitionStatus AcquisitionController::status() const
         s.traceFile = recording.fileName();
         s.traceBytes = recording.fileBytes();
         s.freeBytes = freeBytes;
+        s.shortOfSpace = recording.shortOfSpace();
     }
     s.lastRecording = loop->lastRecording();
     return s;

@@ -12,5 +12,6 @@ bool AcquisitionStatus::operator==(const AcquisitionStatus &o) const
            && framesLost == o.framesLost && recording == o.recording && elapsedSeconds == o.elapsedSeconds
            && recordedFrames == o.recordedFrames && recordingFramesLost == o.recordingFramesLost
            && traceFile == o.traceFile && traceBytes == o.traceBytes && freeBytes == o.freeBytes
+           && shortOfSpace == o.shortOfSpace
            && lastRecording == o.lastRecording;
 }

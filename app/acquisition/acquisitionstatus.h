@@ -39,6 +39,7 @@ struct AcquisitionStatus
     QString traceFile;              // full path
     qint64 traceBytes = 0;          // size of the file as of its last commit
     qint64 freeBytes = -1;          // left in the trace folder; -1 when unknown
+    bool shortOfSpace = false;      // less than a minute of recording fitted when it started
 
     Summary lastRecording;
 

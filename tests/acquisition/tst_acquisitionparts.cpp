@@ -1,9 +1,13 @@
 // The acquisition's plain pieces: channel-count answers, device families, the
-// configuration command text, frame conversion and trace file names.
+// configuration command text, frame conversion, trace file names, what of a device's
+// answer is shown, when to ask about a busy device again, the frame rate.
+#include "acquisition/busyquestionrule.h"
 #include "acquisition/channelcounts.h"
 #include "acquisition/configcommand.h"
+#include "acquisition/deviceanswer.h"
 #include "acquisition/devicefamily.h"
 #include "acquisition/frameconverter.h"
+#include "acquisition/ratemeter.h"
 #include "config/configdevicecheck.h"
 #include "config/daqconfig.h"
 #include "recording/tracelayout.h"
@@ -194,6 +198,70 @@ private slots:
         QCOMPARE(second, dir.path() + "/trace_2024.03.05_14-07-09_1.h5");
         QFile(second).open(QIODevice::WriteOnly);
         QCOMPARE(traceFileName(dir.path(), t), dir.path() + "/trace_2024.03.05_14-07-09_2.h5");
+    }
+
+    // What of a device's answer may reach a message: text lines, never stream bytes.
+    void readableAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("error text") << QByteArray("error: configuration refused: conf:dev 4,0,1,2\r\n")
+                                    << "error: configuration refused: conf:dev 4,0,1,2";
+        QTest::newRow("several lines") << QByteArray("error: a\r\nerror: b\r\n") << "error: a\nerror: b";
+        QTest::newRow("stream block after a word") << QByteArray("abort #3792\x01\x02\xff\x10") << "abort";
+        QTest::newRow("only a block") << QByteArray("#14\x00\x01\x02\x03\n") << QString();
+        QTest::newRow("binary line") << QByteArray("ok\n\x01\x80\x81zz\n") << "ok";
+        QTest::newRow("UTF-8 kept") << QByteArray("Fehler: Temperatur 20 \xc2\xb0""C") << "Fehler: Temperatur 20 °C";
+        QTest::newRow("many lines cut") << QByteArray("1\n2\n3\n4\n5\n6\n") << "1\n2\n3\n4\n…";
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+
+    void readableAnswers()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, shown);
+        QCOMPARE(readableAnswer(answer), shown);
+    }
+
+    // After Retry the busy question waits until the device was free in between or 30 s
+    // have passed since the answer.
+    void busyQuestionRule_data()
+    {
+        QTest::addColumn<bool>("retried");
+        QTest::addColumn<bool>("freeBetween");
+        QTest::addColumn<qint64>("laterMs");
+        QTest::addColumn<bool>("ask");
+        QTest::newRow("first time") << false << false << qint64(0) << true;
+        QTest::newRow("right after Retry") << true << false << qint64(200) << false;
+        QTest::newRow("29.9 s after Retry") << true << false << qint64(29900) << false;
+        QTest::newRow("30 s after Retry") << true << false << qint64(30000) << true;
+        QTest::newRow("free in between") << true << true << qint64(200) << true;
+    }
+
+    void busyQuestionRule()
+    {
+        QFETCH(bool, retried);
+        QFETCH(bool, freeBetween);
+        QFETCH(qint64, laterMs);
+        QFETCH(bool, ask);
+        BusyQuestionRule rule;
+        const qint64 answeredAt = 5000;
+        if (retried)
+            rule.answeredRetry(answeredAt);
+        if (freeBetween)
+            rule.deviceFree();
+        QCOMPARE(rule.shouldAsk(answeredAt + laterMs), ask);
+    }
+
+    // Frames per second over the last second, from the steps' counts.
+    void frameRate()
+    {
+        RateMeter meter;
+        for (qint64 t = 0; t <= 3000; t += 25)
+            meter.add(t, 25);   // 1000 frames/s
+        QCOMPARE(meter.perSecond(3000), 1000.0);
+        QCOMPARE(meter.perSecond(3500), 500.0);   // the stream stopped half a second ago
+        QCOMPARE(meter.perSecond(4100), 0.0);
     }
 };
 

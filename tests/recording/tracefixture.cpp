@@ -2,6 +2,8 @@
 
 #include "acquisition/frameconverter.h"
 #include "h5reader.h"
+#include "recording/myHdf5.h"
+#include "recording/tracelayout.h"
 
 #include <QProcess>
 #include <QtEndian>
@@ -50,6 +52,33 @@ quint64 compareRows(const QVector<T> &stored, const T *expected, int valuesPerFr
 }
 
 } // namespace
+
+bool writeReferenceTrace(const daqConfig &conf, const QString &fileName, const QDateTime &start,
+                         const uint8_t *frames, int n)
+{
+    myHdf hdf(traceCreatorText(), false);
+    QList<hdfDataset> records;
+    writeTraceLayout(hdf, conf, fileName, start, records);
+    if (!hdf.isOpened())
+        return false;
+    FrameConverter converter;
+    converter.configure(conf);
+    bool ok = true;
+    int next = 0;
+    auto append = [&](const void *rows, int count) {
+        ok = next < records.size() && hdf.appendRows(records[next], rows, hsize_t(count)) && ok;
+        ++next;
+    };
+    if (const float *v = converter.adc16Values(frames, n))
+        append(v, 2 * n);
+    if (const float *v = converter.adc24Values(frames, n))
+        append(v, n);
+    if (const float *v = converter.imuValues(frames, n))
+        append(v, n);
+    if (const int16_t *w = converter.auxWords(frames, n))
+        append(w, n);
+    return hdf.closeFile() && ok;
+}
 
 daqConfig traceTestConfig(int n16, int n24, int nImu, int auxWords, int sampleRate)
 {

@@ -4,6 +4,7 @@
 #include "h5reader.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,12 @@ struct TraceContents
     QList<TraceMarker> markers;
 };
 TraceContents readTrace(const QString &fileName, const daqConfig &conf);
+
+// The same frames written the way the window wrote trace files before the threaded
+// writer: the layout procedure, then one appendRows per channel kind on the calling
+// thread through myHdf. The reference the threaded writer's files are compared with.
+bool writeReferenceTrace(const daqConfig &conf, const QString &fileName, const QDateTime &start,
+                         const uint8_t *frames, int n);
 
 // Runs a program to its end; empty when it exited with 0, else what went wrong.
 QString runTool(const QString &program, const QStringList &arguments, int timeoutMs = 60000,

@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include "acquisition/tracerecorder.h"
 #include "h5reader.h"
 #include "recording/metadataoverlay.h"
 #include "recording/recordspace.h"
@@ -221,8 +220,8 @@ void tst_TraceWriter::layoutMatchesTraceFile_data()
     QTest::newRow("both ADC kinds") << 2 << 1 << 0 << 0;
 }
 
-// The same frames through the window's writer and through TraceWriter give the same
-// file, but for the chunks' sizes and places and the two added datasets.
+// The same frames through the single-threaded reference writer and through TraceWriter
+// give the same file, but for the chunks' sizes and places and the two added datasets.
 void tst_TraceWriter::layoutMatchesTraceFile()
 {
     QFETCH(int, n16);
@@ -236,12 +235,7 @@ void tst_TraceWriter::layoutMatchesTraceFile()
 
     QDir(dir->path()).mkdir("old");
     const QString oldFile = traceFileName(dir->path() + "/old", startTime);
-    {
-        TraceRecorder old;
-        QVERIFY(old.open(conf, oldFile, startTime));
-        QVERIFY(old.append(raw, frames));
-        old.close();
-    }
+    QVERIFY(writeReferenceTrace(conf, oldFile, startTime, raw, frames));
 
     TraceWriter writer;
     QSignalSpy committed(&writer, &TraceWriter::committed);
