@@ -53,25 +53,6 @@ Please enable fewer channels.</source>
         <translation>Die Konfiguration hat %1 Anzeigekanäle; höchstens %2 können angezeigt werden.
 Bitte schalten Sie weniger Kanäle ein.</translation>
     </message>
-    <message>
-        <location filename="../../app/acquisition/acquisitioncontroller.cpp" line="269"/>
-        <source>The configuration enables no channel: the device would send empty frames.
-Please enable at least one channel.</source>
-        <translation>Die Konfiguration schaltet keinen Kanal ein: das Gerät würde leere Rahmen senden.
-Bitte schalten Sie mindestens einen Kanal ein.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/acquisitioncontroller.cpp" line="349"/>
-        <source>The device did not accept the command &quot;%1&quot;.</source>
-        <translation>Das Gerät hat den Befehl „%1“ nicht angenommen.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/acquisitioncontroller.cpp" line="350"/>
-        <source>The device did not accept the command &quot;%1&quot;:
-%2</source>
-        <translation>Das Gerät hat den Befehl „%1“ nicht angenommen:
-%2</translation>
-    </message>
 </context>
 <context>
     <name>ConnectionMachine</name>
@@ -147,34 +128,6 @@ Seine IMUs werden nicht verwendet.</translation>
 Please configure now.</source>
         <translation>Die Anzahl der AUX-Eingänge hat sich geändert.
 Bitte jetzt neu konfigurieren.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/connectionmachine.cpp" line="130"/>
-        <source>Device is busy</source>
-        <translation>Das Gerät ist belegt</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/connectionmachine.cpp" line="320"/>
-        <source>The device reported channel counts that cannot be right:
-%1
-They are not used. Please check the device.</source>
-        <translation>Das Gerät hat Kanalzahlen gemeldet, die nicht stimmen können:
-%1
-Sie werden nicht verwendet. Bitte prüfen Sie das Gerät.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/connectionmachine.cpp" line="339"/>
-        <source>The device reports %1 IMUs; at most %2 are supported.
-Its IMUs are not used.</source>
-        <translation>Das Gerät meldet %1 IMUs; höchstens %2 werden unterstützt.
-Seine IMUs werden nicht verwendet.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/connectionmachine.cpp" line="341"/>
-        <source>The device reports %1 AUX words; at most %2 are supported.
-Its AUX input is not used.</source>
-        <translation>Das Gerät meldet %1 AUX-Wörter; höchstens %2 werden unterstützt.
-Sein AUX-Eingang wird nicht verwendet.</translation>
     </message>
 </context>
 <context>
@@ -377,84 +330,6 @@ Bitte wenden Sie sich an lumetrix.</translation>
         <source>The trace file could not be written (%1): recording stopped.</source>
         <translation>Die Messdatei konnte nicht geschrieben werden (%1): Die Aufzeichnung wurde beendet.</translation>
     </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="180"/>
-        <source>The device refused the configuration.
-Please choose another configuration.</source>
-        <translation>Das Gerät hat die Konfiguration abgelehnt.
-Bitte wählen Sie eine andere Konfiguration.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="181"/>
-        <source>The device refused the configuration:
-%1
-Please choose another configuration.</source>
-        <translation>Das Gerät hat die Konfiguration abgelehnt:
-%1
-Bitte wählen Sie eine andere Konfiguration.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="259"/>
-        <source>Maximum duration reached: recording stopped after %1 s; the live view goes on</source>
-        <translation>Maximale Dauer erreicht: Aufzeichnung nach %1 s beendet; die Live-Ansicht läuft weiter</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="259"/>
-        <source>Maximum duration reached: recording stopped after %1 s</source>
-        <translation>Maximale Dauer erreicht: Aufzeichnung nach %1 s beendet</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="272"/>
-        <source>%1 frames lost</source>
-        <translation>%1 Rahmen verloren</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="274"/>
-        <source>less than a minute of free space</source>
-        <translation>weniger als eine Minute freier Speicherplatz</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="290"/>
-        <source>The device stopped sending data: sampling stopped unexpectedly.
-Please send the configuration again (Configuration, then OK).</source>
-        <translation>Das Gerät sendet keine Daten mehr: die Messung wurde unerwartet beendet.
-Bitte senden Sie die Konfiguration erneut (Konfiguration, dann OK).</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp"/>
-        <source>The data stream from the device could not be decoded any more: recording stopped.</source>
-        <translation>Der Datenstrom des Geräts ließ sich nicht mehr entschlüsseln: die Aufzeichnung wurde beendet.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp"/>
-        <source>The data stream from the device could not be decoded any more: sampling stopped.</source>
-        <translation>Der Datenstrom des Geräts ließ sich nicht mehr entschlüsseln: die Messung wurde beendet.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="311"/>
-        <source>At least %1 frames were lost.</source>
-        <translation>Mindestens %1 Rahmen gingen verloren.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="376"/>
-        <source>The trace file %1 holds %2 frames.</source>
-        <translation>Die Messdatei %1 enthält %2 Rahmen.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="421"/>
-        <source>The last trace file is still being closed</source>
-        <translation>Die letzte Messdatei wird noch geschlossen</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="474"/>
-        <source>Recording was not started.</source>
-        <translation>Die Aufzeichnung wurde nicht gestartet.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/measurementloop.cpp" line="487"/>
-        <source>Recording stopped; the live view goes on</source>
-        <translation>Aufzeichnung beendet; die Live-Ansicht läuft weiter</translation>
-    </message>
 </context>
 <context>
     <name>WifiConfigTask</name>
@@ -467,44 +342,6 @@ Bitte senden Sie die Konfiguration erneut (Konfiguration, dann OK).</translation
         <location line="+0"/>
         <source>Giving up Wifi Configuration</source>
         <translation>WLAN-Konfiguration wird abgebrochen</translation>
-    </message>
-</context>
-<context>
-    <name>StreamRecorder</name>
-    <message>
-        <location filename="../../app/acquisition/streamrecorder.cpp" line="38"/>
-        <source>The trace file %1 exists already.</source>
-        <translation>Die Messdatei %1 gibt es schon.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/streamrecorder.cpp" line="48"/>
-        <source>The folder %1 has room for less than one second of recording (%2 free).</source>
-        <translation>Der Ordner %1 hat Platz für weniger als eine Sekunde Aufzeichnung (%2 frei).</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/streamrecorder.cpp" line="174"/>
-        <source>The trace file %1 holds the first %2 frames.</source>
-        <translation>Die Messdatei %1 enthält die ersten %2 Rahmen.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/streamrecorder.cpp" line="176"/>
-        <source>The disk is full: recording stopped.</source>
-        <translation>Der Datenträger ist voll: die Aufzeichnung wurde beendet.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/streamrecorder.cpp" line="178"/>
-        <source>The trace file could not be written: recording stopped.</source>
-        <translation>Die Messdatei konnte nicht geschrieben werden: die Aufzeichnung wurde beendet.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/streamrecorder.cpp" line="179"/>
-        <source>The trace file could not be written (%1): recording stopped.</source>
-        <translation>Die Messdatei konnte nicht geschrieben werden (%1): die Aufzeichnung wurde beendet.</translation>
-    </message>
-    <message>
-        <location filename="../../app/acquisition/streamrecorder.cpp" line="43"/>
-        <source>The trace file %1 cannot be created: the folder %2 does not exist.</source>
-        <translation>Die Messdatei %1 kann nicht angelegt werden: den Ordner %2 gibt es nicht.</translation>
     </message>
 </context>
 </TS>
