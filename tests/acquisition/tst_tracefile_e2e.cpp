@@ -93,6 +93,7 @@ class tst_tracefile_e2e : public QObject
 private slots:
     void initTestCase();
     void killedWhileRecording();
+    void diskFillsUp_data();
     void diskFillsUp();
     void readmeExampleReadsARecording();
 };
@@ -146,11 +147,22 @@ void tst_tracefile_e2e::killedWhileRecording()
     }
 }
 
-// A file system that fills up while recording (a small tmpfs in a private mount
-// namespace): kestrova-record ends with exit code 8 and says in plain words that the disk
-// is full and how many frames the file holds; the file holds exactly those.
+// A small file system (a tmpfs in a private mount namespace). Room for a few seconds:
+// kestrova-record warns that less than a minute fits, records until the disk is full,
+// ends with exit code 8 and says in plain words how many frames the file holds; the file
+// holds exactly those. Room for less than a second: it refuses to start, with code 8.
+void tst_tracefile_e2e::diskFillsUp_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("fills while recording") << "1536k" << true;
+    QTest::newRow("too small to start") << "400k" << false;
+}
+
 void tst_tracefile_e2e::diskFillsUp()
 {
+    QFETCH(QString, size);
+    QFETCH(bool, starts);
     DeviceRig rig;
     QVERIFY(rig.start({"--counts", "8,0,4,2", "--seed", "7"}, false));
     const QString config = rig.writeConfig("large.conf", largeConfig());
@@ -158,11 +170,11 @@ void tst_tracefile_e2e::diskFillsUp()
     const QString copy = rig.folder() + "/copy.h5";
     QVERIFY(QDir().mkpath(mountPoint));
     // The tmpfs exists only inside the namespace: the file is copied out before it ends.
-    const QString script = QStringLiteral("mount -t tmpfs -o size=1536k tmpfs \"$1\" || exit 97\n"
+    const QString script = QStringLiteral("mount -t tmpfs -o size=%1 tmpfs \"$1\" || exit 97\n"
                                           "out=\"$1/full.h5\"; copy=\"$2\"; shift 2\n"
                                           "\"$@\" --output \"$out\"; rc=$?\n"
-                                          "cp \"$out\" \"$copy\"\n"
-                                          "exit $rc\n");
+                                          "cp \"$out\" \"$copy\" 2>/dev/null\n"
+                                          "exit $rc\n").arg(size);
     QStringList arguments = geteuid() == 0 ? QStringList{"-m"} : QStringList{"-r", "-m"};
     arguments << "sh" << "-c" << script << "sh" << mountPoint << copy << RecordRun::program() << "-c" << config
               << "--duration" << "60";
@@ -172,6 +184,12 @@ void tst_tracefile_e2e::diskFillsUp()
     if (code == 97 || run.error.startsWith("unshare:"))
         QSKIP(qPrintable("no private mount namespace here: " + run.error.left(200)));
     QVERIFY2(code == 8, qPrintable(run.describe()));
+    if (!starts) {
+        QVERIFY2(run.error.contains("has room for less than one second of recording"), qPrintable(run.describe()));
+        QVERIFY(!QFile::exists(copy));
+        return;
+    }
+    QVERIFY2(run.error.contains("less than a minute of recording fits"), qPrintable(run.describe()));
     const QRegularExpressionMatch said =
         QRegularExpression("The disk is full: recording stopped\\. The trace file (\\S+) holds the first (\\d+) frames\\.")
             .match(QString::fromLocal8Bit(run.error));
