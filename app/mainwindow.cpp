@@ -4,6 +4,7 @@
 #include "buildinfo.h"
 #include "display/renderarea.h"
 #include "link/wifinetworkcheck.h"
+#include "mainwindowstatus.h"
 #include "promptqueue.h"
 #include "renderareasink.h"
 #include "startupoptions.h"
@@ -15,10 +16,12 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -35,17 +38,19 @@ MainWindow::MainWindow(QWidget *parent, QApplication *application) : QMainWindow
     acquisition = new AcquisitionController(this);
     prompts = new PromptQueue(this);
 
+    renderArea = new RenderArea(this, QSize(screenWidth / 2, screenHeight / 2));
     createActions();
     createToolBar();
     statusBar()->showMessage(tr("Ready"));
+    createStatusFields();
     readSettings();
-    renderArea = new RenderArea(this, QSize(screenWidth / 2, screenHeight / 2));
     setCentralWidget(renderArea);
     plotSink = std::make_unique<RenderAreaSink>(*renderArea);
     acquisition->setDisplay(plotSink.get());
 
     connectController();
     applyActions(acquisition->enabledActions());
+    showStatus();
 }
 
 MainWindow::~MainWindow()
@@ -64,6 +69,8 @@ void MainWindow::connectController()
     });
     connect(c, &AcquisitionController::connectionStateChanged, this, &MainWindow::showConnectionState);
     connect(c, &AcquisitionController::configurationLoaded, this, &MainWindow::showLoadedConfiguration);
+    connect(c, &AcquisitionController::statusChanged, this, &MainWindow::showStatus);
+    connect(c, &AcquisitionController::markerAdded, this, &MainWindow::onMarkerAdded);
     connect(c, &AcquisitionController::message, this, &MainWindow::onControllerMessage);
     connect(c, &AcquisitionController::busyQuestion, this, &MainWindow::onBusyQuestion);
     connect(c, &AcquisitionController::networkQuestion, this, &MainWindow::onNetworkQuestion);
@@ -110,12 +117,18 @@ void MainWindow::createActions()
                                  tr("delete Config File"), &MainWindow::onButtondeleteConfigfile);
     deleteDataAct = makeAction("deleteData", ":/images/help.png", tr("delete Data File"), tr("delete Data File"),
                                &MainWindow::onButtondeleteDatafile);
+    markerAct = makeAction("marker", ":/images/marker.png", tr("Marker"),
+                           tr("Mark an event in the recording, with the text beside"), &MainWindow::onButtonMarker);
+    graphOptionsAct = makeAction("graphOptions", ":/images/graph-options.png", tr("Graph options"),
+                                 tr("What a graph shows, its autoscaling, or the graph alone"), nullptr);
+    connect(graphOptionsAct, &QAction::triggered, renderArea, &RenderArea::openGraphOptions);
 
     // Keyboard control of a running measurement.
     startAct->setShortcut(Qt::Key_F5);
     stopAct->setShortcut(Qt::Key_F6);
     recordAct->setShortcut(Qt::Key_F7);
-    for (QAction *a : {startAct, stopAct, recordAct})
+    markerAct->setShortcut(Qt::Key_F8);
+    for (QAction *a : {startAct, stopAct, recordAct, markerAct})
         a->setToolTip(a->text() + " (" + a->shortcut().toString(QKeySequence::NativeText) + ")");
 }
 
@@ -135,7 +148,10 @@ void MainWindow::createToolBar()
     fileToolBar->addAction(startAct);
     fileToolBar->addAction(stopAct);
     fileToolBar->addAction(recordAct);
+    fileToolBar->addAction(markerAct);
+    fileToolBar->addWidget(createMarkerField());
     fileToolBar->addSeparator();
+    fileToolBar->addAction(graphOptionsAct);
     fileToolBar->addAction(statusAct);
     fileToolBar->addAction(helpAct);
     fileToolBar->addAction(wifiAct);
@@ -160,13 +176,31 @@ QToolButton *MainWindow::createDeleteButton()
     auto *menu = new QMenu(this);
     menu->addAction(deleteConfigAct);
     menu->addAction(deleteDataAct);
-    auto *button = new QToolButton(this);
-    button->setObjectName("deleteButton");
-    button->setIcon(QIcon(":/images/clear.png"));
-    button->setToolTip(tr("Delete configuration or data files"));
-    button->setMenu(menu);
-    button->setPopupMode(QToolButton::InstantPopup);
-    return button;
+    deleteButton = new QToolButton(this);
+    deleteButton->setObjectName("deleteButton");
+    deleteButton->setIcon(QIcon(":/images/clear.png"));
+    deleteButton->setToolTip(tr("Delete configuration or data files"));
+    deleteButton->setMenu(menu);
+    deleteButton->setPopupMode(QToolButton::InstantPopup);
+    return deleteButton;
+}
+
+// The text of the next marker; Return in the field sets the marker as F8 does.
+QLineEdit *MainWindow::createMarkerField()
+{
+    markerEdit = new QLineEdit(this);
+    markerEdit->setObjectName("markerText");
+    markerEdit->setPlaceholderText(tr("Marker text"));
+    markerEdit->setToolTip(tr("Text of the next marker (Ctrl+M to type it; F8 or Return sets it while recording)"));
+    markerEdit->setMaxLength(64);
+    markerEdit->setFixedWidth(fontMetrics().averageCharWidth() * 22);
+    connect(markerEdit, &QLineEdit::returnPressed, markerAct, &QAction::trigger);
+    auto *typeMarker = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
+    connect(typeMarker, &QShortcut::activated, markerEdit, [this] {
+        markerEdit->setFocus(Qt::ShortcutFocusReason);
+        markerEdit->selectAll();
+    });
+    return markerEdit;
 }
 
 QAction *MainWindow::action(const QString &objectName) const
@@ -180,9 +214,11 @@ void MainWindow::applyActions(ActionSet::Actions enabled)
         {openAct, ActionSet::Open},   {newAct, ActionSet::New},   {saveAct, ActionSet::Save},
         {configurationAct, ActionSet::Configuration},             {wifiAct, ActionSet::Wifi},
         {startAct, ActionSet::Start}, {stopAct, ActionSet::Stop}, {recordAct, ActionSet::Record},
-        {exitAct, ActionSet::Exit}};
+        {exitAct, ActionSet::Exit},   {deleteConfigAct, ActionSet::DeleteConfig},
+        {deleteDataAct, ActionSet::DeleteData},                   {markerAct, ActionSet::Marker}};
     for (const auto &a : all)
         a.first->setEnabled(enabled.testFlag(a.second));
+    deleteButton->setEnabled(deleteConfigAct->isEnabled() || deleteDataAct->isEnabled());
 }
 
 void MainWindow::showConnectionState(int state)
@@ -192,6 +228,7 @@ void MainWindow::showConnectionState(int state)
 
 void MainWindow::showLoadedConfiguration(const QString &fileName)
 {
+    describePlot();
     setWindowTitle("Kestrova     cfgfile = " + fileName);
     statusBar()->showMessage(fileName + " " + tr("loaded"));
 }
@@ -242,6 +279,11 @@ void MainWindow::onButtonRecord()
 {
     acquisition->record();
     prompts->flush();
+}
+
+void MainWindow::onButtonMarker()
+{
+    acquisition->addMarker(markerEdit->text());
 }
 
 void MainWindow::onButtonStatus()

@@ -18,6 +18,8 @@ class QAction;
 class QApplication;
 class QCloseEvent;
 class QKeyEvent;
+class QLabel;
+class QLineEdit;
 class QToolBar;
 class QToolButton;
 class RenderArea;
@@ -52,6 +54,8 @@ public slots:
     void onButtonStart();
     void onButtonStop();
     void onButtonRecord();
+    // Stores a marker with the text of the marker field in the running recording.
+    void onButtonMarker();
     void onButtonStatus();
     void onButtonHelp();
     void onButtondeleteDatafile();
@@ -68,16 +72,22 @@ private:
     void createActions();
     void createToolBar();
     QToolButton *createDeleteButton();
+    QLineEdit *createMarkerField();
     QAction *makeAction(const char *name, const char *icon, const QString &text, const QString &tip,
                         void (MainWindow::*slot)());
     void connectController();
+    void createStatusFields();
+    void showStatus();
+    void describePlot();
+    void onMarkerAdded(quint64 frame, double seconds, const QString &text);
     void readSettings();
     void writeSettings();
     void applyActions(ActionSet::Actions enabled);
     void showConnectionState(int state);
     void showLoadedConfiguration(const QString &fileName);
     void markUnsaved();
-    void deleteFiles(const QString &folder, const QString &header, bool asWarning);
+    void deleteFiles(const QString &folder, const QString &header, bool asWarning, const QStringList &filter);
+    static QStringList configurationFilter();
 
     // What the controller tells and asks, shown one box at a time.
     void onControllerMessage(Acquisition::Event event, const QString &text);
@@ -98,6 +108,11 @@ private:
     QAction *configurationAct = nullptr, *startAct = nullptr, *stopAct = nullptr;
     QAction *recordAct = nullptr, *statusAct = nullptr, *helpAct = nullptr, *wifiAct = nullptr;
     QAction *deleteConfigAct = nullptr, *deleteDataAct = nullptr;
+    QAction *markerAct = nullptr, *graphOptionsAct = nullptr;
+    QLineEdit *markerEdit = nullptr;
+    QToolButton *deleteButton = nullptr;
+    // Permanent fields of the status bar, right of the messages.
+    QLabel *recordingField = nullptr, *rateField = nullptr, *lostField = nullptr, *connectionField = nullptr;
     int screenWidth = 1920;
     int screenHeight = 1080;
 };

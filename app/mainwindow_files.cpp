@@ -24,7 +24,9 @@ void MainWindow::onOpenConfig()
     }
     QString path = acquisition->takeStartupConfiguration();
     if (path.isEmpty()) {
-        adminDialog dialog(this, startupOptions().configDirectory, true, QString());
+        // Only measurement configurations: the device's network file (with its WiFi
+        // passwords) lives in the same folder.
+        adminDialog dialog(this, startupOptions().configDirectory, true, QString(), configurationFilter());
         if (dialog.exec() != QDialog::Accepted)
             return;
         path = dialog.getparams().value(0);
@@ -63,6 +65,7 @@ void MainWindow::onNewConfig()
         acquisition->discardConfiguration(edited);
     } else {
         qDebug() << "onConfiguration(): timespan =" << edited.timeline << "maxDuration =" << edited.maxDuration;
+        describePlot();
     }
     prompts->flush();
 }
@@ -81,6 +84,7 @@ void MainWindow::onConfiguration()
                                  tr("something got wrong with configuration.\ngetparams() failed.\nreset to old config."));
         } else if (acquisition->acceptConfiguration(edited)) {
             qDebug() << "onConfiguration() maxDuration = " << edited.maxDuration;
+            describePlot();
         }
     }
     if (c.configuration() != before)
@@ -92,14 +96,13 @@ void MainWindow::onSaveConfig()
 {
     if (acquisition->wifiTaskRunning())
         return;
-    const QString folder = startupOptions().configDirectory;
-    outfiledialog dialog(this, folder);
+    outfiledialog dialog(this, startupOptions().configDirectory);
     if (dialog.exec() != QDialog::Accepted)
         return;
     QString name;
     if (!dialog.getparams(name))
         return;
-    QString path = folder + "/" + name;
+    QString path = dialog.folder() + "/" + name;
     if (!path.contains(".conf"))
         path += ".conf";
     if (QFile::exists(path)) {
@@ -119,11 +122,18 @@ void MainWindow::onSaveConfig()
     }
 }
 
-void MainWindow::deleteFiles(const QString &folder, const QString &header, bool asWarning)
+QStringList MainWindow::configurationFilter()
+{
+    return {QStringLiteral("*.conf")};
+}
+
+void MainWindow::deleteFiles(const QString &folder, const QString &header, bool asWarning, const QStringList &filter)
 {
     if (acquisition->wifiTaskRunning())
         return;
-    adminDialog dialog(this, folder, false, header);
+    // The trace being written is never offered.
+    const QString open = acquisition->currentTraceFile();
+    adminDialog dialog(this, folder, false, header, filter, open.isEmpty() ? QStringList() : QStringList{open});
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QStringList paths = dialog.getparams();
@@ -143,10 +153,10 @@ void MainWindow::deleteFiles(const QString &folder, const QString &header, bool 
 
 void MainWindow::onButtondeleteConfigfile()
 {
-    deleteFiles(startupOptions().configDirectory, tr("Delete Config Files"), true);
+    deleteFiles(startupOptions().configDirectory, tr("Delete Config Files"), true, configurationFilter());
 }
 
 void MainWindow::onButtondeleteDatafile()
 {
-    deleteFiles(startupOptions().workingDirectory, tr("Delete Data Files"), false);
+    deleteFiles(startupOptions().workingDirectory, tr("Delete Data Files"), false, QStringList{"*.*"});
 }

@@ -12,9 +12,6 @@
 
 void MainWindow::onControllerMessage(Acquisition::Event event, const QString &text)
 {
-    // The status bar tells it at every step already.
-    if (event == Acquisition::Event::TraceWriteFailed)
-        return;
     prompts->add([this, event, text] { showMessage(event, text); });
 }
 

@@ -20,6 +20,8 @@ void RenderAreaSink::setWindow(unsigned frames)
 
 void RenderAreaSink::restart()
 {
+    // A new run counts its frames from 0: the markers of the last one are gone.
+    area.clearMarkers();
     area.history().setRingFill(0);
     area.rebuildColumns();
     area.applyScales(true);
@@ -43,4 +45,9 @@ bool RenderAreaSink::eulerActive(int imu) const
 void RenderAreaSink::setLogo(const QString &resource)
 {
     area.setLogo(QImage(resource));
+}
+
+void RenderAreaSink::describeConfiguration(const daqConfig &conf)
+{
+    area.describeConfiguration(conf);
 }

@@ -3,6 +3,7 @@
 #include "acquisition/displaysink.h"
 
 class RenderArea;
+class daqConfig;
 
 // The window's plot area as the acquisition's display.
 class RenderAreaSink : public DisplaySink
@@ -18,6 +19,8 @@ public:
     void applyScales(bool fullRedraw) override;
     bool eulerActive(int imu) const override;
     void setLogo(const QString &resource) override;
+    // Units, scales and the frame rate of the configuration whose graphs were added last.
+    void describeConfiguration(const daqConfig &conf);
 
 private:
     RenderArea &area;

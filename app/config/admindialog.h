@@ -3,23 +3,40 @@
 #include <QDialog>
 #include <QStringList>
 
+class QLineEdit;
 class QStandardItemModel;
 class QTableView;
 
-// Lets the user pick one or several files of a folder.
+// Lets the user pick one or several files of a folder. The folder is shown above the
+// list; Browse... lists another one.
 class adminDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    adminDialog(QWidget *parent, const QString &folder, bool singleSelection, const QString &header);
+    // Lists the plain files of `folder` that match one of `nameFilters` and are not
+    // named (as full paths) in `excluded`.
+    adminDialog(QWidget *parent, const QString &folder, bool singleSelection, const QString &header,
+                const QStringList &nameFilters = QStringList{"*.*"}, const QStringList &excluded = QStringList());
 
     // Folder + "/" + name of every selected row, in selection order.
     QStringList getparams() const;
+    QString folder() const { return folderPath; }
+
+public slots:
+    // Lists `path` instead (what Browse... leads to).
+    void setFolder(const QString &path);
 
 private:
-    QString folder;
+    void browse();
+    void listFiles();
+
+    QString folderPath;
+    QStringList filters;
+    QStringList excludedPaths;
+    bool single = false;
     QStringList files;
+    QLineEdit *folderEdit = nullptr;
     QTableView *table = nullptr;
     QStandardItemModel *model = nullptr;
 };

@@ -4,7 +4,8 @@
 
 class QLineEdit;
 
-// Asks for the name of a configuration file to save.
+// Asks for the name of a configuration file to save, in the folder shown above the
+// name; Browse... chooses another folder.
 class outfiledialog : public QDialog
 {
     Q_OBJECT
@@ -15,9 +16,18 @@ public:
     // The entered name with ".conf" appended when missing. False when the entry holds a
     // folder part or is empty.
     bool getparams(QString &name) const;
+    // Where the file goes.
+    QString folder() const { return folderPath; }
 
     QLineEdit *nameEdit() const { return edit; }
 
+public slots:
+    void setFolder(const QString &path);
+
 private:
+    void browse();
+
+    QString folderPath;
+    QLineEdit *folderEdit = nullptr;
     QLineEdit *edit = nullptr;
 };

@@ -51,6 +51,12 @@ void ChartRaster::setPlot(const QRect &plot, qint64 rightColumn)
     m_rightColumn = rightColumn;
 }
 
+void ChartRaster::setMarkers(std::vector<qint64> columns, QRgb colour)
+{
+    m_markerColumns = std::move(columns);
+    m_markerColour = colour;
+}
+
 qint64 ChartRaster::gridIndexAt(qint64 column, const SampleHistory &history) const
 {
     if (m_gridNum == 0)
@@ -111,6 +117,7 @@ const QImage &ChartRaster::render(const QRect &area, const SampleHistory &histor
         const QRect tile(x, area.top(), std::min(Tile, area.right() + 1 - x), area.height());
         fillBackground(out, area, tile, history);
         drawBars(out, area, tile, history);
+        drawMarkers(out, area, tile);
     }
     return out;
 }
@@ -157,5 +164,21 @@ void ChartRaster::drawBars(QImage &out, const QRect &area, const QRect &tile, co
             for (int y = y0; y <= y1; ++y, p += stride)
                 *p = c;
         }
+    }
+}
+
+// The dashes sit at fixed widget rows, so a line repainted in parts looks the same.
+void ChartRaster::drawMarkers(QImage &out, const QRect &area, const QRect &tile) const
+{
+    const qsizetype stride = out.bytesPerLine() / qsizetype(sizeof(QRgb));
+    QRgb *bits = reinterpret_cast<QRgb *>(out.bits());
+    for (qint64 column : m_markerColumns) {
+        const qint64 x = column - m_rightColumn + m_plot.width() + m_plot.left();
+        if (x < tile.left() || x > tile.right())
+            continue;
+        QRgb *p = bits + (x - area.left());
+        for (int y = area.top(); y <= area.bottom(); ++y, p += stride)
+            if (y % 6 < 4)
+                *p = m_markerColour;
     }
 }

@@ -35,6 +35,8 @@ public:
     // A vertical line in `colour` through every column that holds a multiple of
     // numerator/denominator frames since the first frame; numerator 0 draws none.
     void setGrid(QRgb colour, quint64 numerator, quint64 denominator);
+    // A dashed vertical line in `colour` through each of the columns, over the traces.
+    void setMarkers(std::vector<qint64> columns, QRgb colour);
     // Screen column `plot.left()` + x shows column rightColumn - plot.width() + x.
     void setPlot(const QRect &plot, qint64 rightColumn);
     qint64 columnAt(int x) const { return m_rightColumn - m_plot.width() + (x - m_plot.left()); }
@@ -58,6 +60,7 @@ private:
     const float *columnData(int x, const SampleHistory &history);
     void fillBackground(QImage &out, const QRect &area, const QRect &tile, const SampleHistory &history);
     void drawBars(QImage &out, const QRect &area, const QRect &tile, const SampleHistory &history);
+    void drawMarkers(QImage &out, const QRect &area, const QRect &tile) const;
 
     std::vector<QRgb> m_pixels;
     QImage m_image;  // a view of m_pixels
@@ -65,6 +68,8 @@ private:
     std::vector<bool> m_gridRows;
     std::vector<Trace> m_traces;
     std::vector<const Trace *> m_inArea;  // the traces whose band the rendered area meets
+    std::vector<qint64> m_markerColumns;
+    QRgb m_markerColour = 0;
     QRgb m_gridColour = 0;
     quint64 m_gridNum = 0;
     quint64 m_gridDen = 1;

@@ -159,6 +159,7 @@ bool RenderArea::setConfigValid(unsigned windowLength, unsigned gridDivisions, b
     if (keepData)
         return true;
     hist.initialise(windowLength, gridDivisions, totalChannels);
+    marks.clear();
     return true;
 }
 
@@ -328,6 +329,30 @@ bool RenderArea::followTrackedRanges()
         changed = changed || lo != chYMin[ch] || hi != chYMax[ch];
     }
     return changed;
+}
+
+void RenderArea::addMarker(quint64 frame, const QString &label)
+{
+    // Two windows back a line and its label have left the chart for good.
+    const quint64 newest = hist.framesReceived();
+    const quint64 reach = 2 * quint64(hist.windowLength());
+    marks.forgetBefore(newest > reach ? newest - reach : 0);
+    marks.add(frame, label);
+    // A marker set in frames already on the chart shows at once; one at the next frame
+    // scrolls in with it.
+    if (hist.columnOfFrame(frame) < shownColumns)
+        update();
+}
+
+void RenderArea::clearMarkers()
+{
+    marks.clear();
+    update();
+}
+
+QRect RenderArea::markerLabelRect(int i) const
+{
+    return marks.labelRect(i, raster, hist, bandFont) & plotLayout.plot();
 }
 
 void RenderArea::setLogo(const QImage &image)

@@ -4,6 +4,7 @@
 #include "chartraster.h"
 #include "graphconf.h"
 #include "plotlayout.h"
+#include "plotmarkers.h"
 #include "samplehistory.h"
 #include "timeaxis.h"
 
@@ -59,6 +60,16 @@ public:
     // and the title of its legend.
     QString scaleText(int graph, bool top) const;
     QString legendTitle(int graph) const;
+
+    // A labelled vertical line at `frame` (counted as history() counts its frames since
+    // the last reset), drawn once that frame's column is on the chart; it scrolls with
+    // the data. A new history (setConfigValid without keeping data) forgets all markers;
+    // so does clearMarkers, which a restarted run calls.
+    void addMarker(quint64 frame, const QString &label);
+    void clearMarkers();
+    const PlotMarkers &markers() const { return marks; }
+    // Where marker i's label is drawn now (empty when it is not).
+    QRect markerLabelRect(int i) const;
 
     // Applies an accepted options dialog to graph i (what a click on its band leads to).
     void applyGraphOptions(int i, const GraphConf &record, int showOne);
@@ -121,6 +132,7 @@ private:
     void updateTraces();
     void paintLogo(QPainter &p, const QRegion &region);
     void paintData(QPainter &p, const QRegion &region);
+    void paintMarkerLabels(QPainter &p, const QRegion &region);
     void paintAxis(QPainter &p, const QRegion &region);
     void paintGutter(QPainter &p, const QRegion &region);
 
@@ -145,6 +157,7 @@ private:
     ChartRaster raster;
     TimeAxis timeAxis;
     BandLegends legends;
+    PlotMarkers marks;
     int gutterWidth = 0;
     int axisHeight = 0;
     int axisLabelWidth = 0;     // room a time label may take either side of its line

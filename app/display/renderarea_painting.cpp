@@ -156,7 +156,10 @@ void RenderArea::paintEvent(QPaintEvent *event)
     updateTraces();
     raster.invalidate();
     raster.setPlot(plotLayout.plot(), qint64(shownColumns));
-    paintData(p, event->region() - legends.region(plotLayout, showOneIndex));
+    raster.setMarkers(marks.columns(hist), PlotMarkers::Colour);
+    const QRegion data = event->region() - legends.region(plotLayout, showOneIndex);
+    paintData(p, data);
+    paintMarkerLabels(p, data & plotLayout.plot());
     paintAxis(p, event->region() & plotLayout.axis());
     paintGutter(p, event->region() & plotLayout.gutter());
     legends.paint(p, event->region(), plotLayout, showOneIndex);
@@ -191,6 +194,16 @@ void RenderArea::paintData(QPainter &p, const QRegion &region)
     for (const QRect &r : data) {
         p.drawImage(r.topLeft(), raster.render(r, hist));
     }
+}
+
+void RenderArea::paintMarkerLabels(QPainter &p, const QRegion &region)
+{
+    if (marks.markers().empty() || region.isEmpty())
+        return;
+    p.save();
+    p.setClipRegion(region);
+    marks.paintLabels(p, region, raster, hist, bandFont);
+    p.restore();
 }
 
 // The axis line, a tick at every grid line and its time centred under it. The labels

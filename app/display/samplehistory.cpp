@@ -67,6 +67,13 @@ quint64 SampleHistory::columnFirstFrame(quint64 column) const
     return (column * m_windowLength + m_graphWidth - 1) / m_graphWidth;
 }
 
+// Column j holds frames [ceil(j * window / width), ceil((j + 1) * window / width)),
+// so frame f falls into column floor(f * width / window).
+quint64 SampleHistory::columnOfFrame(quint64 frame) const
+{
+    return frame * m_graphWidth / m_windowLength;
+}
+
 bool SampleHistory::columnExtremes(quint64 column, float *lo, float *hi) const
 {
     const quint64 first = columnFirstFrame(column);

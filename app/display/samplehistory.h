@@ -43,6 +43,8 @@ public:
 
     quint64 completedColumns() const;
     quint64 columnFirstFrame(quint64 column) const;
+    // The column that holds frame `frame` (counted from the last reset).
+    quint64 columnOfFrame(quint64 frame) const;
     // Extremes per channel of column j's frames and the frame before them; false when
     // the column holds no frame (before the reset, or hidden by setRingFill).
     bool columnExtremes(quint64 column, float *lo, float *hi) const;

@@ -360,4 +360,22 @@ Bitte eine andere wählen.</translation>
         <translation>Nichts zu messen: mindestens einen Kanal, eine IMU oder das AUX-Gerät einschalten.</translation>
     </message>
 </context>
+<context>
+    <name>adminDialog</name>
+    <message>
+        <location filename="../../app/config/admindialog.cpp" line="27"/>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <location filename="../../app/config/admindialog.cpp" line="30"/>
+        <source>Folder:</source>
+        <translation>Ordner:</translation>
+    </message>
+    <message>
+        <location filename="../../app/config/admindialog.cpp" line="68"/>
+        <source>Choose a folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
+</context>
 </TS>

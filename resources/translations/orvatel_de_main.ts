@@ -268,6 +268,36 @@ Eventually aux is not configured correct.</source>
         <translation>Das Gerät hat nicht genug AUX-Kanäle für diese Konfiguration.
 Möglicherweise ist AUX nicht richtig konfiguriert.</translation>
     </message>
+    <message>
+        <location filename="../../app/mainwindow.cpp" line="73"/>
+        <source>Marker</source>
+        <translation>Marke</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindow.cpp" line="121"/>
+        <source>Mark an event in the recording, with the text beside</source>
+        <translation>Ein Ereignis in der Aufzeichnung markieren, mit dem Text daneben</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindow.cpp" line="122"/>
+        <source>Graph options</source>
+        <translation>Grafikoptionen</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindow.cpp" line="123"/>
+        <source>What a graph shows, its autoscaling, or the graph alone</source>
+        <translation>Was eine Grafik zeigt, ihre automatische Skalierung, oder die Grafik allein</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindow.cpp" line="193"/>
+        <source>Marker text</source>
+        <translation>Text der Marke</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindow.cpp" line="194"/>
+        <source>Text of the next marker (Ctrl+M to type it; F8 or Return sets it while recording)</source>
+        <translation>Text der nächsten Marke (Strg+M zum Eingeben; F8 oder Eingabe setzt sie während der Aufzeichnung)</translation>
+    </message>
 </context>
 <context>
     <name>outfiledialog</name>
@@ -275,6 +305,89 @@ Möglicherweise ist AUX nicht richtig konfiguriert.</translation>
         <location filename="../../app/config/outfiledialog.cpp" line="18"/>
         <source>Save Config</source>
         <translation>Konfiguration speichern</translation>
+    </message>
+    <message>
+        <location filename="../../app/config/outfiledialog.cpp" line="18"/>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <location filename="../../app/config/outfiledialog.cpp" line="21"/>
+        <source>Folder:</source>
+        <translation>Ordner:</translation>
+    </message>
+    <message>
+        <location filename="../../app/config/outfiledialog.cpp" line="49"/>
+        <source>Choose a folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindowStatus</name>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="26"/>
+        <source>No device</source>
+        <translation>Kein Gerät</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="27"/>
+        <source>%1 over %2</source>
+        <translation>%1 über %2</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="30"/>
+        <source>%1 frames/s</source>
+        <translation>%1 Rahmen/s</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="32"/>
+        <source>%1 lost</source>
+        <translation>%1 verloren</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="47"/>
+        <source>Recording %1, %2, %3</source>
+        <translation>Aufzeichnung %1, %2, %3</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="50"/>
+        <source>, %1 frames lost</source>
+        <translation>, %1 Rahmen verloren</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="52"/>
+        <source>, %1 free</source>
+        <translation>, %1 frei</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="64"/>
+        <source>less than a minute</source>
+        <translation>weniger als eine Minute</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="65"/>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="67"/>
+        <source> (%1 left)</source>
+        <translation> (reicht noch %1)</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="72"/>
+        <source>Last recording: %1, %2 frames, %3</source>
+        <translation>Letzte Aufzeichnung: %1, %2 Rahmen, %3</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="78"/>
+        <source> (stopped by a failure)</source>
+        <translation> (durch einen Fehler beendet)</translation>
+    </message>
+    <message>
+        <location filename="../../app/mainwindowstatus.cpp" line="80"/>
+        <source> (maximum duration reached)</source>
+        <translation> (maximale Dauer erreicht)</translation>
     </message>
 </context>
 </TS>

@@ -320,6 +320,42 @@ private slots:
         QCOMPARE(lines(snap(area)), std::vector<int>({70, 110, 150, 190, 230, 270, 310, 350, 390}));
     }
 
+    // A marker is a dashed line at its frame's column with its label beside it; it
+    // travels with the data, follows a resize, and a new history forgets it.
+    void markerTravelsWithTheData()
+    {
+        RenderArea area(nullptr, QSize(400, 300));
+        area.addGraph(1, QStringLiteral("m"), false, true);
+        QVERIFY(area.setConfigValid(4000, 10, false));
+        int left = fitPlot(area, 400, 300);
+        const QRgb magenta = PlotMarkers::Colour | 0xff000000u;
+        const auto markerColumns = [&area, magenta](int from, int width) {
+            const QImage image = snap(area);
+            std::vector<int> found;
+            for (int x = from; x < from + width; ++x)
+                if (pixel(image, x, 200) == magenta && pixel(image, x, 290) == magenta)
+                    found.push_back(x - from);
+            return found;
+        };
+        feedConstant(area, {0.0f}, 2000);
+        area.addMarker(area.history().framesReceived(), QStringLiteral("stimulus"));
+        QVERIFY(markerColumns(left, 400).empty());  // its column is not complete yet
+        feedConstant(area, {0.0f}, 500);
+        QCOMPARE(markerColumns(left, 400), std::vector<int>({350}));
+        const QRect label = area.markerLabelRect(0);
+        QCOMPARE(label.left(), left + 352);
+        QCOMPARE(pixel(snap(area), label.left(), label.center().y()), magenta);
+        feedConstant(area, {0.0f}, 300);
+        QCOMPARE(markerColumns(left, 400), std::vector<int>({320}));
+        area.resize(area.width() - 200, area.height());
+        left = fitPlot(area, 200, 300);
+        QCOMPARE(markerColumns(left, 200), std::vector<int>({160}));  // frame 2000 of 2800 at 20 frames a column
+        QVERIFY(area.setConfigValid(4000, 10, false));
+        feedConstant(area, {0.0f}, 2000);
+        QVERIFY(markerColumns(left, 200).empty());
+        QVERIFY(area.markers().markers().empty());
+    }
+
     void timeAxisSteps_data()
     {
         QTest::addColumn<unsigned>("rate");
@@ -701,10 +737,12 @@ private slots:
         QTest::addColumn<int>("rowsPerTick");
         QTest::addColumn<Signal>("kind");
         QTest::addColumn<unsigned>("rate");
-        QTest::newRow("sines, several columns a tick") << 4000u << 120 << Sine << 400u;
-        QTest::newRow("noise, several columns a tick") << 4000u << 120 << Noise << 0u;
-        QTest::newRow("noise, a column every few ticks") << 40000u << 53 << Noise << 4000u;
-        QTest::newRow("spikes, stretched frames") << 300u << 7 << Spike << 30u;
+        QTest::addColumn<int>("markerEvery");
+        QTest::newRow("sines, several columns a tick") << 4000u << 120 << Sine << 400u << 0;
+        QTest::newRow("noise, several columns a tick") << 4000u << 120 << Noise << 0u << 0;
+        QTest::newRow("noise, a column every few ticks") << 40000u << 53 << Noise << 4000u << 0;
+        QTest::newRow("spikes, stretched frames") << 300u << 7 << Spike << 30u << 0;
+        QTest::newRow("sines with markers") << 4000u << 120 << Sine << 400u << 7;
     }
 
     void scrolledPictureEqualsRepaint()
@@ -713,6 +751,7 @@ private slots:
         QFETCH(int, rowsPerTick);
         QFETCH(Signal, kind);
         QFETCH(unsigned, rate);
+        QFETCH(int, markerEvery);
         RenderArea area(nullptr, QSize(400, 300));
         area.resize(400, 300);
         area.addGraph(1, QStringLiteral("one"), false, true);
@@ -725,6 +764,8 @@ private slots:
         std::mt19937 random(7);
         int r = 0;
         for (int tick = 0; tick < 60; ++tick) {
+            if (markerEvery && tick % markerEvery == 3)
+                area.addMarker(area.history().framesReceived(), QStringLiteral("event %1").arg(tick));
             for (int i = 0; i < rowsPerTick; ++i, ++r) {
                 const std::vector<float> row = signalRow(kind, r, random);
                 area.enqSamples(row.data(), unsigned(row.size()), 1);

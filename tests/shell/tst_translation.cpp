@@ -1,8 +1,11 @@
-// The German catalogues built with the program turn the window German.
+// The German catalogues built with the program turn the window German, and every text
+// Kestrova marks for translation has its German.
 #include "mainwindow.h"
+#include "translationcoverage.h"
 #include "translations.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
 
@@ -32,6 +35,20 @@ private slots:
         QVERIFY(mine.isEmpty());
         MainWindow w(nullptr, qApp);
         QCOMPARE(w.findChildren<QToolBar *>().first()->windowTitle(), QString("File"));
+    }
+
+    void germanCatalogue()
+    {
+        QTranslator german;
+        QVERIFY(german.load(KESTROVA_BIN_DIR "/translations/orvatel_de.qm"));
+        QTemporaryDir scratch;
+        const TranslationCoverage coverage =
+            TranslationCoverage::check({KESTROVA_SOURCE_DIR "/app"}, german, scratch.path());
+        QVERIFY2(coverage.error.isEmpty(), qPrintable(coverage.error));
+        QVERIFY(coverage.texts > 150);
+        for (const QString &text : coverage.missing)
+            qWarning("no German for %s", qPrintable(text));
+        QVERIFY2(coverage.missing.isEmpty(), qPrintable(QString("%1 texts without German").arg(coverage.missing.size())));
     }
 };
 

@@ -2,17 +2,16 @@
 #include "settingsdialog.h"
 #include "termsettingsstore.h"
 #include "toolsdialog.h"
+#include "translationcoverage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QSerialPortInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTranslator>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 static SerialPortEntry entry(const QString &path, quint16 vid, quint16 pid, const QString &sn)
@@ -244,31 +243,11 @@ private slots:
         QVERIFY(german.load(KESTROVA_BIN_DIR "/translations/corvun_de.qm"));
         QCOMPARE(german.translate("MainWindow", "Connected: localecho on"), QString("Verbunden: lokales Echo ein"));
 
-        const QString listed = dir.path() + "/listed.ts";
-        QProcess lupdate;
-        lupdate.start(LUPDATE_EXECUTABLE, {"-silent", KESTROVA_SOURCE_DIR "/term", "-ts", listed});
-        QVERIFY(lupdate.waitForFinished(60000) && lupdate.exitCode() == 0);
-        QFile file(listed);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QXmlStreamReader xml(&file);
-        QByteArray context;
-        QStringList missing;
-        int texts = 0;
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
-                continue;
-            if (xml.name() == QLatin1String("name")) {
-                context = xml.readElementText().toUtf8();
-            } else if (xml.name() == QLatin1String("source")) {
-                const QByteArray source = xml.readElementText().toUtf8();
-                ++texts;
-                if (german.translate(context, source).isEmpty())
-                    missing << QString::fromUtf8(context + ": " + source);
-            }
-        }
-        QVERIFY(!xml.hasError());
-        QVERIFY(texts > 50);
-        QVERIFY2(missing.isEmpty(), qPrintable(missing.join('\n')));
+        const TranslationCoverage coverage =
+            TranslationCoverage::check({KESTROVA_SOURCE_DIR "/term"}, german, dir.path());
+        QVERIFY2(coverage.error.isEmpty(), qPrintable(coverage.error));
+        QVERIFY(coverage.texts > 50);
+        QVERIFY2(coverage.missing.isEmpty(), qPrintable(coverage.missing.join('\n')));
     }
 
     void rememberTakesTheOpenedPort()

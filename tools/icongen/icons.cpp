@@ -292,3 +292,23 @@ void drawTools(QPainter &p)
     fillTone(p, wrench, Palette::grey);
     p.restore();
 }
+
+// A strip chart with its trace, and a gear for its options.
+void drawGraphOptions(QPainter &p)
+{
+    fillTone(p, roundedRect(QRectF(3, 8, 50, 42), 4), Palette::paper);
+    QPainterPath trace;
+    trace.moveTo(9, 34);
+    trace.cubicTo(16, 12, 22, 12, 28, 29);
+    trace.cubicTo(33, 43, 40, 40, 47, 18);
+    strokeSymbol(p, trace, Palette::blue.base, 4);
+    fillTone(p, gearPath(QPointF(46, 46), 16, 11.5, 5, 8), Palette::grey);
+}
+
+// A flag on a pole: an event marked in the recording.
+void drawMarker(QPainter &p)
+{
+    fillTone(p, roundedRect(QRectF(14, 4, 6, 56), 2), Palette::slate);
+    const Tone magenta{QColor(240, 90, 200), QColor(200, 0, 159), QColor(120, 0, 95)};
+    fillTone(p, polygon({{20, 7}, {56, 16}, {20, 31}}), magenta);
+}

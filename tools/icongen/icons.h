@@ -25,3 +25,5 @@ void drawDisconnect(QPainter &p);
 void drawClear(QPainter &p);
 void drawSettings(QPainter &p);
 void drawTools(QPainter &p);
+void drawGraphOptions(QPainter &p);
+void drawMarker(QPainter &p);

@@ -44,6 +44,8 @@ const ImageSpec kImages[] = {
     {"clear.png", kIconSize, kIconSize, drawClear},
     {"settings.png", kIconSize, kIconSize, drawSettings},
     {"tools.png", kIconSize, kIconSize, drawTools},
+    {"graph-options.png", kIconSize, kIconSize, drawGraphOptions},
+    {"marker.png", kIconSize, kIconSize, drawMarker},
     {"logoblue.png", 256, 128, drawLogoLarge},
     {"logoblue32.png", 128, 32, drawLogoToolbar},
     {"mainframe.png", 256, 256, drawAppIcon},
