@@ -3,7 +3,6 @@
 #include "acquisition/acquisitioncontroller.h"
 #include "buildinfo.h"
 #include "display/renderarea.h"
-#include "link/wifinetworkcheck.h"
 #include "mainwindowstatus.h"
 #include "promptqueue.h"
 #include "renderareasink.h"
@@ -252,15 +251,6 @@ void MainWindow::writeSettings()
     QSettings settings("lumetrix", "Kestrova");
     settings.setValue("pos", pos());
     settings.setValue("size", size());
-}
-
-bool MainWindow::checkWifiNetwork()
-{
-    bool exitRequested = false;
-    const bool found = WifiNetworkCheck::run(this, WifiNetwork::hostAddresses(), exitRequested);
-    if (exitRequested)
-        close();
-    return found;
 }
 
 void MainWindow::onButtonStart()

@@ -36,10 +36,6 @@ public:
     explicit MainWindow(QWidget *parent = nullptr, QApplication *application = nullptr);
     ~MainWindow() override;
 
-    // True when the computer is in the WiFi device's network; otherwise asks the user and
-    // closes the window when the answer is Yes.
-    bool checkWifiNetwork();
-
     AcquisitionController &controller() const { return *acquisition; }
     RenderArea *plotArea() const { return renderArea; }
     QAction *action(const QString &objectName) const;

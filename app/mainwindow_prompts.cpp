@@ -21,11 +21,6 @@ void MainWindow::showMessage(Acquisition::Event event, const QString &text)
     case Acquisition::Event::DeviceDisconnected:
         QMessageBox::critical(this, "Kestrova", text, QMessageBox::Ok);
         break;
-    case Acquisition::Event::DeviceError:
-        // The device refused what it was told; there is no way on from here.
-        QMessageBox::critical(this, "Kestrova", text);
-        close();
-        break;
     default:
         QMessageBox::warning(this, "Kestrova", text, QMessageBox::Ok);
         break;

@@ -101,7 +101,6 @@ RecordExit::Code RecordSession::exitCodeFor(Acquisition::Event event)
     case E::ConfigurationEmpty:
     case E::ConfigurationRefused:
     case E::ChannelCountsInvalid:
-    case E::DeviceError:
         return RecordExit::ConfigRefused;
     case E::TraceFileFailed:
         return RecordExit::OutputRefused;

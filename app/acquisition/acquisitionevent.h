@@ -27,7 +27,6 @@ enum class Event {
     StreamStopped,          // the stream ended without a stop request
     StreamDamaged,          // the serial stream could not be decoded any more; it was stopped
     DeviceDisconnected,     // the device is gone; an open trace file was closed first
-    DeviceError,            // the device failed in a way the program cannot go on from
     WifiReadFailed,         // the device's network record could not be read
 };
 Q_ENUM_NS(Event)

@@ -40,7 +40,6 @@ public:
     int adc16Count() const { return nAdc16; }
     int imuCount() const { return imus.count; }
     int auxWordCount() const { return auxWords.count; }
-    bool questionPending() const { return pending != Question::None; }
 
     void setDisplay(DisplaySink *sink) { display = sink; }
     // Only a device with this serial number is a candidate (empty: any of ours).

@@ -35,6 +35,22 @@ public:
     const float *imuValues(const uint8_t *frames, int n);
     const int16_t *auxWords(const uint8_t *frames, int n);
 
+    // Converts n whole frames for the trace file and hands the rows of each values
+    // dataset present to append(const void *rows, int rowCount), in the order the trace
+    // layout creates the datasets: 16-bit (two rows a frame), 24-bit, IMU, AUX.
+    template <typename Append>
+    void forEachDataset(const uint8_t *frames, int n, Append append)
+    {
+        if (const float *v = adc16Values(frames, n))
+            append(static_cast<const void *>(v), 2 * n);
+        if (const float *v = adc24Values(frames, n))
+            append(static_cast<const void *>(v), n);
+        if (const float *v = imuValues(frames, n))
+            append(static_cast<const void *>(v), n);
+        if (const int16_t *w = auxWords(frames, n))
+            append(static_cast<const void *>(w), n);
+    }
+
 private:
     int sampleSize = 0;
     int n24 = 0, n16 = 0, nImu = 0, nAux = 0;

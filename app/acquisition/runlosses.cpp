@@ -8,7 +8,6 @@ void RunLosses::reset(quint32 frameSize)
     m_index = LossFrameIndex(frameSize);
     m_pending.clear();
     m_lost = 0;
-    m_allExact = true;
 }
 
 void RunLosses::book(const QVector<StreamLoss> &losses)
@@ -22,7 +21,6 @@ void RunLosses::book(const QVector<StreamLoss> &losses)
         qDebug() << "frames lost:" << gap.lost << (gap.exact ? "(counted)" : "(estimated)") << "before frame"
                  << gap.frame;
         m_lost += gap.lost;
-        m_allExact = m_allExact && gap.exact;
         m_pending.push_back(gap);
     }
 }

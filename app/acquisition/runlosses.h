@@ -31,12 +31,10 @@ public:
     QVector<Gap> takeBefore(quint64 frame);
 
     quint64 framesLost() const { return m_lost; }
-    bool allExact() const { return m_allExact; }
 
 private:
     quint32 m_frameSize = 0;
     LossFrameIndex m_index{0};
     std::deque<Gap> m_pending;
     quint64 m_lost = 0;
-    bool m_allExact = true;
 };

@@ -216,6 +216,26 @@ void scpiDecoder::endOfStream()
 {
     if (!m_resyncing || decoderState == Failed)
         return;
+    bookOpenDamage();
+    decoderState = WaitHash;
+    decoderCount = 0;
+}
+
+void scpiDecoder::fail()
+{
+    qDebug() << "scpiDecoder() fatal error at state" << decoderState;
+    if (m_resyncing)
+        bookOpenDamage();
+    m_rejected += m_unconfirmed;
+    m_unconfirmed = 0;
+    decoderState = Failed;
+    decoderFatal = true;
+}
+
+// Damage that no valid block followed: everything from the damaged block on, the
+// candidate block read so far included, is lost, its number of blocks estimated.
+void scpiDecoder::bookOpenDamage()
+{
     StreamLoss loss;
     loss.position = m_delivered;
     loss.lostUnits = estimatedBlocks(m_damageWire + m_skipped + m_candidate);
@@ -228,26 +248,6 @@ void scpiDecoder::endOfStream()
     m_damageWire = 0;
     m_skipped = 0;
     m_candidate = 0;
-    decoderState = WaitHash;
-    decoderCount = 0;
-}
-
-void scpiDecoder::fail()
-{
-    qDebug() << "scpiDecoder() fatal error at state" << decoderState;
-    if (m_resyncing) {
-        StreamLoss loss;
-        loss.position = m_delivered;
-        loss.lostUnits = estimatedBlocks(m_damageWire + m_skipped + m_candidate);
-        loss.lostUnitsCounted = false;
-        fillStatistics(loss);
-        m_losses.append(loss);
-        m_resyncing = false;
-    }
-    m_rejected += m_unconfirmed;
-    m_unconfirmed = 0;
-    decoderState = Failed;
-    decoderFatal = true;
 }
 
 void scpiDecoder::fillStatistics(StreamLoss &loss) const

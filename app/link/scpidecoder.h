@@ -79,6 +79,7 @@ private:
     void rejectCandidate(bool rescanLast, char last);
     void acceptCandidate();
     void fail();
+    void bookOpenDamage();
     quint64 resyncLimit() const;
     quint64 estimatedBlocks(quint64 wireBytes) const;
     void fillStatistics(StreamLoss &loss) const;

@@ -1,7 +1,5 @@
 #include "wifinetworkcheck.h"
 
-#include "wifiendpoint.h"
-
 #include <QDebug>
 #include <QMessageBox>
 
@@ -26,14 +24,4 @@ bool WifiNetworkCheck::askToExit(QWidget *parent, Finding finding)
             QMessageBox::Yes | QMessageBox::Retry, QMessageBox::Retry);
     }
     return answer == QMessageBox::Yes;
-}
-
-bool WifiNetworkCheck::run(QWidget *parent, const QStringList &addresses, bool &exitRequested)
-{
-    exitRequested = false;
-    const Finding finding = examine(addresses, WifiEndpoint::networkPrefix());
-    if (finding == Finding::DeviceNetwork)
-        return true;
-    exitRequested = askToExit(parent, finding);
-    return false;
 }

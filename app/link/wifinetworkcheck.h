@@ -16,8 +16,4 @@ public:
     // Shows the question box for a finding other than DeviceNetwork. True when the user
     // answered Yes, i.e. wants the program to end.
     static bool askToExit(QWidget *parent, Finding finding);
-
-    // The whole check over the given addresses against the device's network. True when
-    // the network was found (no box); otherwise exitRequested tells the user's answer.
-    static bool run(QWidget *parent, const QStringList &addresses, bool &exitRequested);
 };

@@ -133,7 +133,7 @@ void TraceRecording::appendFrames(const uint8_t *frames, int n)
     if (m_failed || n <= 0)
         return;
     size_t next = 0;
-    auto append = [&](const void *rows, int count) {
+    m_converter.forEachDataset(frames, n, [&](const void *rows, int count) {
         if (next < m_series.size()) {
             std::vector<ChunkSeries::Chunk> complete;
             m_series[next].rows.append(rows, quint64(count), complete);
@@ -141,15 +141,7 @@ void TraceRecording::appendFrames(const uint8_t *frames, int n)
                 m_complete.push_back({int(next), std::move(chunk)});
         }
         ++next;
-    };
-    if (const float *v = m_converter.adc16Values(frames, n))
-        append(v, 2 * n);
-    if (const float *v = m_converter.adc24Values(frames, n))
-        append(v, n);
-    if (const float *v = m_converter.imuValues(frames, n))
-        append(v, n);
-    if (const int16_t *w = m_converter.auxWords(frames, n))
-        append(w, n);
+    });
     m_framesAppended += quint64(n);
 }
 

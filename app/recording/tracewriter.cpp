@@ -1,32 +1,31 @@
 #include "tracewriter.h"
 
+#include "callmailbox.h"
 #include "tracewriterthread.h"
-
-#include <QMetaObject>
 
 namespace {
 
 // The reports come from the writer thread (or from appendFrames); each one becomes a
-// signal emitted on the writer object's thread. Events still posted die with the object.
-TraceWriterThread::Reports reportsTo(TraceWriter *writer, const QString &fileName,
+// signal emitted on the writer object's thread, through its mailbox. Reports still
+// waiting die with the object.
+TraceWriterThread::Reports reportsTo(TraceWriter *writer, CallMailbox *mailbox, const QString &fileName,
                                      const std::weak_ptr<TraceWriterThread> &thread)
 {
     TraceWriterThread::Reports reports;
-    reports.failed = [writer, fileName](TraceWriter::Failure kind, const QString &cause, quint64 framesSafe) {
-        QMetaObject::invokeMethod(writer, [=] { emit writer->failed(kind, fileName, cause, framesSafe); },
-                                  Qt::QueuedConnection);
+    reports.failed = [writer, mailbox, fileName](TraceWriter::Failure kind, const QString &cause,
+                                                 quint64 framesSafe) {
+        mailbox->post([=] { emit writer->failed(kind, fileName, cause, framesSafe); });
     };
-    reports.committed = [writer](quint64 frames, qint64 bytes) {
-        QMetaObject::invokeMethod(writer, [=] { emit writer->committed(frames, bytes); },
-                                  Qt::QueuedConnection);
+    reports.committed = [writer, mailbox](quint64 frames, qint64 bytes) {
+        mailbox->post([=] { emit writer->committed(frames, bytes); });
     };
-    reports.finished = [writer, thread](bool ok, quint64 frames) {
-        QMetaObject::invokeMethod(writer, [=] {
+    reports.finished = [writer, mailbox, thread](bool ok, quint64 frames) {
+        mailbox->post([=] {
             // The thread has reported its end; joining it takes no time.
             if (const auto ended = thread.lock())
                 ended->waitUntilDone(10000);
             emit writer->finished(ok, frames);
-        }, Qt::QueuedConnection);
+        });
     };
     return reports;
 }
@@ -34,7 +33,7 @@ TraceWriterThread::Reports reportsTo(TraceWriter *writer, const QString &fileNam
 } // namespace
 
 TraceWriter::TraceWriter(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_mailbox(new CallMailbox(this))
 {
     qRegisterMetaType<TraceWriter::Failure>();
 }
@@ -60,7 +59,7 @@ bool TraceWriter::start(const daqConfig &conf, const QString &fileName, const QD
     m_fileName = fileName;
     m_thread = std::make_shared<TraceWriterThread>(m_options);
     QString reason;
-    if (m_thread->start(conf, fileName, start, reportsTo(this, fileName, m_thread), &reason))
+    if (m_thread->start(conf, fileName, start, reportsTo(this, m_mailbox, fileName, m_thread), &reason))
         return true;
     m_thread.reset();
     if (error)

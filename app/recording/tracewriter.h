@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+class CallMailbox;
 class TraceWriterThread;
 class daqConfig;
 
@@ -112,7 +113,7 @@ signals:
     void finished(bool ok, quint64 frames);
 
 private:
-
+    CallMailbox *m_mailbox;   // the writer thread's reports, on their way to this thread
     Options m_options;
     QString m_fileName;
     std::shared_ptr<TraceWriterThread> m_thread;

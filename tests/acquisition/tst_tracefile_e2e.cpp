@@ -4,8 +4,10 @@
 #include "devicerig.h"
 #include "devsimtrace.h"
 #include "h5reader.h"
+#include "hdf5tools.h"
 #include "recordingdisplay.h"
 #include "recordrun.h"
+#include "windowrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,35 +21,6 @@
 
 namespace {
 
-const QString python = QStringLiteral("/usr/bin/python3");
-
-// Runs a program to its end; empty when it exited with 0, else what went wrong.
-QString runTool(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
-{
-    QProcess p;
-    p.start(program, arguments);
-    if (!p.waitForFinished(60000))
-        return program + " did not end";
-    if (output)
-        *output = p.readAllStandardOutput();
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return program + ": " + QString::fromLocal8Bit(p.readAllStandardError().left(600));
-    return QString();
-}
-
-// h5dump and h5py both read every dataset of the file.
-QString readableByTools(const QString &file)
-{
-    QString problem = runTool(QStringLiteral("h5dump"), {"-o", "/dev/null", file});
-    if (!problem.isEmpty())
-        return problem;
-    return runTool(python, {"-c", "import h5py, sys\n"
-                                  "f = h5py.File(sys.argv[1], 'r')\n"
-                                  "for name in ('adc/values', 'imu6/values', 'aux/values', 'gaps', 'markers'):\n"
-                                  "    f[name][...]\n",
-                            file});
-}
-
 // Frames devsim sent in its latest serial stream, from its data log.
 quint64 framesSent(const DevsimProcess &sim, int frameSize)
 {
@@ -55,6 +28,31 @@ quint64 framesSent(const DevsimProcess &sim, int frameSize)
     for (const DevsimProcess::DataUnit &unit : sim.dataUnits("serial"))
         bytes += unit.fate == "sent" ? unit.count : 0;
     return bytes / quint64(frameSize);
+}
+
+// kestrova-record recording into `trace`: empty once the file is there, else what went wrong.
+QString startRecording(RecordRun &run, const QString &config, const QString &trace)
+{
+    run.start({"-c", config, "--output", trace, "--quiet"});
+    if (QTest::qWaitFor([&] { return QFile::exists(trace) || run.process.state() == QProcess::NotRunning; }, 20000)
+        && QFile::exists(trace))
+        return QString();
+    run.finish(1000);
+    return "kestrova-record did not start recording: " + run.describe();
+}
+
+// Kestrova's window recording, from Record (F7) once the device is configured: empty once
+// the trace file is there (named in `trace`), else what went wrong.
+QString startRecording(WindowRun &run, const QString &config, QString *trace)
+{
+    if (!run.start({"-c", config}) || !run.waitForLog("imus are configured", 30000) || !run.press("F7"))
+        return run.describe();
+    if (QTest::qWaitFor([&] {
+            *trace = run.newestTrace();
+            return !trace->isEmpty() || run.process.state() == QProcess::NotRunning;
+        }, 20000) && !trace->isEmpty())
+        return QString();
+    return "Record made no trace file: " + run.describe();
 }
 
 // Eight 24-bit channels and four IMUs at 4000 frames/s: 88-byte frames, half a megabyte
@@ -92,6 +90,7 @@ class tst_tracefile_e2e : public QObject
 
 private slots:
     void initTestCase();
+    void killedWhileRecording_data();
     void killedWhileRecording();
     void diskFillsUp_data();
     void diskFillsUp();
@@ -105,46 +104,70 @@ void tst_tracefile_e2e::initTestCase()
 #endif
 }
 
-// kestrova-record killed (SIGKILL) at ten random moments, half of them with slow commits
+// Kestrova (ten rounds, recording from F7 in its window) and kestrova-record (six)
+// killed (SIGKILL) at random moments while recording, every other round with slow commits
 // so that many kills land inside one: every file opens in HDF5, h5dump and h5py, holds
 // devsim's values, and lacks at most about the last second of what devsim sent. (A kill
 // inside a commit may leave some datasets with that commit's rows and others without.)
+void tst_tracefile_e2e::killedWhileRecording_data()
+{
+    QTest::addColumn<bool>("window");
+    QTest::addColumn<int>("commitDelayUs");
+    for (const bool window : {true, false}) {
+        for (int round = 1; round <= (window ? 10 : 6); ++round) {
+            const int commitDelayUs = round % 2 == 0 ? 20000 : 0;
+            const QString name = QString("%1 %2%3")
+                                     .arg(window ? "Kestrova" : "kestrova-record")
+                                     .arg(round)
+                                     .arg(commitDelayUs ? ", slow commits" : "");
+            QTest::newRow(qPrintable(name)) << window << commitDelayUs;
+        }
+    }
+}
+
 void tst_tracefile_e2e::killedWhileRecording()
 {
-    for (int round = 0; round < 10; ++round) {
-        DeviceRig rig;
-        QVERIFY(rig.start(DeviceRig::devsimChannels + QStringList{"--data-log", rig.sim.dataLogFile()}, false));
-        const QString config = rig.writeConfig("run.conf", DeviceRig::configText(4, 1, 2));
-        const QString trace = rig.folder() + "/killed.h5";
-        RecordRun run(rig.folder() + "/home");
-        if (round % 2 == 1) {
-            QProcessEnvironment env = run.process.processEnvironment();
-            env.insert("KESTROVA_COMMIT_DELAY_US", "20000");
-            run.process.setProcessEnvironment(env);
-        }
-        run.start({"-c", config, "--output", trace, "--quiet"});
-        QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(trace) || run.process.state() == QProcess::NotRunning; },
-                                 20000),
-                 qPrintable(run.describe()));
-        const int delay = QRandomGenerator::global()->bounded(200, 3000);
-        QTest::qWait(delay);
-        QVERIFY(run.process.state() == QProcess::Running);
-        run.signal(SIGKILL);
-        const quint64 sent = framesSent(rig.sim, 36);
-        QCOMPARE(run.finish(), -1);
-
-        const DevsimTrace t = readDevsimTrace(trace);
-        qInfo("round %d: killed after %d ms, %llu frames sent, %d in every dataset%s", round, delay, sent,
-              int(t.frames.size()), t.sameRows ? "" : " (some hold a commit more)");
-        QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
-        QVERIFY(quint64(t.frames.size()) <= sent);
-        QVERIFY2(sent - quint64(t.frames.size()) <= 1500,
-                 qPrintable(QString("%1 frames sent, %2 in the file").arg(sent).arg(t.frames.size())));
-        if (!t.frames.isEmpty())
-            QCOMPARE(t.frames.last() - t.frames.first() + 1, quint64(t.frames.size()));
-        const QString problem = readableByTools(trace);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QFETCH(bool, window);
+    QFETCH(int, commitDelayUs);
+    if (window && !WindowRun::missingTools().isEmpty())
+        QSKIP(qPrintable("the window is not driven here: " + WindowRun::missingTools()));
+    DeviceRig rig;
+    QVERIFY(rig.start(DeviceRig::devsimChannels + QStringList{"--data-log", rig.sim.dataLogFile()}, false));
+    const QString config = rig.writeConfig("run.conf", DeviceRig::configText(4, 1, 2));
+    RecordRun record(rig.folder() + "/home");
+    WindowRun kestrova(rig.folder() + "/home");
+    QProcess &process = window ? kestrova.process : record.process;
+    if (commitDelayUs) {
+        QProcessEnvironment env = process.processEnvironment();
+        env.insert("KESTROVA_COMMIT_DELAY_US", QString::number(commitDelayUs));
+        process.setProcessEnvironment(env);
     }
+    QString trace = rig.folder() + "/killed.h5";
+    const QString problem = window ? startRecording(kestrova, config, &trace) : startRecording(record, config, trace);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    const int delay = QRandomGenerator::global()->bounded(200, 3000);
+    QTest::qWait(delay);
+    if (process.state() != QProcess::Running) {
+        record.finish(0);
+        QFAIL(qPrintable("ended before the kill: " + (window ? kestrova.describe() : record.describe())));
+    }
+    ::kill(pid_t(process.processId()), SIGKILL);
+    const quint64 sent = framesSent(rig.sim, 36);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+
+    const DevsimTrace t = readDevsimTrace(trace);
+    qInfo("killed after %d ms, %llu frames sent, %d in every dataset%s", delay, sent, int(t.frames.size()),
+          t.sameRows ? "" : " (some hold a commit more)");
+    QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
+    const quint64 stored = t.frames.isEmpty() ? 0 : t.frames.last() + 1;
+    QVERIFY(stored <= sent);
+    QVERIFY2(sent - stored <= 1500, qPrintable(QString("%1 frames sent, up to %2 in the file").arg(sent).arg(stored)));
+    if (!t.frames.isEmpty())
+        QCOMPARE(t.frames.last() - t.frames.first() + 1, quint64(t.frames.size()));
+    const QString unreadable = readableByTools(trace);
+    QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable));
 }
 
 // A small file system (a tmpfs in a private mount namespace). Room for a few seconds:
@@ -240,7 +263,7 @@ void tst_tracefile_e2e::readmeExampleReadsARecording()
     QCOMPARE(t.markers.size(), 2);
 
     QByteArray out;
-    const QString problem = runTool(python, {"-c", QString::fromUtf8(example), trace}, &out);
+    const QString problem = runPython(QString::fromUtf8(example), {trace}, &out);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     quint64 lost = 0;
     for (int g = 1; g < t.gaps.size(); g += 3)

@@ -103,7 +103,8 @@ QVector<T> readAll(hid_t file, const char *path, hid_t memType)
     const hid_t ds = H5Dopen2(file, path, H5P_DEFAULT);
     const hid_t space = H5Dget_space(ds);
     out.resize(int(H5Sget_simple_extent_npoints(space)));
-    H5Dread(ds, memType, H5S_ALL, H5S_ALL, H5P_DEFAULT, out.data());
+    if (!out.isEmpty())
+        H5Dread(ds, memType, H5S_ALL, H5S_ALL, H5P_DEFAULT, out.data());
     H5Sclose(space);
     H5Dclose(ds);
     return out;
@@ -124,6 +125,11 @@ QVector<float> readFloats(hid_t file, const char *path)
 QVector<qint16> readInt16s(hid_t file, const char *path)
 {
     return readAll<qint16>(file, path, H5T_NATIVE_INT16);
+}
+
+QVector<quint64> readGaps(hid_t file)
+{
+    return readAll<quint64>(file, "/gaps", H5T_NATIVE_UINT64);
 }
 
 QVector<double> readDoubleAttr(hid_t object, const char *name, QVector<hsize_t> *dims, bool *isNativeDouble)
@@ -160,21 +166,6 @@ bool readIntAttr(hid_t object, const char *name, int *value, bool *scalar)
     H5Tclose(type);
     H5Aclose(attr);
     return isInt;
-}
-
-QVector<quint64> readGaps(hid_t file)
-{
-    QVector<quint64> gaps;
-    if (!objectExists(file, "/gaps"))
-        return gaps;
-    const hid_t ds = H5Dopen2(file, "/gaps", H5P_DEFAULT);
-    const hid_t space = H5Dget_space(ds);
-    gaps.resize(int(H5Sget_simple_extent_npoints(space)));
-    if (!gaps.isEmpty())
-        H5Dread(ds, H5T_NATIVE_UINT64, H5S_ALL, H5S_ALL, H5P_DEFAULT, gaps.data());
-    H5Sclose(space);
-    H5Dclose(ds);
-    return gaps;
 }
 
 QList<TraceMarker> readMarkers(hid_t file)

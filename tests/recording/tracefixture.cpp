@@ -5,7 +5,6 @@
 #include "recording/myHdf5.h"
 #include "recording/tracelayout.h"
 
-#include <QProcess>
 #include <QtEndian>
 
 #include <hdf5.h>
@@ -65,18 +64,10 @@ bool writeReferenceTrace(const daqConfig &conf, const QString &fileName, const Q
     converter.configure(conf);
     bool ok = true;
     int next = 0;
-    auto append = [&](const void *rows, int count) {
+    converter.forEachDataset(frames, n, [&](const void *rows, int count) {
         ok = next < records.size() && hdf.appendRows(records[next], rows, hsize_t(count)) && ok;
         ++next;
-    };
-    if (const float *v = converter.adc16Values(frames, n))
-        append(v, 2 * n);
-    if (const float *v = converter.adc24Values(frames, n))
-        append(v, n);
-    if (const float *v = converter.imuValues(frames, n))
-        append(v, n);
-    if (const int16_t *w = converter.auxWords(frames, n))
-        append(w, n);
+    });
     return hdf.closeFile() && ok;
 }
 
@@ -160,20 +151,4 @@ TraceContents readTrace(const QString &fileName, const daqConfig &conf)
     }
     H5Eset_auto2(H5E_DEFAULT, oldFunc, oldData);
     return contents;
-}
-
-QString runTool(const QString &program, const QStringList &arguments, int timeoutMs, QByteArray *output)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return program + QStringLiteral(" did not finish");
-    }
-    if (output)
-        *output = process.readAllStandardOutput();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(process.readAllStandardError().left(500));
-    return QString();
 }

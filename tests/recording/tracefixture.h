@@ -37,7 +37,3 @@ TraceContents readTrace(const QString &fileName, const daqConfig &conf);
 // thread through myHdf. The reference the threaded writer's files are compared with.
 bool writeReferenceTrace(const daqConfig &conf, const QString &fileName, const QDateTime &start,
                          const uint8_t *frames, int n);
-
-// Runs a program to its end; empty when it exited with 0, else what went wrong.
-QString runTool(const QString &program, const QStringList &arguments, int timeoutMs = 60000,
-                QByteArray *output = nullptr);

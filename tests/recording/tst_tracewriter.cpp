@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "h5reader.h"
+#include "hdf5tools.h"
 #include "recording/metadataoverlay.h"
 #include "recording/recordspace.h"
 #include "recording/tracefilestate.h"
@@ -29,7 +30,6 @@ QByteArray fileBytes(const QString &name)
 }
 
 const QDateTime startTime(QDate(2024, 4, 5), QTime(14, 7, 9));
-const QString python = QStringLiteral("/usr/bin/python3");
 
 // Text of a layout as h5dump shows it, without what depends on where and how well the
 // chunks were stored, and without the datasets only the new writer adds. Empty when
@@ -375,7 +375,7 @@ void tst_TraceWriter::partialChunksReadBack()
         "    masks |= {d.id.get_chunk_info(i).filter_mask for i in range(d.id.get_num_chunks())}\n"
         "print('masks', sorted(masks))\n");
     QByteArray out;
-    const QString problem = runTool(python, {"-c", script, name, dir->path()}, 60000, &out);
+    const QString problem = runPython(script, {name, dir->path()}, &out);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QCOMPARE(out.trimmed(), QByteArray("masks [0, 1]"));
 }
@@ -668,11 +668,7 @@ void tst_TraceWriter::killedWriterLeavesReadableFile()
         QVERIFY(contents.mostFrames <= sent);
         QVERIFY2(sent - contents.frames <= quint64(1.5 * rate),
                  qPrintable(QStringLiteral("%1 frames sent, %2 in the file").arg(sent).arg(contents.frames)));
-        QString problem = runTool(QStringLiteral("h5dump"), {"-o", "/dev/null", name});
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        problem = runTool(python, {"-c", "import h5py, sys; f = h5py.File(sys.argv[1], 'r'); "
-                                         "print(f['adc/values'].shape, f['imu6/values'][-1].sum(), f['gaps'].shape)",
-                                   name});
+        const QString problem = readableByTools(name);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 }
