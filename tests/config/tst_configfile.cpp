@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QTextCodec>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 #include "config/configfile.h"
@@ -11,35 +13,36 @@
 
 // Lines 1-4 general, 5-6 adc16, 7 imu6.
 static const QByteArray workedExample =
-    "timeline=10\n"
-    "maxDuration=0\n"
-    "sampleRate=1000\n"
-    "sampleSize=20\n"
-    "adc16\t2\t-6\t6\t1\t0\tleft\n"
-    "adc16\t2\t-6\t6\t1\t0\tright\n"
-    "imu6\t6\t500\twrist\n";
+    "timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=20\n"
+    "adc16\t2\t-6\t6\t1\t0\tleft\nadc16\t2\t-6\t6\t1\t0\tright\nimu6\t6\t500\twrist\n";
 
-// The worked example with one piece replaced.
 static QByteArray edited(const QByteArray &from, const QByteArray &to)
 {
-    QByteArray text = workedExample;
-    return text.replace(from, to);
+    return QByteArray(workedExample).replace(from, to);
 }
 
 // General lines with the given frame size, then the channel lines.
 static QByteArray withChannels(int sampleSize, const QByteArray &lines)
 {
-    return "timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=" + QByteArray::number(sampleSize) + '\n'
-        + lines;
+    return "timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=" + QByteArray::number(sampleSize) + '\n' + lines;
 }
 
-static QByteArray repeated(const QByteArray &line, int times)
+static daqConfig exampleConfig()
 {
-    QByteArray text;
-    for (int i = 0; i < times; ++i)
-        text += line;
-    return text;
+    daqConfig cfg;
+    cfg.adc16 = {adcChannel(-6, 6, 1, 0, "left"), adcChannel(-6, 6, 1, 0, "right")};
+    cfg.imu6 = {imuChannel(6, 500, "wrist")};
+    cfg.sampleSize = 20;
+    return cfg;
 }
+
+static QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Q_DECLARE_METATYPE(daqConfig)
 
 class tst_configfile : public QObject
 {
@@ -48,13 +51,13 @@ class tst_configfile : public QObject
 private slots:
     void initTestCase();
     void workedExampleRoundTrip();
-    void wordAndKeyHelpers();
+    void equality_data();
+    void equality();
     void refusals_data();
     void refusals();
     void acceptedMargins_data();
     void acceptedMargins();
     void openFailuresAreToldApart();
-    void saveRules();
     void resolvesCommandLineNames();
 
 private:
@@ -72,12 +75,6 @@ QString tst_configfile::write(const QByteArray &content)
     return path;
 }
 
-static QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void tst_configfile::initTestCase()
 {
     QVERIFY(dir.isValid());
@@ -87,16 +84,12 @@ void tst_configfile::initTestCase()
 
 void tst_configfile::workedExampleRoundTrip()
 {
-    daqConfig cfg;
-    cfg.adc16 = {adcChannel(-6, 6, 1, 0, "left"), adcChannel(-6, 6, 1, 0, "right")};
-    cfg.imu6 = {imuChannel(6, 500, "wrist")};
-    cfg.sampleSize = 20;
+    const daqConfig cfg = exampleConfig();
     const QString path = dir.filePath(QStringLiteral("example.conf"));
     QVERIFY(saveConfiguration(cfg, path));
     QCOMPARE(readAll(path), workedExample);
-
     daqConfig loaded;
-    loaded.aux = {7};  // must be reset by the loader
+    loaded.aux = {7};   // must be reset by the loader
     QCOMPARE(loadConfiguration(loaded, path), QString());
     QVERIFY(loaded == cfg);
     QCOMPARE(loaded.aux.size(), 0);
@@ -106,43 +99,71 @@ void tst_configfile::workedExampleRoundTrip()
     odd.timeline = 2.5;
     odd.maxDuration = 999999.99;
     odd.sampleRate = 4000;
-    odd.adc24 = {adcChannel(-2.4, 2.4, 1, 0, QString::fromUtf8("Kraft_Süd").toUtf8()),
-                 adcChannel(-2.4, 2.4, 1e-7, 0, "")};
+    odd.adc24 = {adcChannel(-2.4, 2.4, 1, 0, QString::fromUtf8("Kraft_Süd").toUtf8()), adcChannel(-2.4, 2.4, 1e-7, 0, "")};
     odd.aux = {2};
     odd.sampleSize = odd.expectedSampleSize();
     QCOMPARE(odd.sampleSize, 16);
     QVERIFY(saveConfiguration(odd, path));
-    QCOMPARE(readAll(path), QString::fromUtf8("timeline=2.5\nmaxDuration=999999.99\nsampleRate=4000\n"
-                                              "sampleSize=16\nadc24\t2\t-2.4\t2.4\t1\t0\tKraft_Süd\n"
-                                              "adc24\t2\t-2.4\t2.4\t1e-07\t0\t\naux\t2\n").toUtf8());
+    QCOMPARE(readAll(path), QString::fromUtf8("timeline=2.5\nmaxDuration=999999.99\nsampleRate=4000\nsampleSize=16\n"
+                                              "adc24\t2\t-2.4\t2.4\t1\t0\tKraft_Süd\nadc24\t2\t-2.4\t2.4\t1e-07\t0\t\naux\t2\n").toUtf8());
     QCOMPARE(loadConfiguration(loaded, path), QString());
     QVERIFY(loaded == odd);
     QCOMPARE(loaded.maxDuration, 999999.99);
+
+    // Nothing to measure is not saved; one AUX device: only the first entry is written.
+    QVERIFY(!saveConfiguration(daqConfig(), path + ".none"));
+    QVERIFY(!QFile::exists(path + ".none"));
+    QVERIFY(!saveConfiguration(cfg, dir.filePath("no/such/folder/x.conf")));
+    daqConfig aux;
+    aux.aux = {0, 2};
+    QVERIFY(saveConfiguration(aux, path));
+    QCOMPARE(readAll(path), QByteArray("timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=0\naux\t0\n"));
 }
 
-void tst_configfile::wordAndKeyHelpers()
+// Whether a changed configuration still equals the example: the dialog and the
+// loader rely on it to tell a real change.
+void tst_configfile::equality_data()
 {
-    QCOMPARE(getmatch("timeline=10\n", "timeline="), QString("10"));
-    QCOMPARE(getmatch(" timeline=10\n", "timeline="), QString());
-    QCOMPARE(getmatch("aux\t2\r\n", "aux"), QString("\t2\r"));
-    QCOMPARE(splitWords("\t 2\t\t-6 x\ny\r\n"), QStringList({"2", "-6", "x", "y\r"}));
+    QTest::addColumn<daqConfig>("changed");
+    QTest::addColumn<bool>("equal");
+    const daqConfig a = exampleConfig();
+    daqConfig b = a;
+    QTest::newRow("copy") << b << true;
+    b.maxDuration = 120;
+    QTest::newRow("limit is no part") << b << true;
+    b.maxDuration = qQNaN();
+    QTest::newRow("NaN limit is no part") << b << true;
+    const auto row = [&a](const char *name, const std::function<void(daqConfig &)> &change) {
+        daqConfig c = a;
+        change(c);
+        QTest::newRow(name) << c << false;
+    };
+    row("timeline", [](daqConfig &c) { c.timeline = 11; });
+    row("NaN timeline", [](daqConfig &c) { c.timeline = qQNaN(); });
+    row("rate", [](daqConfig &c) { c.sampleRate = 2000; });
+    row("frame size", [](daqConfig &c) { c.sampleSize = 0; });
+    row("range min", [](daqConfig &c) { c.adc16[1].rangeMin = -5; });
+    row("range max", [](daqConfig &c) { c.adc16[1].rangeMax = 5; });
+    row("coefficient a", [](daqConfig &c) { c.adc16[1].coefA = 2; });
+    row("NaN coefficient b", [](daqConfig &c) { c.adc16[1].coefB = qQNaN(); });
+    row("channel name", [](daqConfig &c) { c.adc16[1].name = "right "; });
+    row("other ADC kind", [](daqConfig &c) { c.adc24 = c.adc16; c.adc16.clear(); });
+    row("gyroscope range", [](daqConfig &c) { c.imu6[0].gyroRange = 250; });
+    row("NaN acceleration range", [](daqConfig &c) { c.imu6[0].accRange = qQNaN(); });
+    row("IMU name", [](daqConfig &c) { c.imu6[0].name = "Wrist"; });
+    row("one more IMU", [](daqConfig &c) { c.imu6.append(imuChannel(6, 500, "ankle")); });
+    row("inactive AUX", [](daqConfig &c) { c.aux = {0}; });
+}
 
-    int32_t length = -1;
-    QVERIFY(auxdecode("\t0\tignored", length));
-    QCOMPARE(length, 0);
-    QVERIFY(!auxdecode("\t", length));
-    QVERIFY(!auxdecode("\t99999999999", length));
-    QVERIFY(!auxdecode("\t-2", length));
-
-    adcChannel ch;
-    QVERIFY(adcdecode("\t9\t-1e1\t+6.5\t1\t0\tn", ch));
-    QCOMPARE(ch.rangeMin, -10.0);
-    QCOMPARE(ch.name, QByteArray("n"));
-    QVERIFY(!adcdecode("\t2\t-6\tsix\t1\t0\tn", ch));
-    imuChannel imu;
-    QVERIFY(imudecode("\t24\t2000\tleft arm", imu));
-    QCOMPARE(imu.name, QByteArray());
-    QVERIFY(!imudecode("\tinf\t2000", imu));
+void tst_configfile::equality()
+{
+    QFETCH(daqConfig, changed);
+    QFETCH(bool, equal);
+    QCOMPARE(changed == exampleConfig(), equal);
+    QCOMPARE(exampleConfig() != changed, !equal);
+    // Defaults bring back a fresh configuration.
+    changed.setDefaults();
+    QVERIFY(changed == daqConfig() && !changed.hasChannels() && changed.maxDuration == 0.0);
 }
 
 void tst_configfile::refusals_data()
@@ -189,9 +210,9 @@ void tst_configfile::refusals_data()
     QTest::newRow("IMU range 0") << edited("imu6\t6\t500", "imu6\t0\t500") << 7 << "positive";
     QTest::newRow("IMU range negative") << edited("imu6\t6\t500", "imu6\t6\t-500") << 7 << "positive";
     QTest::newRow("IMU range 1e39") << edited("imu6\t6\t500", "imu6\t1e39\t500") << 7 << "positive";
-    QTest::newRow("25 graphs") << withChannels(100, repeated("adc16\t2\t-6\t6\t1\t0\tn\n", 25)) << 0
+    QTest::newRow("25 graphs") << withChannels(100, QByteArray("adc16\t2\t-6\t6\t1\t0\tn\n").repeated(25)) << 0
                                << "25 graphs";
-    QTest::newRow("145 channels") << withChannels(23 * 12 + 14, repeated("imu6\t6\t500\tn\n", 23) + "aux\t7\n")
+    QTest::newRow("145 channels") << withChannels(23 * 12 + 14, QByteArray("imu6\t6\t500\tn\n").repeated(23) + "aux\t7\n")
                                   << 0 << "145 channels";
     QTest::newRow("aux of a billion words") << withChannels(2000000000, "aux\t1000000000\n") << 0
                                             << "1000000000 channels";
@@ -242,10 +263,10 @@ void tst_configfile::acceptedMargins_data()
     QTest::newRow("float range ends") << withChannels(4, "adc16\t2\t-3.40282e38\t3.40282e38\t-3.4e38\t3.4e38\tx\n")
                                       << 4;
     QTest::newRow("tiny range") << withChannels(4, "adc16\t2\t-1e-30\t1e-30\t1\t0\tx\n") << 4;
-    QTest::newRow("two 24-bit channels") << withChannels(12, repeated("adc24\t2\t-2.4\t2.4\t1\t0\tp\n", 2)) << 12;
-    QTest::newRow("24 IMUs: 144 channels, 24 graphs") << withChannels(288, repeated("imu6\t24\t2000\n", 24))
+    QTest::newRow("two 24-bit channels") << withChannels(12, QByteArray("adc24\t2\t-2.4\t2.4\t1\t0\tp\n").repeated(2)) << 12;
+    QTest::newRow("24 IMUs: 144 channels, 24 graphs") << withChannels(288, QByteArray("imu6\t24\t2000\n").repeated(24))
                                                       << 288;
-    QTest::newRow("23 IMUs and 6 AUX words") << withChannels(288, repeated("imu6\t3\t125\n", 23) + "aux\t6\n")
+    QTest::newRow("23 IMUs and 6 AUX words") << withChannels(288, QByteArray("imu6\t3\t125\n").repeated(23) + "aux\t6\n")
                                              << 288;
     QTest::newRow("aux 0 beside a channel") << withChannels(4, "adc16\t2\t-6\t6\t1\t0\tn\naux\t0\n") << 4;
     QTest::newRow("two-word name dropped") << withChannels(4, "adc16\t2\t-6\t6\t1\t0\tmy name\n") << 4;
@@ -282,40 +303,23 @@ void tst_configfile::openFailuresAreToldApart()
     QCOMPARE(r.problem(), ConfigLoadResult::Missing);
     QCOMPARE(r.text(), "could not open configuration file.\nThere is no file " + missing + ".");
     QVERIFY(r.warning().startsWith("configuration file not found:\n" + missing));
+    r = readConfiguration(cfg, write(QByteArray()));
+    QCOMPARE(r.problem(), ConfigLoadResult::Empty);
+    QCOMPARE(r.text(), QString("configuration file empty."));
 
-    QCOMPARE(readConfiguration(cfg, dir.path()).problem(), ConfigLoadResult::NotRegularFile);
-    QCOMPARE(readConfiguration(cfg, "/dev/zero").problem(), ConfigLoadResult::NotRegularFile);
-    // Nobody writes to this FIFO: reading it would block for ever.
+    // Nobody writes to the FIFO: reading it would block for ever.
     const QString fifo = dir.filePath("fifo.conf");
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    r = readConfiguration(cfg, fifo);
-    QCOMPARE(r.problem(), ConfigLoadResult::NotRegularFile);
-    QVERIFY(r.text().startsWith("could not open configuration file.\n"));
-    QVERIFY(r.warning().contains("not a regular file"));
-
+    for (const QString &path : {dir.path(), QStringLiteral("/dev/zero"), fifo}) {
+        r = readConfiguration(cfg, path);
+        QCOMPARE(r.problem(), ConfigLoadResult::NotRegularFile);
+        QVERIFY(r.text().startsWith("could not open configuration file.\n"));
+        QVERIFY(r.warning().contains("not a regular file"));
+    }
     // A link to a regular file is read.
     const QString link = dir.filePath("link.conf");
     QVERIFY(QFile::link(write(workedExample), link));
     QVERIFY(readConfiguration(cfg, link).ok());
-
-    r = readConfiguration(cfg, write(QByteArray()));
-    QCOMPARE(r.problem(), ConfigLoadResult::Empty);
-    QCOMPARE(r.text(), QString("configuration file empty."));
-}
-
-void tst_configfile::saveRules()
-{
-    const QString path = dir.filePath("nochannels.conf");
-    daqConfig empty;
-    QVERIFY(!saveConfiguration(empty, path));
-    QVERIFY(!QFile::exists(path));
-    QVERIFY(!saveConfiguration(empty, dir.filePath("no/such/folder/x.conf")));
-
-    // One AUX device: only the first entry is written.
-    daqConfig cfg;
-    cfg.aux = {0, 2};
-    QVERIFY(saveConfiguration(cfg, path));
-    QCOMPARE(readAll(path), QByteArray("timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=0\naux\t0\n"));
 }
 
 void tst_configfile::resolvesCommandLineNames()
@@ -324,7 +328,6 @@ void tst_configfile::resolvesCommandLineNames()
     QVERIFY(QDir().mkpath(configDir));
     const QString absolute = write(workedExample);
     QCOMPARE(resolveConfigFile(absolute, configDir), absolute);
-    QCOMPARE(resolveConfigFile("run1.conf", configDir), configDir + "/run1.conf");
     QCOMPARE(resolveConfigFile("sub/../run1.conf", configDir), configDir + "/run1.conf");
     QCOMPARE(resolveConfigFile(QString(), configDir), QString());
 
@@ -334,8 +337,7 @@ void tst_configfile::resolvesCommandLineNames()
     const QString here = QFileInfo(absolute).fileName();
     QCOMPARE(resolveConfigFile(here, configDir, ConfigLookup::CurrentFolderFirst), absolute);
     QCOMPARE(resolveConfigFile(here, configDir), configDir + "/" + here);
-    QCOMPARE(resolveConfigFile("absent.conf", configDir, ConfigLookup::CurrentFolderFirst),
-             configDir + "/absent.conf");
+    QCOMPARE(resolveConfigFile("absent.conf", configDir, ConfigLookup::CurrentFolderFirst), configDir + "/absent.conf");
     QVERIFY(QDir::setCurrent(previous));
 }
 
