@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "acquisition/frameconverter.h"
 #include "h5reader.h"
 #include "hdf5tools.h"
 #include "recording/metadataoverlay.h"
@@ -10,12 +11,7 @@
 #include "recording/tracewriter.h"
 #include "tracefixture.h"
 
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <unistd.h>
 
 #include <memory>
 
@@ -23,21 +19,21 @@ Q_DECLARE_METATYPE(daqConfig)
 
 namespace {
 
+const QDateTime startTime(QDate(2024, 4, 5), QTime(14, 7, 9));
+
 QByteArray fileBytes(const QString &name)
 {
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const QDateTime startTime(QDate(2024, 4, 5), QTime(14, 7, 9));
-
-// Text of a layout as h5dump shows it, without what depends on where and how well the
-// chunks were stored, and without the datasets only the new writer adds. Empty when
-// h5dump fails.
-QString layoutText(const QString &fileName)
+// h5dump's text of a file on one line a block, without what depends on where and how
+// well the chunks were stored and without the datasets only the threaded writer adds.
+// Empty when h5dump fails.
+QString dumpText(const QString &fileName)
 {
     QByteArray out;
-    if (!runTool(QStringLiteral("h5dump"), {"-A", "-p", fileName}, 60000, &out).isEmpty())
+    if (!runTool(QStringLiteral("h5dump"), {"-p", fileName}, 60000, &out).isEmpty())
         return QString();
     QStringList kept;
     int skipUntilIndent = -1;
@@ -46,43 +42,34 @@ QString layoutText(const QString &fileName)
         if (skipUntilIndent >= 0) {
             if (indent == skipUntilIndent && line.trimmed() == "}")
                 skipUntilIndent = -1;
-            continue;
-        }
-        if (line.contains("DATASET \"gaps\"") || line.contains("DATASET \"markers\"")) {
+        } else if (line.contains("DATASET \"gaps\"") || line.contains("DATASET \"markers\"")) {
             skipUntilIndent = indent;
-            continue;
+        } else if (!line.trimmed().startsWith("SIZE ") && !line.trimmed().startsWith("OFFSET ")
+                   && !line.startsWith("HDF5 \"")) {
+            kept << line.simplified();
         }
-        if (!line.contains("SIZE ") && !line.contains("OFFSET ") && !line.startsWith("HDF5 \""))
-            kept << line;
     }
-    return kept.join('\n');
+    return kept.join(' ');
 }
 
-// Runs the writer test child: the same program with --writer-child.
-QStringList childArguments(const QStringList &arguments)
+// Hands `frames` frames to a started writer in blocks of 100, calling `between` before
+// each block, and waits for the end. Returns the frames the writer reports as written.
+quint64 recordAll(TraceWriter &writer, const daqConfig &conf, int frames,
+                  const std::function<void(int done)> &between = {})
 {
-    return QStringList{"--writer-child"} + arguments;
-}
-
-// The last number printed after `key` in a child's output.
-quint64 lastValue(const QByteArray &output, const QByteArray &key)
-{
-    quint64 value = 0;
-    for (const QByteArray &line : output.split('\n'))
-        if (line.startsWith(key + ' '))
-            value = line.mid(key.size() + 1).trimmed().toULongLong();
-    return value;
-}
-
-MetadataOverlay::Extent extent(haddr_t address, H5FD_mem_t type, int btreeLevel, int size)
-{
-    MetadataOverlay::Extent e;
-    e.address = address;
-    e.type = type;
-    e.bytes = QByteArray(size, char(address & 0x7f));
-    if (btreeLevel >= 0)
-        e.bytes.replace(0, 8, QByteArray("TREE\x01", 5) + char(btreeLevel) + QByteArray(2, '\0'));
-    return e;
+    QSignalSpy finished(&writer, &TraceWriter::finished);
+    const QByteArray data = traceTestFrames(conf, 0, frames);
+    for (int done = 0; done < frames; done += 100) {
+        if (between)
+            between(done);
+        if (!writer.appendFrames(reinterpret_cast<const uint8_t *>(data.constData()) + done * conf.sampleSize,
+                                 qMin(100, frames - done)))
+            return 0;
+    }
+    writer.finish();
+    if (!finished.wait(10000) || !finished.at(0).at(0).toBool())
+        return 0;
+    return finished.at(0).at(1).toULongLong();
 }
 
 } // namespace
@@ -97,18 +84,16 @@ private slots:
     void overlayCommitOrder_data();
     void overlayCommitOrder();
     void overlayKeepsLastWrite();
-    void layoutMatchesTraceFile_data();
-    void layoutMatchesTraceFile();
+    void layout_data();
+    void layout();
     void gapsAndMarkers_data();
     void gapsAndMarkers();
-    void partialChunksReadBack();
+    void partialChunksStayInPlace();
     void everyWritePrefixIsReadable_data();
     void everyWritePrefixIsReadable();
-    void writeFailureKeepsLastCommit_data();
-    void writeFailureKeepsLastCommit();
-    void fullDiskInPrivateMount();
+    void diskFullKeepsLastCommit_data();
+    void diskFullKeepsLastCommit();
     void queueFullIsReported();
-    void killedWriterLeavesReadableFile();
     void recordSpace_data();
     void recordSpace();
 
@@ -157,24 +142,25 @@ void tst_TraceWriter::overlayCommitOrder_data()
     QTest::newRow("no split: index with the superblock")
         << QStringList{"100 b 0 50", "4096 b 2 50", "300 b 1 50", "2064 o -1 272", "0 s -1 96"} << 8192
         << "fresh | 0 4096 300 100 | 2064";
-    QTest::newRow("a header straddling the committed end is in place")
-        << QStringList{"8000 o -1 400"} << 8192 << "fresh | 8000";
+    QTest::newRow("a header straddling the committed end is in place") << QStringList{"8000 o -1 400"} << 8192
+                                                                       << "fresh | 8000";
+    QTest::newRow("a header right at the committed end is fresh") << QStringList{"8192 o -1 400"} << 8192
+                                                                  << "fresh 8192";
 }
 
 void tst_TraceWriter::overlayCommitOrder()
 {
     QFETCH(QStringList, writes);
     QFETCH(int, committedEnd);
-    QFETCH(QString, plan);
-
+    const QHash<QString, H5FD_mem_t> types{{"s", H5FD_MEM_SUPER}, {"b", H5FD_MEM_BTREE}, {"o", H5FD_MEM_OHDR},
+                                           {"h", H5FD_MEM_LHEAP}};
     MetadataOverlay overlay;
     for (const QString &w : writes) {
         const QStringList f = w.split(' ');
-        const QHash<QString, H5FD_mem_t> types{{"s", H5FD_MEM_SUPER}, {"b", H5FD_MEM_BTREE},
-                                               {"o", H5FD_MEM_OHDR}, {"h", H5FD_MEM_LHEAP},
-                                               {"r", H5FD_MEM_GHEAP}};
-        const MetadataOverlay::Extent e = extent(f[0].toULongLong(), types.value(f[1]), f[2].toInt(), f[3].toInt());
-        overlay.write(e.address, e.type, e.bytes.constData(), size_t(e.bytes.size()));
+        QByteArray bytes(f[3].toInt(), char(f[0].toInt() & 0x7f));
+        if (f[2].toInt() >= 0)   // a B-tree node names its level
+            bytes.replace(0, 8, QByteArray("TREE\x01", 5) + char(f[2].toInt()) + QByteArray(2, '\0'));
+        overlay.write(f[0].toULongLong(), types.value(f[1]), bytes.constData(), size_t(bytes.size()));
     }
     const MetadataOverlay::CommitPlan result = overlay.commitPlan(haddr_t(committedEnd));
     QStringList groups{"fresh"};
@@ -186,7 +172,7 @@ void tst_TraceWriter::overlayCommitOrder()
             addresses << QString::number(e->address);
         groups << addresses.join(' ');
     }
-    QCOMPARE(groups.join(" | "), plan);
+    QTEST(groups.join(" | "), "plan");
 }
 
 // Overlapping writes and a raw write through the middle leave what writing them in
@@ -208,63 +194,125 @@ void tst_TraceWriter::overlayKeepsLastWrite()
     QCOMPARE(part, QByteArray("cccaaa"));
 }
 
-void tst_TraceWriter::layoutMatchesTraceFile_data()
+// The trace file as its readers know it. The single-threaded reference writer and
+// TraceWriter give the same file but for the chunks' places and the datasets only
+// TraceWriter adds; parts of its h5dump text are fixed here.
+void tst_TraceWriter::layout_data()
 {
-    QTest::addColumn<int>("n16");
-    QTest::addColumn<int>("n24");
-    QTest::addColumn<int>("imus");
-    QTest::addColumn<int>("aux");
+    QTest::addColumn<daqConfig>("conf");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
 
-    QTest::newRow("16-bit, IMU, AUX") << 3 << 0 << 1 << 2;
-    QTest::newRow("24-bit and four IMUs") << 0 << 8 << 4 << 0;
-    QTest::newRow("both ADC kinds") << 2 << 1 << 0 << 0;
+    // Pieces of h5dump's text: fixed-size ASCII strings sized to their text, tables
+    // stored as they are, values chunked and compressed.
+    const auto strings = [](const char *name, const QStringList &texts) {
+        int size = 0;
+        for (const QString &t : texts)
+            size = qMax(size, t.size());
+        const QString space = texts.size() == 1 ? "SCALAR" : QStringLiteral("SIMPLE { ( %1 ) / ( %1 ) }").arg(texts.size());
+        return QStringLiteral("ATTRIBUTE \"%1\" { DATATYPE H5T_STRING { STRSIZE %2; STRPAD H5T_STR_NULLTERM; "
+                              "CSET H5T_CSET_ASCII; CTYPE H5T_C_S1; } DATASPACE %3 DATA { (0): \"%4\" } }")
+            .arg(name).arg(size).arg(space, texts.join("\", \""));
+    };
+    const QString plain = "STORAGE_LAYOUT { CONTIGUOUS } FILTERS { NONE } FILLVALUE { FILL_TIME H5D_FILL_TIME_IFSET "
+                          "VALUE H5D_FILL_VALUE_DEFAULT } ALLOCATION_TIME { H5D_ALLOC_TIME_LATE } DATA { ";
+    const auto group = [&plain](const char *name, int rate) {
+        return QStringLiteral("GROUP \"%1\" { DATASET \"fSample\" { DATATYPE H5T_IEEE_F64LE DATASPACE SCALAR %2(0): %3 } }")
+            .arg(name, plain).arg(rate);
+    };
+    const auto table = [&plain](const QString &dims, const QString &data) {
+        return QStringLiteral("DATASET \"ranges\" { DATATYPE H5T_IEEE_F64LE DATASPACE SIMPLE { ( %1 ) / ( %1 ) } %2%3 } }")
+            .arg(dims, plain, data);
+    };
+    const auto values = [](const char *type, const QString &dims, const QString &chunk) {
+        const QString unlimited = QString("H5S_UNLIMITED, ").repeated(dims.count(QChar(44)) + 1).chopped(2);
+        return QStringLiteral("DATASET \"values\" { DATATYPE %1 DATASPACE SIMPLE { ( %2 ) / ( %3 ) } STORAGE_LAYOUT "
+                              "{ CHUNKED ( %4 ) } FILTERS { COMPRESSION DEFLATE { LEVEL 6 } }")
+            .arg(type, dims, unlimited, chunk);
+    };
+    const QString adc16 = "data from 16 bit ADCs: [channel_1, channel_2,... channel_n]";
+    const QString adc24 = "data from 24 bit ADCs: [channel_1, channel_2,... channel_n]";
+    const QString imu = "data from 6 axis IMU, [[acc_x, acc_y, acc_z, gyro_x, gyro_y, gyro_z],...]]";
+    const QString stamp = QString::number(startTime.toSecsSinceEpoch());
+    const char *f32 = "H5T_IEEE_F32LE";
+
+    QTest::newRow("16-bit, IMU, AUX")
+        << traceTestConfig(3, 0, 1, 2, 1000) << 300
+        << QStringList{strings("creator", {traceCreatorText()}), strings("description", {"lumetrix data file"}),
+                       strings("timestamp", {stamp}), group("adc", 2000), table("3", "(0): 6, 6, 6"),
+                       values(f32, "600, 3", "334, 3"), strings("description", {adc16}),
+                       strings("names", {"a1", "a2", "a3"}),
+                       "ATTRIBUTE \"oversamplingFactor\" { DATATYPE H5T_STD_I32LE DATASPACE SCALAR DATA { (0): 2 } }",
+                       strings("unit", {"Volt"}), group("aux", 1000), values("H5T_STD_I16LE", "300, 2", "501, 2"),
+                       strings("description", {"raw data from AUX device, int16 Array"}), strings("name", {"auxName"}),
+                       group("imu6", 1000), table("1, 2", "(0,0): 6, 500"), values(f32, "300, 1, 6", "167, 1, 6"),
+                       strings("description", {imu}), strings("names", {"imu1"}), strings("units", {"g", "grad/s"})}
+        << QStringList{"ATTRIBUTE \"ranges\"", "GROUP \"adc24\""};
+    QTest::newRow("24-bit and four IMUs")
+        << traceTestConfig(0, 8, 4, 0, 1000) << 300
+        << QStringList{group("adc", 1000), table("8", "(0): 2.4, 2.5, 2.6, 2.7, 2.8, 2.9, 3, 3.1"),
+                       values(f32, "300, 8", "126, 8"), strings("description", {adc24}),
+                       "ATTRIBUTE \"oversamplingFactor\" { DATATYPE H5T_STD_I32LE DATASPACE SCALAR DATA { (0): 1 } }",
+                       "ATTRIBUTE \"ranges\" { DATATYPE H5T_IEEE_F64LE DATASPACE SIMPLE { ( 8 ) / ( 8 ) } DATA { (0): 2.4, 2.5,",
+                       table("4, 2", "(0,0): 6, 500, (1,0): 6, 500, (2,0): 6, 500, (3,0): 6, 500"),
+                       values(f32, "300, 4, 6", "42, 4, 6"), strings("names", {"imu1", "imu2", "imu3", "imu4"})}
+        << QStringList{"GROUP \"aux\"", "GROUP \"adc24\""};
+    QTest::newRow("both ADC kinds: 24-bit apart")
+        << traceTestConfig(2, 1, 0, 0, 1000) << 300
+        << QStringList{group("adc", 2000), values(f32, "600, 2", "501, 2"), strings("description", {adc16}),
+                       group("adc24", 1000), table("1", "(0): 2.4"), values(f32, "300, 1", "1001, 1"),
+                       strings("description", {adc24}), strings("names", {"b1"})}
+        << QStringList{"GROUP \"imu6\"", "GROUP \"aux\""};
+    daqConfig many = traceTestConfig(25, 0, 5, 0, 1000);
+    for (adcChannel &c : many.adc16)
+        c.name.clear();
+    many.aux = {0};
+    QTest::newRow("unnamed, too many for range tables")
+        << many << 300 << QStringList{values(f32, "600, 25", "41, 25"), strings("unit", {"Volt"}), values(f32, "300, 5, 6", "34, 5, 6")}
+        << QStringList{"DATASET \"ranges\"", strings("description", {adc16}) + " ATTRIBUTE \"names\"", "GROUP \"aux\""};
+    QTest::newRow("nothing recorded: one row of zeros")
+        << traceTestConfig(3, 0, 1, 2, 1000) << 0
+        << QStringList{values(f32, "1, 3", "334, 3"), "H5D_ALLOC_TIME_INCR } DATA { (0,0): 0, 0, 0 }",
+                       "H5D_ALLOC_TIME_INCR } DATA { (0,0,0): 0, 0, 0, 0, 0, 0 }", "H5D_ALLOC_TIME_INCR } DATA { (0,0): 0, 0 }"}
+        << QStringList{};
 }
 
-// The same frames through the single-threaded reference writer and through TraceWriter
-// give the same file, but for the chunks' sizes and places and the two added datasets.
-void tst_TraceWriter::layoutMatchesTraceFile()
+void tst_TraceWriter::layout()
 {
-    QFETCH(int, n16);
-    QFETCH(int, n24);
-    QFETCH(int, imus);
-    QFETCH(int, aux);
-    const daqConfig conf = traceTestConfig(n16, n24, imus, aux, 1000);
-    const int frames = 1300;
+    QFETCH(daqConfig, conf);
+    QFETCH(int, frames);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    QCOMPARE(traceFileName("/x/traces", startTime), QStringLiteral("/x/traces/trace_2024.04.05_14-07-09.h5"));
     const QByteArray data = traceTestFrames(conf, 0, frames);
-    const auto *raw = reinterpret_cast<const uint8_t *>(data.constData());
-
-    QDir(dir->path()).mkdir("old");
-    const QString oldFile = traceFileName(dir->path() + "/old", startTime);
-    QVERIFY(writeReferenceTrace(conf, oldFile, startTime, raw, frames));
+    const QString reference = dir->path() + "/reference.h5";
+    QVERIFY(writeReferenceTrace(conf, reference, startTime, reinterpret_cast<const uint8_t *>(data.constData()), frames));
 
     TraceWriter writer;
     QSignalSpy committed(&writer, &TraceWriter::committed);
-    QSignalSpy finished(&writer, &TraceWriter::finished);
-    const QString newFile = traceFileName(dir->path(), startTime);
+    const QString name = traceFileName(dir->path(), startTime);
     QString error;
-    QVERIFY2(writer.start(conf, newFile, startTime, &error), qPrintable(error));
-    QVERIFY(readTrace(newFile, conf).opened);   // readable from the start
-    for (int done = 0; done < frames; done += 100)
-        QVERIFY(writer.appendFrames(raw + done * conf.sampleSize, qMin(100, frames - done)));
-    writer.finish();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(finished.at(0).at(0).toBool(), true);
-    QCOMPARE(finished.at(0).at(1).toULongLong(), quint64(frames));
+    QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
+    QVERIFY(readTrace(name, conf).opened);   // readable from the start
+    QCOMPARE(recordAll(writer, conf, frames), quint64(frames));
     QCOMPARE(writer.framesHandedOver(), quint64(frames));
     QCOMPARE(writer.framesCommitted(), quint64(frames));
     QCOMPARE(writer.queueFill(), 0.0);
     QVERIFY(!writer.isRecording());
-    QVERIFY(!committed.isEmpty());
-    QCOMPARE(committed.last().at(0).toULongLong(), quint64(frames));
-    QCOMPARE(committed.last().at(1).toLongLong(), QFileInfo(newFile).size());
-
-    const QString layout = layoutText(newFile);
-    QVERIFY(layout.contains("DEFLATE { LEVEL 6 }"));
-    QCOMPARE(layout, layoutText(oldFile));
-    const TraceContents contents = readTrace(newFile, conf);
+    QVERIFY(frames == 0 || committed.last().at(0).toULongLong() == quint64(frames));
+    QVERIFY(frames == 0 || committed.last().at(1).toLongLong() == QFileInfo(name).size());
+    const TraceContents contents = readTrace(name, conf);
     QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
     QCOMPARE(contents.frames, quint64(frames));
-    QCOMPARE(readTrace(oldFile, conf).frames, quint64(frames));
+    QVERIFY(contents.gaps.isEmpty() && contents.markers.isEmpty());
+
+    const QString dump = dumpText(name);
+    QCOMPARE(dump, dumpText(reference));
+    for (const QString &part : present)
+        QVERIFY2(dump.contains(part), qPrintable(part + "\nnot in\n" + dump));
+    for (const QString &part : absent)
+        QVERIFY2(!dump.contains(part), qPrintable(part));
 }
 
 void tst_TraceWriter::gapsAndMarkers_data()
@@ -276,8 +324,7 @@ void tst_TraceWriter::gapsAndMarkers_data()
     QTest::newRow("empty") << QByteArray() << QByteArray();
     QTest::newRow("UTF-8") << QByteArray("Ventil auf, 20 °C") << QByteArray("Ventil auf, 20 °C");
     QTest::newRow("exactly 64 bytes") << full << full;
-    QTest::newRow("cut before a character that does not fit")
-        << QByteArray(63, 'y') + "ä" << QByteArray(63, 'y');
+    QTest::newRow("cut before a character that does not fit") << QByteArray(63, 'y') + "ä" << QByteArray(63, 'y');
     QTest::newRow("cut between characters") << QByteArray("ü").repeated(40) << QByteArray("ü").repeated(32);
 }
 
@@ -286,22 +333,18 @@ void tst_TraceWriter::gapsAndMarkers()
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, stored);
     const daqConfig conf = traceTestConfig(0, 2, 1, 0, 500);
-    const QByteArray data = traceTestFrames(conf, 0, 300);
-    const auto *raw = reinterpret_cast<const uint8_t *>(data.constData());
-
     TraceWriter writer;
-    QSignalSpy finished(&writer, &TraceWriter::finished);
     const QString name = dir->path() + "/marks.h5";
     QString error;
     QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
-    QVERIFY(writer.appendFrames(raw, 100));
-    QVERIFY(writer.addGap(100, 5, true));
-    QVERIFY(writer.appendFrames(raw + 100 * conf.sampleSize, 100));
-    QVERIFY(writer.addMarker(150, 0.3, text));
-    QVERIFY(writer.addGap(200, 12, false));
-    QVERIFY(writer.appendFrames(raw + 200 * conf.sampleSize, 100));
-    writer.finish();
-    QVERIFY(finished.wait(10000));
+    QCOMPARE(recordAll(writer, conf, 300, [&](int done) {
+        if (done == 100)
+            QVERIFY(writer.addGap(100, 5, true));
+        if (done == 200) {
+            QVERIFY(writer.addMarker(150, 0.3, text));
+            QVERIFY(writer.addGap(200, 12, false));
+        }
+    }), quint64(300));
 
     const TraceContents contents = readTrace(name, conf);
     QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
@@ -311,26 +354,25 @@ void tst_TraceWriter::gapsAndMarkers()
     QCOMPARE(contents.markers[0].seconds, 0.3);
     QCOMPARE(contents.markers[0].text, stored);
 
-    // The types as every reader sees them.
+    // The types as every reader sees them, uncompressed.
     QByteArray header;
-    QVERIFY(runTool(QStringLiteral("h5dump"), {"-H", "-d", "/gaps", "-d", "/markers", name}, 60000, &header).isEmpty());
+    QVERIFY(runTool(QStringLiteral("h5dump"), {"-H", "-p", "-d", "/gaps", "-d", "/markers", name}, 60000, &header).isEmpty());
     const QString types = QString::fromUtf8(header).simplified();
     QVERIFY(types.contains("DATASET \"/gaps\" { DATATYPE H5T_STD_U64LE DATASPACE SIMPLE { ( 2, 3 ) / ( H5S_UNLIMITED, 3 ) }"));
     QVERIFY(types.contains("DATATYPE H5T_COMPOUND { H5T_STD_U64LE \"frame\"; H5T_IEEE_F64LE \"seconds\"; "
-                          "H5T_STRING { STRSIZE 64; STRPAD H5T_STR_NULLPAD; CSET H5T_CSET_UTF8; CTYPE H5T_C_S1; } "
-                          "\"text\"; } DATASPACE SIMPLE { ( 1 ) / ( H5S_UNLIMITED ) }"));
-    const hid_t file = H5Fopen(name.toUtf8().constData(), H5F_ACC_RDONLY, H5P_DEFAULT);
-    QCOMPARE(datasetInfo(file, "/gaps").filterCount, 0);
-    QCOMPARE(datasetInfo(file, "/markers").filterCount, 0);
-    H5Fclose(file);
+                           "H5T_STRING { STRSIZE 64; STRPAD H5T_STR_NULLPAD; CSET H5T_CSET_UTF8; CTYPE H5T_C_S1; } "
+                           "\"text\"; } DATASPACE SIMPLE { ( 1 ) / ( H5S_UNLIMITED ) }"));
+    QCOMPARE(types.count("FILTERS { NONE }"), 2);
 }
 
-// Commits between blocks leave unfiltered full-size tail chunks among compressed ones;
-// h5py reads them as transparently as the C library.
-void tst_TraceWriter::partialChunksReadBack()
+// A commit takes the partial last chunk of every dataset unfiltered and full size, so
+// that it keeps its place in every later write and a kill never leaves the index
+// pointing at space reused since. h5py reads such files like any other.
+void tst_TraceWriter::partialChunksStayInPlace()
 {
     const daqConfig conf = traceTestConfig(3, 0, 1, 2, 1000);
     const QString name = dir->path() + "/tails.h5";
+    const QString first = dir->path() + "/first.h5";
     int frames = 0;
     {
         TraceRecording recording;
@@ -342,6 +384,8 @@ void tst_TraceWriter::partialChunksReadBack()
             frames += block;
             QVERIFY(recording.writeChunks(false));
             QVERIFY(recording.commit());
+            if (frames == 50)
+                QVERIFY(QFile::copy(name, first));
         }
         QVERIFY(recording.close());
     }
@@ -354,15 +398,15 @@ void tst_TraceWriter::partialChunksReadBack()
     FrameConverter conv;
     conv.configure(conf);
     const auto *raw = reinterpret_cast<const uint8_t *>(all.constData());
-    auto save = [&](const char *file, const void *values, int bytes) {
+    const QList<QPair<const char *, QByteArray>> expected{
+        {"adc.bin", QByteArray(reinterpret_cast<const char *>(conv.adc16Values(raw, frames)), frames * 6 * 4)},
+        {"imu.bin", QByteArray(reinterpret_cast<const char *>(conv.imuValues(raw, frames)), frames * 6 * 4)},
+        {"aux.bin", QByteArray(reinterpret_cast<const char *>(conv.auxWords(raw, frames)), frames * 2 * 2)}};
+    for (const auto &[file, bytes] : expected) {
         QFile out(dir->path() + '/' + file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(static_cast<const char *>(values), bytes);
-    };
-    save("adc.bin", conv.adc16Values(raw, frames), frames * 6 * 4);
-    save("imu.bin", conv.imuValues(raw, frames), frames * 6 * 4);
-    save("aux.bin", conv.auxWords(raw, frames), frames * 2 * 2);
-
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+    }
+    // Filter mask 1: the chunk is stored as it is, without deflate.
     const QString script = QStringLiteral(
         "import h5py, numpy, sys\n"
         "f = h5py.File(sys.argv[1], 'r')\n"
@@ -370,14 +414,16 @@ void tst_TraceWriter::partialChunksReadBack()
         "for path, name, kind in (('adc/values', 'adc.bin', '<f4'), ('imu6/values', 'imu.bin', '<f4'),"
         " ('aux/values', 'aux.bin', '<i2')):\n"
         "    d = f[path]\n"
-        "    want = numpy.fromfile(sys.argv[2] + '/' + name, dtype=kind).reshape(d.shape)\n"
-        "    assert (d[:] == want).all(), path\n"
+        "    want = numpy.fromfile(sys.argv[2] + '/' + name, dtype=kind).reshape((-1,) + d.shape[1:])\n"
+        "    assert (d[:] == want[:d.shape[0]]).all(), path\n"
         "    masks |= {d.id.get_chunk_info(i).filter_mask for i in range(d.id.get_num_chunks())}\n"
         "print('masks', sorted(masks))\n");
-    QByteArray out;
-    const QString problem = runPython(script, {name, dir->path()}, &out);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QCOMPARE(out.trimmed(), QByteArray("masks [0, 1]"));
+    for (const auto &[file, masks] : {qMakePair(first, QByteArray("masks [1]")), qMakePair(name, QByteArray("masks [0, 1]"))}) {
+        QByteArray out;
+        const QString problem = runPython(script, {file, dir->path()}, &out);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(out.trimmed(), masks);
+    }
 }
 
 void tst_TraceWriter::everyWritePrefixIsReadable_data()
@@ -459,8 +505,7 @@ void tst_TraceWriter::everyWritePrefixIsReadable()
 
     for (const Snapshot &s : snapshots) {
         const TraceContents c = readTrace(s.file, conf);
-        QVERIFY2(c.opened, qPrintable(s.file));
-        QVERIFY2(c.problem.isEmpty(), qPrintable(s.file + ": " + c.problem));
+        QVERIFY2(c.opened && c.problem.isEmpty(), qPrintable(s.file + ": " + c.problem));
         QVERIFY2(c.frames >= s.committed && c.mostFrames <= s.appended,
                  qPrintable(QStringLiteral("%1: %2 frames, committed %3").arg(s.file).arg(c.frames).arg(s.committed)));
         QVERIFY(c.gaps == final.gaps.mid(0, c.gaps.size()));
@@ -469,7 +514,7 @@ void tst_TraceWriter::everyWritePrefixIsReadable()
         QVERIFY2(dump.isEmpty(), qPrintable(s.file + ": " + dump));
     }
     const int powerCuts = checkPowerLoss(snapshots, conf);
-    qInfo("%d files a power cut may leave checked", powerCuts);
+    qInfo("%d snapshots, %d files a power cut may leave checked", int(snapshots.size()), powerCuts);
     QVERIFY(mixedGroups ? powerCuts > 0 : powerCuts == 0);
 }
 
@@ -522,17 +567,16 @@ int tst_TraceWriter::checkPowerLoss(const QList<Snapshot> &snapshots, const daqC
     return checked;
 }
 
-void tst_TraceWriter::writeFailureKeepsLastCommit_data()
+void tst_TraceWriter::diskFullKeepsLastCommit_data()
 {
     QTest::addColumn<qint64>("sizeLimit");
     QTest::newRow("in the first chunks") << qint64(70 * 1024);
-    QTest::newRow("after some commits") << qint64(400 * 1024);
-    QTest::newRow("later") << qint64(1200 * 1024);
+    QTest::newRow("after some commits") << qint64(600 * 1024);
 }
 
 // A full disk stops the recording at once: failed(DiskFull) with the frames of the last
 // good commit, which is exactly what the file then holds, and every handle is closed.
-void tst_TraceWriter::writeFailureKeepsLastCommit()
+void tst_TraceWriter::diskFullKeepsLastCommit()
 {
     QFETCH(qint64, sizeLimit);
     TraceFileState::TestHooks hooks;
@@ -550,6 +594,8 @@ void tst_TraceWriter::writeFailureKeepsLastCommit()
     QSignalSpy finished(&writer, &TraceWriter::finished);
     const QString name = dir->path() + "/full.h5";
     QString error;
+    QVERIFY(!writer.start(conf, dir->path() + "/missing/full.h5", startTime, &error));
+    QVERIFY(!error.isEmpty());
     QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
     int sent = 0;
     while (failed.isEmpty() && sent < 24000) {
@@ -573,34 +619,6 @@ void tst_TraceWriter::writeFailureKeepsLastCommit()
     QCOMPARE(contents.frames, safe);
     QCOMPARE(contents.mostFrames, safe);
     QVERIFY(QFileInfo(name).size() <= sizeLimit + 4096);
-}
-
-// The same on a real file system that fills up: a small tmpfs in a private mount
-// namespace, written by a child process that must end with exit code 0.
-void tst_TraceWriter::fullDiskInPrivateMount()
-{
-    const QString mountPoint = dir->path() + "/mnt";
-    QVERIFY(QDir().mkpath(mountPoint));
-    const QString child = QCoreApplication::applicationFilePath();
-    const QString script = QStringLiteral("mount -t tmpfs -o size=1m tmpfs \"$1\" || exit 97; shift; exec \"$@\"");
-    QStringList arguments = geteuid() == 0 ? QStringList{"-m"} : QStringList{"-r", "-m"};
-    arguments << "sh" << "-c" << script << "sh" << mountPoint << child
-              << childArguments({"fill", mountPoint + "/trace.h5", dir->path() + "/copy.h5"});
-    QProcess process;
-    process.start(QStringLiteral("unshare"), arguments);
-    QVERIFY(process.waitForFinished(60000));
-    const QByteArray output = process.readAllStandardOutput();
-    if (process.exitCode() == 97 || (process.exitCode() != 0 && !output.contains("failed")))
-        QSKIP(qPrintable("no private mount namespace here: " + process.readAllStandardError().left(200)));
-    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
-             process.readAllStandardError().constData());
-    QVERIFY2(output.contains("failed DiskFull"), output.constData());
-    const quint64 safe = lastValue(output, "failed DiskFull");
-    QCOMPARE(lastValue(output, "finished 0"), safe);
-    QVERIFY2(safe > 0, output.constData());
-    const TraceContents contents = readTrace(dir->path() + "/copy.h5", traceTestConfig(0, 8, 4, 0, 4000));
-    QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
-    QCOMPARE(contents.frames, safe);
 }
 
 // A block the queue cannot take is refused and reported; what was accepted before is
@@ -636,43 +654,6 @@ void tst_TraceWriter::queueFullIsReported()
     QCOMPARE(readTrace(name, conf).frames, quint64(4));
 }
 
-// A child records at the device's pace with slow commits and is killed (SIGKILL) at
-// random moments, often inside a commit: h5py, h5dump and HDF5 open every file left
-// behind, and it holds every frame up to about one second before the kill.
-void tst_TraceWriter::killedWriterLeavesReadableFile()
-{
-    const int rate = 2000;
-    const daqConfig conf = traceTestConfig(0, 8, 4, 0, rate);
-    for (int round = 0; round < 5; ++round) {
-        const QString name = dir->path() + QStringLiteral("/kill%1.h5").arg(round);
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("KESTROVA_COMMIT_DELAY_US", "15000");
-        process.setProcessEnvironment(env);
-        process.start(QCoreApplication::applicationFilePath(),
-                      childArguments({"stream", name, QString::number(rate)}));
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT((output += process.readAllStandardOutput()).contains("committed"), 20000);
-        const int delay = QRandomGenerator::global()->bounded(100, 2500);
-        qInfo("round %d: kill after %d ms more", round, delay);
-        QTest::qWait(delay);
-        process.kill();
-        QVERIFY(process.waitForFinished(10000));
-        output += process.readAllStandardOutput();
-
-        const quint64 committed = lastValue(output, "committed");
-        const quint64 sent = lastValue(output, "sent");
-        const TraceContents contents = readTrace(name, conf);
-        QVERIFY2(contents.opened && contents.problem.isEmpty(), qPrintable(contents.problem));
-        QVERIFY(contents.frames >= committed);
-        QVERIFY(contents.mostFrames <= sent);
-        QVERIFY2(sent - contents.frames <= quint64(1.5 * rate),
-                 qPrintable(QStringLiteral("%1 frames sent, %2 in the file").arg(sent).arg(contents.frames)));
-        const QString problem = readableByTools(name);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    }
-}
-
 void tst_TraceWriter::recordSpace_data()
 {
     QTest::addColumn<qint64>("available");
@@ -695,68 +676,15 @@ void tst_TraceWriter::recordSpace_data()
 void tst_TraceWriter::recordSpace()
 {
     QFETCH(qint64, available);
-    QFETCH(bool, canStart);
-    QFETCH(bool, warn);
     const daqConfig conf = traceTestConfig(0, 8, 4, 0, 4000);
     const RecordSpace space = assessRecordSpace(available, conf);
-    QCOMPARE(space.canStart, canStart);
-    QCOMPARE(space.lessThanAMinute, warn);
-    if (canStart)
-        QVERIFY(space.secondsThatFit >= 1.0);
+    QTEST(space.canStart, "canStart");
+    QTEST(space.lessThanAMinute, "warn");
+    QVERIFY(!space.canStart || space.secondsThatFit >= 1.0);
     // The folder under test has room; one that does not exist has none.
     QVERIFY(checkRecordSpace(dir->path(), conf).canStart);
     QVERIFY(!checkRecordSpace(dir->path() + "/missing/folder", conf).canStart);
 }
 
-// The child processes of the kill and full-disk tests.
-//   stream <file> <rate>        records at the rate until killed, printing "sent N" after
-//                               every step and "committed N" after every commit
-//   fill <file> <copy>          records at 4000 frames/s until the disk is full, prints "failed KIND N"
-//                               and "finished OK N", copies the file and exits
-static int writerChild(const QStringList &args)
-{
-    const bool fill = args.value(0) == "fill";
-    const int rate = fill ? 4000 : args.value(2).toInt();
-    const daqConfig conf = traceTestConfig(0, 8, 4, 0, rate);
-    const int step = rate * 30 / 1000;
-    TraceWriter writer;
-    QTextStream out(stdout);
-    quint64 sent = 0;
-    QTimer timer;
-    QObject::connect(&writer, &TraceWriter::committed, [&](quint64 frames) { out << "committed " << frames << Qt::endl; });
-    QObject::connect(&writer, &TraceWriter::failed, [&](TraceWriter::Failure kind, const QString &, const QString &, quint64 safe) {
-        out << "failed " << QMetaEnum::fromType<TraceWriter::Failure>().valueToKey(kind) << ' ' << safe << Qt::endl;
-        timer.stop();
-        writer.finish();
-    });
-    QObject::connect(&writer, &TraceWriter::finished, [&](bool ok, quint64 frames) {
-        out << "finished " << (ok ? 1 : 0) << ' ' << frames << Qt::endl;
-        QCoreApplication::exit(!fill || QFile::copy(args.value(1), args.value(2)) ? 0 : 3);
-    });
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        const QByteArray frames = traceTestFrames(conf, sent, step);
-        if (writer.appendFrames(reinterpret_cast<const uint8_t *>(frames.constData()), step))
-            sent += quint64(step);
-        out << "sent " << sent << Qt::endl;
-    });
-    QString error;
-    if (!writer.start(conf, args.value(1), QDateTime::currentDateTime(), &error)) {
-        out << "error " << error << Qt::endl;
-        return 2;
-    }
-    timer.start(30);
-    QTimer::singleShot(60000, [] { QCoreApplication::exit(4); });
-    return QCoreApplication::exec();
-}
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    if (argc > 1 && qstrcmp(argv[1], "--writer-child") == 0)
-        return writerChild(app.arguments().mid(2));
-    tst_TraceWriter test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(tst_TraceWriter)
 #include "tst_tracewriter.moc"
