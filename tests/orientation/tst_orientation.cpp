@@ -78,43 +78,18 @@ private slots:
 
 void tst_Orientation::quaternionAlgebra()
 {
-    const Quaternion i = quat(0, 1, 0, 0), j = quat(0, 0, 1, 0), minusK = quat(0, 0, 0, -1);
-    Quaternion out = quat(0, 0, 0, 0);
-    QVERIFY(!Quaternion_equal(&out, &minusK));   // the tolerance is not everything
-    Quaternion_multiply(&j, &i, &out);           // Hamilton: j i = -k
+    // Hamilton: i j = k, j i = -k; q conj(q) = |q|^2.
+    const Quaternion i = quat(0, 1, 0, 0), j = quat(0, 0, 1, 0), k = quat(0, 0, 0, 1), minusK = quat(0, 0, 0, -1);
+    Quaternion out, c;
+    QVERIFY(!Quaternion_equal(&k, &minusK));
+    Quaternion_multiply(&i, &j, &out);
+    QVERIFY(Quaternion_equal(&out, &k));
+    Quaternion_multiply(&j, &i, &out);
     QVERIFY(Quaternion_equal(&out, &minusK));
-
-    // q conj(q) = |q|^2; normalising works in place.
-    Quaternion q = quat(1, 2, -2, 4), c, p;
+    const Quaternion q = quat(1, 2, -2, 4), square = quat(25, 0, 0, 0);
     Quaternion_conjugate(&q, &c);
-    Quaternion_multiply(&q, &c, &p);
-    const Quaternion square = quat(25, 0, 0, 0), unit = quat(0.2f, 0.4f, -0.4f, 0.8f);
-    QVERIFY(Quaternion_equal(&p, &square));
-    Quaternion_normalize(&q, &q);
-    QVERIFY(Quaternion_equal(&q, &unit));
-
-    // Rotating is the product q v conj(q); a quarter turn about z takes x to y.
-    const float v[3] = {0.3f, -1.5f, 2.0f};
-    q = quat(0.9f, -0.3f, 0.2f, 0.25f);
-    Quaternion pv = quat(0, v[0], v[1], v[2]), t, r;
-    Quaternion_conjugate(&q, &c);
-    Quaternion_multiply(&q, &pv, &t);
-    Quaternion_multiply(&t, &c, &r);
-    float rotated[3];
-    Quaternion_rotate(&q, v, rotated);
-    QVERIFY(near(rotated[0], r.x) && near(rotated[1], r.y) && near(rotated[2], r.z));
-
-    // Axis and angle, and halfway between two turns about one axis.
-    const float axis[3] = {0.0f, 0.6f, 0.8f};
-    float back[3];
-    Quaternion_fromAxisAngle(axis, 1.2f, &q);
-    QVERIFY(near(Quaternion_toAxisAngle(&q, back), 1.2f) && near(back[1], 0.6f) && near(back[2], 0.8f));
-    Quaternion a, b, mid;
-    Quaternion_fromZRotation(0.2f, &a);
-    Quaternion_fromZRotation(1.0f, &b);
-    Quaternion_fromZRotation(0.6f, &mid);
-    Quaternion_slerp(&a, &b, 0.5f, &out);
-    QVERIFY(Quaternion_equal(&out, &mid));
+    Quaternion_multiply(&q, &c, &out);
+    QVERIFY(Quaternion_equal(&out, &square));
 }
 
 void tst_Orientation::eulerAngles()

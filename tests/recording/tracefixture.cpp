@@ -129,7 +129,14 @@ TraceContents readTrace(const QString &fileName, const daqConfig &conf)
                                    framesIn(adc24.size(), conf.adc24.size()),
                                    framesIn(imu.size(), 6 * conf.imu6.size()),
                                    framesIn(aux.size(), conf.auxActive() ? conf.aux.first() : 0)});
-        const QByteArray frames = traceTestFrames(conf, 0, most);
+        // Snapshot after snapshot of one recording: make its frames once.
+        static QByteArray frames;
+        static QVector<int> framesKey;
+        const QVector<int> key{conf.sampleSize, conf.adc16.size(), conf.adc24.size(), conf.imu6.size()};
+        if (key != framesKey || frames.size() < most * conf.sampleSize) {
+            frames = traceTestFrames(conf, 0, most);
+            framesKey = key;
+        }
         FrameConverter conv;
         conv.configure(conf);
         const auto *raw = reinterpret_cast<const uint8_t *>(frames.constData());
@@ -142,8 +149,9 @@ TraceContents readTrace(const QString &fileName, const daqConfig &conf)
             counts << compareRows(imu, conv.imuValues(raw, most), 6 * conf.imu6.size(), 1, &contents.problem, "imu6");
         if (conf.auxActive())
             counts << compareRows(aux, conv.auxWords(raw, most), conf.aux.first(), 1, &contents.problem, "aux");
-        contents.frames = counts.isEmpty() ? 0 : *std::min_element(counts.begin(), counts.end());
-        contents.mostFrames = counts.isEmpty() ? 0 : *std::max_element(counts.begin(), counts.end());
+        const auto [fewest, largest] = std::minmax_element(counts.begin(), counts.end());
+        contents.frames = counts.isEmpty() ? 0 : *fewest;
+        contents.mostFrames = counts.isEmpty() ? 0 : *largest;
         contents.gaps = readGaps(file);
         contents.markers = readMarkers(file);
         if (H5Fclose(file) < 0 && contents.problem.isEmpty())

@@ -7,7 +7,6 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <QVector>
 
 #include <cstdint>
@@ -32,8 +31,7 @@ struct TraceContents
 };
 TraceContents readTrace(const QString &fileName, const daqConfig &conf);
 
-// The same frames written the way the window wrote trace files before the threaded
-// writer: the layout procedure, then one appendRows per channel kind on the calling
-// thread through myHdf. The reference the threaded writer's files are compared with.
+// The same frames written on the calling thread, one appendRows per channel kind: the
+// reference the threaded writer's files are compared with.
 bool writeReferenceTrace(const daqConfig &conf, const QString &fileName, const QDateTime &start,
                          const uint8_t *frames, int n);
