@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include "acquisition/frameconverter.h"
 #include "h5reader.h"
 #include "hdf5tools.h"
 #include "recording/metadataoverlay.h"
@@ -78,25 +77,6 @@ class tst_TraceWriter : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-    void overlayCommitOrder_data();
-    void overlayCommitOrder();
-    void overlayKeepsLastWrite();
-    void layout_data();
-    void layout();
-    void gapsAndMarkers_data();
-    void gapsAndMarkers();
-    void partialChunksStayInPlace();
-    void everyWritePrefixIsReadable_data();
-    void everyWritePrefixIsReadable();
-    void diskFullKeepsLastCommit_data();
-    void diskFullKeepsLastCommit();
-    void queueFullIsReported();
-    void recordSpace_data();
-    void recordSpace();
-
 private:
     struct Snapshot
     {
@@ -106,585 +86,565 @@ private:
         bool synced;         // taken after a sync, else after a write
         int commit;          // the commit under way, -1 between commits
     };
-    int checkPowerLoss(const QList<Snapshot> &snapshots, const daqConfig &conf);
 
     std::unique_ptr<QTemporaryDir> dir;
-};
 
-void tst_TraceWriter::init()
-{
-    dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir->isValid());
-}
-
-void tst_TraceWriter::cleanup()
-{
-    TraceFileState::setTestHooks({});
-    dir.reset();
-    // Whatever the writer opened is closed once it has finished, failure or not.
-    QCOMPARE(H5Fget_obj_count(H5F_OBJ_ALL, H5F_OBJ_ALL), ssize_t(0));
-}
-
-// Writes as "address type level size" (type s: superblock, b: B-tree, o: object header,
-// h: heap), the committed end, and the groups a commit makes of them.
-void tst_TraceWriter::overlayCommitOrder_data()
-{
-    QTest::addColumn<QStringList>("writes");
-    QTest::addColumn<int>("committedEnd");
-    QTest::addColumn<QString>("plan");
-
-    QTest::newRow("first commit: all fresh") << QStringList{"0 s -1 96", "800 o -1 272", "96 b 0 544"} << 0
-                                             << "fresh 0 96 800";
-    QTest::newRow("split: fresh first, index from the root down")
-        << QStringList{"9000 b 0 300", "100 b 0 50", "4096 b 2 50", "300 b 1 50", "700 b 0 50", "400 o -1 50",
-                       "500 h -1 50", "0 s -1 96"}
-        << 8192 << "fresh 9000 | 0 | 4096 | 300 | 100 500 700 | 400";
-    QTest::newRow("no split: index with the superblock")
-        << QStringList{"100 b 0 50", "4096 b 2 50", "300 b 1 50", "2064 o -1 272", "0 s -1 96"} << 8192
-        << "fresh | 0 4096 300 100 | 2064";
-    QTest::newRow("a header straddling the committed end is in place") << QStringList{"8000 o -1 400"} << 8192
-                                                                       << "fresh | 8000";
-    QTest::newRow("a header right at the committed end is fresh") << QStringList{"8192 o -1 400"} << 8192
-                                                                  << "fresh 8192";
-}
-
-void tst_TraceWriter::overlayCommitOrder()
-{
-    QFETCH(QStringList, writes);
-    QFETCH(int, committedEnd);
-    const QHash<QString, H5FD_mem_t> types{{"s", H5FD_MEM_SUPER}, {"b", H5FD_MEM_BTREE}, {"o", H5FD_MEM_OHDR},
-                                           {"h", H5FD_MEM_LHEAP}};
-    MetadataOverlay overlay;
-    for (const QString &w : writes) {
-        const QStringList f = w.split(' ');
-        QByteArray bytes(f[3].toInt(), char(f[0].toInt() & 0x7f));
-        if (f[2].toInt() >= 0)   // a B-tree node names its level
-            bytes.replace(0, 8, QByteArray("TREE\x01", 5) + char(f[2].toInt()) + QByteArray(2, '\0'));
-        overlay.write(f[0].toULongLong(), types.value(f[1]), bytes.constData(), size_t(bytes.size()));
-    }
-    const MetadataOverlay::CommitPlan result = overlay.commitPlan(haddr_t(committedEnd));
-    QStringList groups{"fresh"};
-    for (const MetadataOverlay::Extent *e : result.fresh)
-        groups[0] += ' ' + QString::number(e->address);
-    for (const auto &group : result.inPlace) {
-        QStringList addresses;
-        for (const MetadataOverlay::Extent *e : group)
-            addresses << QString::number(e->address);
-        groups << addresses.join(' ');
-    }
-    QTEST(groups.join(" | "), "plan");
-}
-
-// Overlapping writes and a raw write through the middle leave what writing them in
-// order leaves; reads see the pending bytes over the file's.
-void tst_TraceWriter::overlayKeepsLastWrite()
-{
-    MetadataOverlay overlay;
-    overlay.write(10, H5FD_MEM_OHDR, QByteArray(20, 'a').constData(), 20);   // [10, 30)
-    overlay.write(20, H5FD_MEM_OHDR, QByteArray(20, 'b').constData(), 20);   // [20, 40)
-    overlay.write(0, H5FD_MEM_OHDR, QByteArray(15, 'c').constData(), 15);    // [0, 15)
-    overlay.erase(25, 3);                                                     // raw data went to disk
-    overlay.write(44, H5FD_MEM_BTREE, QByteArray(2, 'd').constData(), 2);
-    QByteArray view(48, '.');
-    overlay.patch(0, view.data(), size_t(view.size()));
-    QCOMPARE(view, QByteArray("cccccccccccccccaaaaabbbbb...bbbbbbbbbbbb....dd.."));
-    QCOMPARE(overlay.end(), haddr_t(46));
-    QByteArray part(6, '.');
-    overlay.patch(12, part.data(), size_t(part.size()));
-    QCOMPARE(part, QByteArray("cccaaa"));
-}
-
-// The trace file as its readers know it. The single-threaded reference writer and
-// TraceWriter give the same file but for the chunks' places and the datasets only
-// TraceWriter adds; parts of its h5dump text are fixed here.
-void tst_TraceWriter::layout_data()
-{
-    QTest::addColumn<daqConfig>("conf");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<QStringList>("present");
-    QTest::addColumn<QStringList>("absent");
-
-    // Pieces of h5dump's text: fixed-size ASCII strings sized to their text, tables
-    // stored as they are, values chunked and compressed.
-    const auto strings = [](const char *name, const QStringList &texts) {
-        int size = 0;
-        for (const QString &t : texts)
-            size = qMax(size, t.size());
-        const QString space = texts.size() == 1 ? "SCALAR" : QStringLiteral("SIMPLE { ( %1 ) / ( %1 ) }").arg(texts.size());
-        return QStringLiteral("ATTRIBUTE \"%1\" { DATATYPE H5T_STRING { STRSIZE %2; STRPAD H5T_STR_NULLTERM; "
-                              "CSET H5T_CSET_ASCII; CTYPE H5T_C_S1; } DATASPACE %3 DATA { (0): \"%4\" } }")
-            .arg(name).arg(size).arg(space, texts.join("\", \""));
-    };
-    const QString plain = "STORAGE_LAYOUT { CONTIGUOUS } FILTERS { NONE } FILLVALUE { FILL_TIME H5D_FILL_TIME_IFSET "
-                          "VALUE H5D_FILL_VALUE_DEFAULT } ALLOCATION_TIME { H5D_ALLOC_TIME_LATE } DATA { ";
-    const auto group = [&plain](const char *name, int rate) {
-        return QStringLiteral("GROUP \"%1\" { DATASET \"fSample\" { DATATYPE H5T_IEEE_F64LE DATASPACE SCALAR %2(0): %3 } }")
-            .arg(name, plain).arg(rate);
-    };
-    const auto table = [&plain](const QString &dims, const QString &data) {
-        return QStringLiteral("DATASET \"ranges\" { DATATYPE H5T_IEEE_F64LE DATASPACE SIMPLE { ( %1 ) / ( %1 ) } %2%3 } }")
-            .arg(dims, plain, data);
-    };
-    const auto values = [](const char *type, const QString &dims, const QString &chunk) {
-        const QString unlimited = QString("H5S_UNLIMITED, ").repeated(dims.count(QChar(44)) + 1).chopped(2);
-        return QStringLiteral("DATASET \"values\" { DATATYPE %1 DATASPACE SIMPLE { ( %2 ) / ( %3 ) } STORAGE_LAYOUT "
-                              "{ CHUNKED ( %4 ) } FILTERS { COMPRESSION DEFLATE { LEVEL 6 } }")
-            .arg(type, dims, unlimited, chunk);
-    };
-    const QString adc16 = "data from 16 bit ADCs: [channel_1, channel_2,... channel_n]";
-    const QString adc24 = "data from 24 bit ADCs: [channel_1, channel_2,... channel_n]";
-    const QString imu = "data from 6 axis IMU, [[acc_x, acc_y, acc_z, gyro_x, gyro_y, gyro_z],...]]";
-    const QString stamp = QString::number(startTime.toSecsSinceEpoch());
-    const char *f32 = "H5T_IEEE_F32LE";
-
-    QTest::newRow("16-bit, IMU, AUX")
-        << traceTestConfig(3, 0, 1, 2, 1000) << 300
-        << QStringList{strings("creator", {traceCreatorText()}), strings("description", {"lumetrix data file"}),
-                       strings("timestamp", {stamp}), group("adc", 2000), table("3", "(0): 6, 6, 6"),
-                       values(f32, "600, 3", "334, 3"), strings("description", {adc16}),
-                       strings("names", {"a1", "a2", "a3"}),
-                       "ATTRIBUTE \"oversamplingFactor\" { DATATYPE H5T_STD_I32LE DATASPACE SCALAR DATA { (0): 2 } }",
-                       strings("unit", {"Volt"}), group("aux", 1000), values("H5T_STD_I16LE", "300, 2", "501, 2"),
-                       strings("description", {"raw data from AUX device, int16 Array"}), strings("name", {"auxName"}),
-                       group("imu6", 1000), table("1, 2", "(0,0): 6, 500"), values(f32, "300, 1, 6", "167, 1, 6"),
-                       strings("description", {imu}), strings("names", {"imu1"}), strings("units", {"g", "grad/s"})}
-        << QStringList{"ATTRIBUTE \"ranges\"", "GROUP \"adc24\""};
-    QTest::newRow("24-bit and four IMUs")
-        << traceTestConfig(0, 8, 4, 0, 1000) << 300
-        << QStringList{group("adc", 1000), table("8", "(0): 2.4, 2.5, 2.6, 2.7, 2.8, 2.9, 3, 3.1"),
-                       values(f32, "300, 8", "126, 8"), strings("description", {adc24}),
-                       "ATTRIBUTE \"oversamplingFactor\" { DATATYPE H5T_STD_I32LE DATASPACE SCALAR DATA { (0): 1 } }",
-                       "ATTRIBUTE \"ranges\" { DATATYPE H5T_IEEE_F64LE DATASPACE SIMPLE { ( 8 ) / ( 8 ) } DATA { (0): 2.4, 2.5,",
-                       table("4, 2", "(0,0): 6, 500, (1,0): 6, 500, (2,0): 6, 500, (3,0): 6, 500"),
-                       values(f32, "300, 4, 6", "42, 4, 6"), strings("names", {"imu1", "imu2", "imu3", "imu4"})}
-        << QStringList{"GROUP \"aux\"", "GROUP \"adc24\""};
-    QTest::newRow("both ADC kinds: 24-bit apart")
-        << traceTestConfig(2, 1, 0, 0, 1000) << 300
-        << QStringList{group("adc", 2000), values(f32, "600, 2", "501, 2"), strings("description", {adc16}),
-                       group("adc24", 1000), table("1", "(0): 2.4"), values(f32, "300, 1", "1001, 1"),
-                       strings("description", {adc24}), strings("names", {"b1"})}
-        << QStringList{"GROUP \"imu6\"", "GROUP \"aux\""};
-    daqConfig many = traceTestConfig(25, 0, 5, 0, 1000);
-    for (adcChannel &c : many.adc16)
-        c.name.clear();
-    many.aux = {0};
-    QTest::newRow("unnamed, too many for range tables")
-        << many << 300 << QStringList{values(f32, "600, 25", "41, 25"), strings("unit", {"Volt"}), values(f32, "300, 5, 6", "34, 5, 6")}
-        << QStringList{"DATASET \"ranges\"", strings("description", {adc16}) + " ATTRIBUTE \"names\"", "GROUP \"aux\""};
-    QTest::newRow("nothing recorded: one row of zeros")
-        << traceTestConfig(3, 0, 1, 2, 1000) << 0
-        << QStringList{values(f32, "1, 3", "334, 3"), "H5D_ALLOC_TIME_INCR } DATA { (0,0): 0, 0, 0 }",
-                       "H5D_ALLOC_TIME_INCR } DATA { (0,0,0): 0, 0, 0, 0, 0, 0 }", "H5D_ALLOC_TIME_INCR } DATA { (0,0): 0, 0 }"}
-        << QStringList{};
-}
-
-void tst_TraceWriter::layout()
-{
-    QFETCH(daqConfig, conf);
-    QFETCH(int, frames);
-    QFETCH(QStringList, present);
-    QFETCH(QStringList, absent);
-    QCOMPARE(traceFileName("/x/traces", startTime), QStringLiteral("/x/traces/trace_2024.04.05_14-07-09.h5"));
-    const QByteArray data = traceTestFrames(conf, 0, frames);
-    const QString reference = dir->path() + "/reference.h5";
-    QVERIFY(writeReferenceTrace(conf, reference, startTime, reinterpret_cast<const uint8_t *>(data.constData()), frames));
-
-    TraceWriter writer;
-    QSignalSpy committed(&writer, &TraceWriter::committed);
-    const QString name = traceFileName(dir->path(), startTime);
-    QString error;
-    QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
-    QVERIFY(readTrace(name, conf).opened);   // readable from the start
-    QCOMPARE(recordAll(writer, conf, frames), quint64(frames));
-    QCOMPARE(writer.framesHandedOver(), quint64(frames));
-    QCOMPARE(writer.framesCommitted(), quint64(frames));
-    QCOMPARE(writer.queueFill(), 0.0);
-    QVERIFY(!writer.isRecording());
-    QVERIFY(frames == 0 || committed.last().at(0).toULongLong() == quint64(frames));
-    QVERIFY(frames == 0 || committed.last().at(1).toLongLong() == QFileInfo(name).size());
-    const TraceContents contents = readTrace(name, conf);
-    QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
-    QCOMPARE(contents.frames, quint64(frames));
-    QVERIFY(contents.gaps.isEmpty() && contents.markers.isEmpty());
-
-    const QString dump = dumpText(name);
-    QCOMPARE(dump, dumpText(reference));
-    for (const QString &part : present)
-        QVERIFY2(dump.contains(part), qPrintable(part + "\nnot in\n" + dump));
-    for (const QString &part : absent)
-        QVERIFY2(!dump.contains(part), qPrintable(part));
-}
-
-void tst_TraceWriter::gapsAndMarkers_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QByteArray>("stored");
-
-    const QByteArray full(64, 'x');
-    QTest::newRow("empty") << QByteArray() << QByteArray();
-    QTest::newRow("UTF-8") << QByteArray("Ventil auf, 20 °C") << QByteArray("Ventil auf, 20 °C");
-    QTest::newRow("exactly 64 bytes") << full << full;
-    QTest::newRow("cut before a character that does not fit") << QByteArray(63, 'y') + "ä" << QByteArray(63, 'y');
-    QTest::newRow("cut between characters") << QByteArray("ü").repeated(40) << QByteArray("ü").repeated(32);
-}
-
-void tst_TraceWriter::gapsAndMarkers()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(QByteArray, stored);
-    const daqConfig conf = traceTestConfig(0, 2, 1, 0, 500);
-    TraceWriter writer;
-    const QString name = dir->path() + "/marks.h5";
-    QString error;
-    QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
-    QCOMPARE(recordAll(writer, conf, 300, [&](int done) {
-        if (done == 100)
-            QVERIFY(writer.addGap(100, 5, true));
-        if (done == 200) {
-            QVERIFY(writer.addMarker(150, 0.3, text));
-            QVERIFY(writer.addGap(200, 12, false));
-        }
-    }), quint64(300));
-
-    const TraceContents contents = readTrace(name, conf);
-    QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
-    QCOMPARE(contents.gaps, QVector<quint64>({100, 5, 1, 200, 12, 0}));
-    QCOMPARE(contents.markers.size(), 1);
-    QCOMPARE(contents.markers[0].frame, quint64(150));
-    QCOMPARE(contents.markers[0].seconds, 0.3);
-    QCOMPARE(contents.markers[0].text, stored);
-
-    // The types as every reader sees them, uncompressed.
-    QByteArray header;
-    QVERIFY(runTool(QStringLiteral("h5dump"), {"-H", "-p", "-d", "/gaps", "-d", "/markers", name}, 60000, &header).isEmpty());
-    const QString types = QString::fromUtf8(header).simplified();
-    QVERIFY(types.contains("DATASET \"/gaps\" { DATATYPE H5T_STD_U64LE DATASPACE SIMPLE { ( 2, 3 ) / ( H5S_UNLIMITED, 3 ) }"));
-    QVERIFY(types.contains("DATATYPE H5T_COMPOUND { H5T_STD_U64LE \"frame\"; H5T_IEEE_F64LE \"seconds\"; "
-                           "H5T_STRING { STRSIZE 64; STRPAD H5T_STR_NULLPAD; CSET H5T_CSET_UTF8; CTYPE H5T_C_S1; } "
-                           "\"text\"; } DATASPACE SIMPLE { ( 1 ) / ( H5S_UNLIMITED ) }"));
-    QCOMPARE(types.count("FILTERS { NONE }"), 2);
-}
-
-// A commit takes the partial last chunk of every dataset unfiltered and full size, so
-// that it keeps its place in every later write and a kill never leaves the index
-// pointing at space reused since. h5py reads such files like any other.
-void tst_TraceWriter::partialChunksStayInPlace()
-{
-    const daqConfig conf = traceTestConfig(3, 0, 1, 2, 1000);
-    const QString name = dir->path() + "/tails.h5";
-    const QString first = dir->path() + "/first.h5";
-    int frames = 0;
+private slots:
+    void init()
     {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+    }
+
+    void cleanup()
+    {
+        TraceFileState::setTestHooks({});
+        dir.reset();
+        // Whatever the writer opened is closed once it has finished, failure or not.
+        QCOMPARE(H5Fget_obj_count(H5F_OBJ_ALL, H5F_OBJ_ALL), ssize_t(0));
+    }
+
+    // Writes as "address type level size" (type s: superblock, b: B-tree, o: object header,
+    // h: heap), the committed end, and the groups a commit makes of them.
+    void overlayCommitOrder_data()
+    {
+        QTest::addColumn<QStringList>("writes");
+        QTest::addColumn<int>("committedEnd");
+        QTest::addColumn<QString>("plan");
+
+        QTest::newRow("first commit: all fresh") << QStringList{"0 s -1 96", "800 o -1 272", "96 b 0 544"} << 0
+                                                 << "fresh 0 96 800";
+        QTest::newRow("split: fresh first, index from the root down")
+            << QStringList{"9000 b 0 300", "100 b 0 50", "4096 b 2 50", "300 b 1 50", "700 b 0 50", "400 o -1 50",
+                           "500 h -1 50", "0 s -1 96"}
+            << 8192 << "fresh 9000 | 0 | 4096 | 300 | 100 500 700 | 400";
+        QTest::newRow("no split: index with the superblock")
+            << QStringList{"100 b 0 50", "4096 b 2 50", "300 b 1 50", "2064 o -1 272", "0 s -1 96"} << 8192
+            << "fresh | 0 4096 300 100 | 2064";
+        QTest::newRow("a header straddling the committed end is in place") << QStringList{"8000 o -1 400"} << 8192
+                                                                           << "fresh | 8000";
+        QTest::newRow("a header right at the committed end is fresh") << QStringList{"8192 o -1 400"} << 8192
+                                                                      << "fresh 8192";
+    }
+
+    void overlayCommitOrder()
+    {
+        QFETCH(QStringList, writes);
+        QFETCH(int, committedEnd);
+        const QHash<QString, H5FD_mem_t> types{{"s", H5FD_MEM_SUPER}, {"b", H5FD_MEM_BTREE}, {"o", H5FD_MEM_OHDR},
+                                               {"h", H5FD_MEM_LHEAP}};
+        MetadataOverlay overlay;
+        for (const QString &w : writes) {
+            const QStringList f = w.split(' ');
+            QByteArray bytes(f[3].toInt(), char(f[0].toInt() & 0x7f));
+            if (f[2].toInt() >= 0)   // a B-tree node names its level
+                bytes.replace(0, 8, QByteArray("TREE\x01", 5) + char(f[2].toInt()) + QByteArray(2, '\0'));
+            overlay.write(f[0].toULongLong(), types.value(f[1]), bytes.constData(), size_t(bytes.size()));
+        }
+        const MetadataOverlay::CommitPlan result = overlay.commitPlan(haddr_t(committedEnd));
+        QStringList groups{"fresh"};
+        for (const MetadataOverlay::Extent *e : result.fresh)
+            groups[0] += ' ' + QString::number(e->address);
+        for (const auto &group : result.inPlace) {
+            QStringList addresses;
+            for (const MetadataOverlay::Extent *e : group)
+                addresses << QString::number(e->address);
+            groups << addresses.join(' ');
+        }
+        QTEST(groups.join(" | "), "plan");
+    }
+
+    // Overlapping writes and a raw write through the middle leave what writing them in
+    // order leaves; reads see the pending bytes over the file's.
+    void overlayKeepsLastWrite()
+    {
+        MetadataOverlay overlay;
+        overlay.write(10, H5FD_MEM_OHDR, QByteArray(20, 'a').constData(), 20);   // [10, 30)
+        overlay.write(20, H5FD_MEM_OHDR, QByteArray(20, 'b').constData(), 20);   // [20, 40)
+        overlay.write(0, H5FD_MEM_OHDR, QByteArray(15, 'c').constData(), 15);    // [0, 15)
+        overlay.erase(25, 3);                                                     // raw data went to disk
+        overlay.write(44, H5FD_MEM_BTREE, QByteArray(2, 'd').constData(), 2);
+        QByteArray view(48, '.');
+        overlay.patch(0, view.data(), size_t(view.size()));
+        QCOMPARE(view, QByteArray("cccccccccccccccaaaaabbbbb...bbbbbbbbbbbb....dd.."));
+        QCOMPARE(overlay.end(), haddr_t(46));
+        QByteArray part(6, '.');
+        overlay.patch(12, part.data(), size_t(part.size()));
+        QCOMPARE(part, QByteArray("cccaaa"));
+    }
+
+    // The trace file as its readers know it. The single-threaded reference writer and
+    // TraceWriter give the same file but for the chunks' places and the datasets only
+    // TraceWriter adds; parts of its h5dump text are fixed here.
+    void layout_data()
+    {
+        QTest::addColumn<daqConfig>("conf");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+
+        // Pieces of h5dump's text: fixed-size ASCII strings sized to their text, tables
+        // stored as they are, values chunked and compressed.
+        const auto strings = [](const char *name, const QStringList &texts) {
+            int size = 0;
+            for (const QString &t : texts)
+                size = qMax(size, t.size());
+            const QString space = texts.size() == 1 ? "SCALAR" : QStringLiteral("SIMPLE { ( %1 ) / ( %1 ) }").arg(texts.size());
+            return QStringLiteral("ATTRIBUTE \"%1\" { DATATYPE H5T_STRING { STRSIZE %2; STRPAD H5T_STR_NULLTERM; "
+                                  "CSET H5T_CSET_ASCII; CTYPE H5T_C_S1; } DATASPACE %3 DATA { (0): \"%4\" } }")
+                .arg(name).arg(size).arg(space, texts.join("\", \""));
+        };
+        const QString plain = "STORAGE_LAYOUT { CONTIGUOUS } FILTERS { NONE } FILLVALUE { FILL_TIME H5D_FILL_TIME_IFSET "
+                              "VALUE H5D_FILL_VALUE_DEFAULT } ALLOCATION_TIME { H5D_ALLOC_TIME_LATE } DATA { ";
+        const auto group = [&plain](const char *name, int rate) {
+            return QStringLiteral("GROUP \"%1\" { DATASET \"fSample\" { DATATYPE H5T_IEEE_F64LE DATASPACE SCALAR %2(0): %3 } }")
+                .arg(name, plain).arg(rate);
+        };
+        const auto table = [&plain](const QString &dims, const QString &data) {
+            return QStringLiteral("DATASET \"ranges\" { DATATYPE H5T_IEEE_F64LE DATASPACE SIMPLE { ( %1 ) / ( %1 ) } %2%3 } }")
+                .arg(dims, plain, data);
+        };
+        const auto values = [](const char *type, const QString &dims, const QString &chunk) {
+            const QString unlimited = QString("H5S_UNLIMITED, ").repeated(dims.count(QChar(44)) + 1).chopped(2);
+            return QStringLiteral("DATASET \"values\" { DATATYPE %1 DATASPACE SIMPLE { ( %2 ) / ( %3 ) } STORAGE_LAYOUT "
+                                  "{ CHUNKED ( %4 ) } FILTERS { COMPRESSION DEFLATE { LEVEL 6 } }")
+                .arg(type, dims, unlimited, chunk);
+        };
+        const QString adc16 = "data from 16 bit ADCs: [channel_1, channel_2,... channel_n]";
+        const QString adc24 = "data from 24 bit ADCs: [channel_1, channel_2,... channel_n]";
+        const QString imu = "data from 6 axis IMU, [[acc_x, acc_y, acc_z, gyro_x, gyro_y, gyro_z],...]]";
+        const QString stamp = QString::number(startTime.toSecsSinceEpoch());
+        const char *f32 = "H5T_IEEE_F32LE";
+
+        QTest::newRow("16-bit, IMU, AUX")
+            << traceTestConfig(3, 0, 1, 2, 1000) << 300
+            << QStringList{strings("creator", {traceCreatorText()}), strings("description", {"lumetrix data file"}),
+                           strings("timestamp", {stamp}), group("adc", 2000), table("3", "(0): 6, 6, 6"),
+                           values(f32, "600, 3", "334, 3"), strings("description", {adc16}),
+                           strings("names", {"a1", "a2", "a3"}),
+                           "ATTRIBUTE \"oversamplingFactor\" { DATATYPE H5T_STD_I32LE DATASPACE SCALAR DATA { (0): 2 } }",
+                           strings("unit", {"Volt"}), group("aux", 1000), values("H5T_STD_I16LE", "300, 2", "501, 2"),
+                           strings("description", {"raw data from AUX device, int16 Array"}), strings("name", {"auxName"}),
+                           group("imu6", 1000), table("1, 2", "(0,0): 6, 500"), values(f32, "300, 1, 6", "167, 1, 6"),
+                           strings("description", {imu}), strings("names", {"imu1"}), strings("units", {"g", "grad/s"})}
+            << QStringList{"ATTRIBUTE \"ranges\"", "GROUP \"adc24\""};
+        QTest::newRow("24-bit and four IMUs")
+            << traceTestConfig(0, 8, 4, 0, 1000) << 300
+            << QStringList{group("adc", 1000), table("8", "(0): 2.4, 2.5, 2.6, 2.7, 2.8, 2.9, 3, 3.1"),
+                           values(f32, "300, 8", "126, 8"), strings("description", {adc24}),
+                           "ATTRIBUTE \"oversamplingFactor\" { DATATYPE H5T_STD_I32LE DATASPACE SCALAR DATA { (0): 1 } }",
+                           "ATTRIBUTE \"ranges\" { DATATYPE H5T_IEEE_F64LE DATASPACE SIMPLE { ( 8 ) / ( 8 ) } DATA { (0): 2.4, 2.5,",
+                           table("4, 2", "(0,0): 6, 500, (1,0): 6, 500, (2,0): 6, 500, (3,0): 6, 500"),
+                           values(f32, "300, 4, 6", "42, 4, 6"), strings("names", {"imu1", "imu2", "imu3", "imu4"})}
+            << QStringList{"GROUP \"aux\"", "GROUP \"adc24\""};
+        QTest::newRow("both ADC kinds: 24-bit apart")
+            << traceTestConfig(2, 1, 0, 0, 1000) << 300
+            << QStringList{group("adc", 2000), values(f32, "600, 2", "501, 2"), strings("description", {adc16}),
+                           group("adc24", 1000), table("1", "(0): 2.4"), values(f32, "300, 1", "1001, 1"),
+                           strings("description", {adc24}), strings("names", {"b1"})}
+            << QStringList{"GROUP \"imu6\"", "GROUP \"aux\""};
+        daqConfig many = traceTestConfig(25, 0, 5, 0, 1000);
+        for (adcChannel &c : many.adc16)
+            c.name.clear();
+        many.aux = {0};
+        QTest::newRow("unnamed, too many for range tables")
+            << many << 300 << QStringList{values(f32, "600, 25", "41, 25"), strings("unit", {"Volt"}), values(f32, "300, 5, 6", "34, 5, 6")}
+            << QStringList{"DATASET \"ranges\"", strings("description", {adc16}) + " ATTRIBUTE \"names\"", "GROUP \"aux\""};
+        QTest::newRow("nothing recorded: one row of zeros")
+            << traceTestConfig(3, 0, 1, 2, 1000) << 0
+            << QStringList{values(f32, "1, 3", "334, 3"), "H5D_ALLOC_TIME_INCR } DATA { (0,0): 0, 0, 0 }",
+                           "H5D_ALLOC_TIME_INCR } DATA { (0,0,0): 0, 0, 0, 0, 0, 0 }", "H5D_ALLOC_TIME_INCR } DATA { (0,0): 0, 0 }"}
+            << QStringList{};
+    }
+
+    void layout()
+    {
+        QFETCH(daqConfig, conf);
+        QFETCH(int, frames);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        QCOMPARE(traceFileName("/x/traces", startTime), QStringLiteral("/x/traces/trace_2024.04.05_14-07-09.h5"));
+        const QByteArray data = traceTestFrames(conf, 0, frames);
+        const QString reference = dir->path() + "/reference.h5";
+        QVERIFY(writeReferenceTrace(conf, reference, startTime, reinterpret_cast<const uint8_t *>(data.constData()), frames));
+
+        TraceWriter writer;
+        QSignalSpy committed(&writer, &TraceWriter::committed);
+        const QString name = traceFileName(dir->path(), startTime);
+        QString error;
+        QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
+        QVERIFY(readTrace(name, conf).opened);   // readable from the start
+        QCOMPARE(recordAll(writer, conf, frames), quint64(frames));
+        QCOMPARE(writer.framesHandedOver(), quint64(frames));
+        QCOMPARE(writer.framesCommitted(), quint64(frames));
+        QCOMPARE(writer.queueFill(), 0.0);
+        QVERIFY(!writer.isRecording());
+        QVERIFY(frames == 0 || committed.last().at(0).toULongLong() == quint64(frames));
+        QVERIFY(frames == 0 || committed.last().at(1).toLongLong() == QFileInfo(name).size());
+        const TraceContents contents = readTrace(name, conf);
+        QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
+        QCOMPARE(contents.frames, quint64(frames));
+        QVERIFY(contents.gaps.isEmpty() && contents.markers.isEmpty());
+
+        const QString dump = dumpText(name);
+        QCOMPARE(dump, dumpText(reference));
+        for (const QString &part : present)
+            QVERIFY2(dump.contains(part), qPrintable(part + "\nnot in\n" + dump));
+        for (const QString &part : absent)
+            QVERIFY2(!dump.contains(part), qPrintable(part));
+    }
+
+    void gapsAndMarkers_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("stored");
+
+        const QByteArray full(64, 'x');
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+        QTest::newRow("UTF-8") << QByteArray("Ventil auf, 20 °C") << QByteArray("Ventil auf, 20 °C");
+        QTest::newRow("exactly 64 bytes") << full << full;
+        QTest::newRow("cut before a character that does not fit") << QByteArray(63, 'y') + "ä" << QByteArray(63, 'y');
+        QTest::newRow("cut between characters") << QByteArray("ü").repeated(40) << QByteArray("ü").repeated(32);
+    }
+
+    void gapsAndMarkers()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, stored);
+        const daqConfig conf = traceTestConfig(0, 2, 1, 0, 500);
+        TraceWriter writer;
+        const QString name = dir->path() + "/marks.h5";
+        QString error;
+        QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
+        QCOMPARE(recordAll(writer, conf, 300, [&](int done) {
+            if (done == 100)
+                QVERIFY(writer.addGap(100, 5, true));
+            if (done == 200) {
+                QVERIFY(writer.addMarker(150, 0.3, text));
+                QVERIFY(writer.addGap(200, 12, false));
+            }
+        }), quint64(300));
+
+        const TraceContents contents = readTrace(name, conf);
+        QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
+        QCOMPARE(contents.gaps, QVector<quint64>({100, 5, 1, 200, 12, 0}));
+        QCOMPARE(contents.markers.size(), 1);
+        QCOMPARE(contents.markers[0].frame, quint64(150));
+        QCOMPARE(contents.markers[0].seconds, 0.3);
+        QCOMPARE(contents.markers[0].text, stored);
+
+        // The types as every reader sees them, uncompressed.
+        QByteArray header;
+        QVERIFY(runTool(QStringLiteral("h5dump"), {"-H", "-p", "-d", "/gaps", "-d", "/markers", name}, 60000, &header).isEmpty());
+        const QString types = QString::fromUtf8(header).simplified();
+        QVERIFY(types.contains("DATASET \"/gaps\" { DATATYPE H5T_STD_U64LE DATASPACE SIMPLE { ( 2, 3 ) / ( H5S_UNLIMITED, 3 ) }"));
+        QVERIFY(types.contains("DATATYPE H5T_COMPOUND { H5T_STD_U64LE \"frame\"; H5T_IEEE_F64LE \"seconds\"; "
+                               "H5T_STRING { STRSIZE 64; STRPAD H5T_STR_NULLPAD; CSET H5T_CSET_UTF8; CTYPE H5T_C_S1; } "
+                               "\"text\"; } DATASPACE SIMPLE { ( 1 ) / ( H5S_UNLIMITED ) }"));
+        QCOMPARE(types.count("FILTERS { NONE }"), 2);
+    }
+
+    // A commit takes the partial last chunk of every dataset unfiltered and full size, so
+    // that it keeps its place in every later write and a kill never leaves the index
+    // pointing at space reused since.
+    void partialChunksStayInPlace()
+    {
+        const daqConfig conf = traceTestConfig(3, 0, 1, 2, 1000);
+        const QString name = dir->path() + "/tails.h5";
+        const QString first = dir->path() + "/first.h5";
+        int frames = 0;
+        {
+            TraceRecording recording;
+            QString error;
+            QVERIFY2(recording.create(conf, name, startTime, &error), qPrintable(error));
+            for (int block : {50, 400, 3, 37}) {
+                const QByteArray data = traceTestFrames(conf, quint64(frames), block);
+                recording.appendFrames(reinterpret_cast<const uint8_t *>(data.constData()), block);
+                frames += block;
+                QVERIFY(recording.writeChunks(false));
+                QVERIFY(recording.commit());
+                if (frames == 50)
+                    QVERIFY(QFile::copy(name, first));
+            }
+            QVERIFY(recording.close());
+        }
+        // Filter mask 1: the chunk is stored as it is, without deflate.
+        const QString script = QStringLiteral(
+            "import h5py, sys\n"
+            "f = h5py.File(sys.argv[1], 'r')\n"
+            "print(sorted({d.id.get_chunk_info(i).filter_mask for d in (f['adc/values'], f['imu6/values'], f['aux/values'])"
+            " for i in range(d.id.get_num_chunks())}))\n");
+        for (const auto &[file, masks] : {qMakePair(first, QByteArray("[1]")), qMakePair(name, QByteArray("[0, 1]"))}) {
+            const TraceContents contents = readTrace(file, conf);
+            QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
+            QCOMPARE(contents.frames, quint64(file == first ? 50 : frames));
+            QByteArray out;
+            const QString problem = runPython(script, {file}, &out);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            QCOMPARE(out.trimmed(), masks);
+        }
+    }
+
+    void everyWritePrefixIsReadable_data()
+    {
+        QTest::addColumn<daqConfig>("conf");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("commitEvery");
+        QTest::addColumn<int>("snapshotFrom");   // frames appended before snapshots begin
+        QTest::addColumn<bool>("rawWrites");     // also snapshot the chunk writes between commits
+        QTest::addColumn<QStringList>("h5dumpOptions");
+        QTest::addColumn<bool>("mixedGroups");   // some group of a commit has several writes
+
+        QTest::newRow("every write") << traceTestConfig(3, 0, 1, 2, 1000) << 1200 << 240 << 0 << true
+                                     << QStringList{"-o", "/dev/null"} << true;
+        // Over 3000 one-row AUX chunks: that index grows a third level on the way.
+        QTest::newRow("commits while the index deepens") << traceTestConfig(0, 0, 1, 1000, 1000) << 3800 << 200
+                                                         << 3000 << false << QStringList{"-H", "-p"} << true;
+    }
+
+    // A kill at any moment leaves the file as one of these snapshots, taken after every
+    // physical write: each one opens with the default driver and h5dump and holds at least
+    // the frames of the last finished commit, every value as recorded. A power cut may also
+    // leave any part of the writes since the last sync: see checkPowerLoss.
+    void everyWritePrefixIsReadable()
+    {
+        QFETCH(daqConfig, conf);
+        QFETCH(int, frames);
+        QFETCH(int, commitEvery);
+        QFETCH(int, snapshotFrom);
+        QFETCH(bool, rawWrites);
+        QFETCH(QStringList, h5dumpOptions);
+        QFETCH(bool, mixedGroups);
+
+        QList<Snapshot> snapshots;
         TraceRecording recording;
+        bool started = false;
+        int commit = -1;   // the commit under way, -1 between commits
+        int commits = 0;
+        TraceFileState::TestHooks hooks;
+        hooks.audit = true;
+        hooks.afterWrite = [&](const QString &path, bool synced) {
+            if (!started || recording.framesAppended() < quint64(snapshotFrom) || (commit < 0 && !rawWrites))
+                return;
+            const QString copy = dir->path() + QStringLiteral("/snap%1.h5").arg(snapshots.size(), 5, 10, QChar('0'));
+            QVERIFY(QFile::copy(path, copy));
+            snapshots.append({copy, recording.framesCommitted(), recording.framesAppended(), synced, commit});
+        };
+        TraceFileState::setTestHooks(hooks);
+
+        const QString name = dir->path() + "/trace.h5";
         QString error;
         QVERIFY2(recording.create(conf, name, startTime, &error), qPrintable(error));
-        for (int block : {50, 400, 3, 37}) {
-            const QByteArray data = traceTestFrames(conf, quint64(frames), block);
-            recording.appendFrames(reinterpret_cast<const uint8_t *>(data.constData()), block);
-            frames += block;
+        started = true;
+        for (int done = 0; done < frames; done += 40) {
+            const QByteArray data = traceTestFrames(conf, quint64(done), 40);
+            recording.appendFrames(reinterpret_cast<const uint8_t *>(data.constData()), 40);
+            if (done == 400)
+                recording.addGap(440, 3, true);
+            if (done == 520)
+                recording.addMarker(560, 0.56, "valve");
             QVERIFY(recording.writeChunks(false));
-            QVERIFY(recording.commit());
-            if (frames == 50)
-                QVERIFY(QFile::copy(name, first));
-        }
-        QVERIFY(recording.close());
-    }
-    const TraceContents contents = readTrace(name, conf);
-    QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
-    QCOMPARE(contents.frames, quint64(frames));
-
-    // The expected values for h5py, as little-endian float32 and int16.
-    const QByteArray all = traceTestFrames(conf, 0, frames);
-    FrameConverter conv;
-    conv.configure(conf);
-    const auto *raw = reinterpret_cast<const uint8_t *>(all.constData());
-    const QList<QPair<const char *, QByteArray>> expected{
-        {"adc.bin", QByteArray(reinterpret_cast<const char *>(conv.adc16Values(raw, frames)), frames * 6 * 4)},
-        {"imu.bin", QByteArray(reinterpret_cast<const char *>(conv.imuValues(raw, frames)), frames * 6 * 4)},
-        {"aux.bin", QByteArray(reinterpret_cast<const char *>(conv.auxWords(raw, frames)), frames * 2 * 2)}};
-    for (const auto &[file, bytes] : expected) {
-        QFile out(dir->path() + '/' + file);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
-    }
-    // Filter mask 1: the chunk is stored as it is, without deflate.
-    const QString script = QStringLiteral(
-        "import h5py, numpy, sys\n"
-        "f = h5py.File(sys.argv[1], 'r')\n"
-        "masks = set()\n"
-        "for path, name, kind in (('adc/values', 'adc.bin', '<f4'), ('imu6/values', 'imu.bin', '<f4'),"
-        " ('aux/values', 'aux.bin', '<i2')):\n"
-        "    d = f[path]\n"
-        "    want = numpy.fromfile(sys.argv[2] + '/' + name, dtype=kind).reshape((-1,) + d.shape[1:])\n"
-        "    assert (d[:] == want[:d.shape[0]]).all(), path\n"
-        "    masks |= {d.id.get_chunk_info(i).filter_mask for i in range(d.id.get_num_chunks())}\n"
-        "print('masks', sorted(masks))\n");
-    for (const auto &[file, masks] : {qMakePair(first, QByteArray("masks [1]")), qMakePair(name, QByteArray("masks [0, 1]"))}) {
-        QByteArray out;
-        const QString problem = runPython(script, {file, dir->path()}, &out);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        QCOMPARE(out.trimmed(), masks);
-    }
-}
-
-void tst_TraceWriter::everyWritePrefixIsReadable_data()
-{
-    QTest::addColumn<daqConfig>("conf");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<int>("commitEvery");
-    QTest::addColumn<int>("snapshotFrom");   // frames appended before snapshots begin
-    QTest::addColumn<bool>("rawWrites");     // also snapshot the chunk writes between commits
-    QTest::addColumn<QStringList>("h5dumpOptions");
-    QTest::addColumn<bool>("mixedGroups");   // some group of a commit has several writes
-
-    QTest::newRow("every write") << traceTestConfig(3, 0, 1, 2, 1000) << 1200 << 240 << 0 << true
-                                 << QStringList{"-o", "/dev/null"} << true;
-    // Over 3000 one-row AUX chunks: that index grows a third level on the way.
-    QTest::newRow("commits while the index deepens") << traceTestConfig(0, 0, 1, 1000, 1000) << 3800 << 200
-                                                     << 3000 << false << QStringList{"-H", "-p"} << true;
-}
-
-// A kill at any moment leaves the file as one of these snapshots, taken after every
-// physical write: each one opens with the default driver and h5dump and holds at least
-// the frames of the last finished commit, every value as recorded. A power cut may also
-// leave any part of the writes since the last sync: see checkPowerLoss.
-void tst_TraceWriter::everyWritePrefixIsReadable()
-{
-    QFETCH(daqConfig, conf);
-    QFETCH(int, frames);
-    QFETCH(int, commitEvery);
-    QFETCH(int, snapshotFrom);
-    QFETCH(bool, rawWrites);
-    QFETCH(QStringList, h5dumpOptions);
-    QFETCH(bool, mixedGroups);
-
-    QList<Snapshot> snapshots;
-    TraceRecording recording;
-    bool started = false;
-    int commit = -1;   // the commit under way, -1 between commits
-    int commits = 0;
-    TraceFileState::TestHooks hooks;
-    hooks.audit = true;
-    hooks.afterWrite = [&](const QString &path, bool synced) {
-        if (!started || recording.framesAppended() < quint64(snapshotFrom) || (commit < 0 && !rawWrites))
-            return;
-        const QString copy = dir->path() + QStringLiteral("/snap%1.h5").arg(snapshots.size(), 5, 10, QChar('0'));
-        QVERIFY(QFile::copy(path, copy));
-        snapshots.append({copy, recording.framesCommitted(), recording.framesAppended(), synced, commit});
-    };
-    TraceFileState::setTestHooks(hooks);
-
-    const QString name = dir->path() + "/trace.h5";
-    QString error;
-    QVERIFY2(recording.create(conf, name, startTime, &error), qPrintable(error));
-    started = true;
-    for (int done = 0; done < frames; done += 40) {
-        const QByteArray data = traceTestFrames(conf, quint64(done), 40);
-        recording.appendFrames(reinterpret_cast<const uint8_t *>(data.constData()), 40);
-        if (done == 400)
-            recording.addGap(440, 3, true);
-        if (done == 520)
-            recording.addMarker(560, 0.56, "valve");
-        QVERIFY(recording.writeChunks(false));
-        if ((done + 40) % commitEvery == 0) {
-            commit = commits++;
-            QVERIFY(recording.commit());
-            commit = -1;
-        }
-    }
-    QCOMPARE(recording.fileState()->auditViolations(), quint64(0));
-    QVERIFY(recording.close());
-    QVERIFY(snapshots.size() > 10);
-
-    const TraceContents final = readTrace(name, conf);
-    QVERIFY2(final.problem.isEmpty(), qPrintable(final.problem));
-    QCOMPARE(final.frames, quint64(frames));
-    if (rawWrites)
-        QCOMPARE(final.gaps.size(), 3);
-    else
-        QVERIFY(fileBytes(name).contains(QByteArray("TREE\x01\x02", 6)));   // a level-2 index node
-
-    for (const Snapshot &s : snapshots) {
-        const TraceContents c = readTrace(s.file, conf);
-        QVERIFY2(c.opened && c.problem.isEmpty(), qPrintable(s.file + ": " + c.problem));
-        QVERIFY2(c.frames >= s.committed && c.mostFrames <= s.appended,
-                 qPrintable(QStringLiteral("%1: %2 frames, committed %3").arg(s.file).arg(c.frames).arg(s.committed)));
-        QVERIFY(c.gaps == final.gaps.mid(0, c.gaps.size()));
-        QVERIFY(c.markers.size() <= final.markers.size());
-        const QString dump = runTool(QStringLiteral("h5dump"), h5dumpOptions + QStringList{s.file});
-        QVERIFY2(dump.isEmpty(), qPrintable(s.file + ": " + dump));
-    }
-    const int powerCuts = checkPowerLoss(snapshots, conf);
-    qInfo("%d snapshots, %d files a power cut may leave checked", int(snapshots.size()), powerCuts);
-    QVERIFY(mixedGroups ? powerCuts > 0 : powerCuts == 0);
-}
-
-// A power cut lands after a sync of a commit with any part of the next group's writes on
-// disk, in any order: every such file is readable and holds the committed frames. Each
-// write's bytes are what its snapshot changed over the one before.
-int tst_TraceWriter::checkPowerLoss(const QList<Snapshot> &snapshots, const daqConfig &conf)
-{
-    int checked = 0;
-    const QString image = dir->path() + "/powerloss.h5";
-    for (int i = 0; i < snapshots.size(); ++i) {
-        if (!snapshots[i].synced || snapshots[i].commit < 0)
-            continue;
-        int end = i + 1;   // the group's writes: up to the next sync
-        while (end < snapshots.size() && !snapshots[end].synced && snapshots[end].commit == snapshots[i].commit)
-            ++end;
-        const int writes = end - i - 1;
-        if (writes < 2 || writes > 8)
-            continue;
-        QByteArray before = fileBytes(snapshots[i].file);
-        QList<QPair<int, QByteArray>> changes;   // (offset, bytes) of each write
-        for (int w = i + 1; w < end; ++w) {
-            const QByteArray after = fileBytes(snapshots[w].file);
-            int from = 0;
-            while (from < after.size() && from < before.size() && after[from] == before[from])
-                ++from;
-            int to = after.size();
-            while (to > from && to <= before.size() && after[to - 1] == before[to - 1])
-                --to;
-            changes.append({from, after.mid(from, to - from)});
-            before = after;
-        }
-        for (int subset = 1; subset < (1 << writes) - 1; ++subset) {
-            QByteArray bytes = fileBytes(snapshots[i].file);
-            for (int w = 0; w < writes; ++w)
-                if (subset & (1 << w))
-                    bytes.replace(changes[w].first, changes[w].second.size(), changes[w].second);
-            QFile out(image);
-            if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
-                return -1;
-            out.close();
-            const TraceContents c = readTrace(image, conf);
-            if (!c.opened || !c.problem.isEmpty() || c.frames < snapshots[i].committed) {
-                qWarning() << "power cut after" << snapshots[i].file << "with writes" << subset << c.problem;
-                return -1;
+            if ((done + 40) % commitEvery == 0) {
+                commit = commits++;
+                QVERIFY(recording.commit());
+                commit = -1;
             }
-            ++checked;
         }
+        QCOMPARE(recording.fileState()->auditViolations(), quint64(0));
+        QVERIFY(recording.close());
+        QVERIFY(snapshots.size() > 10);
+
+        const TraceContents final = readTrace(name, conf);
+        QVERIFY2(final.problem.isEmpty(), qPrintable(final.problem));
+        QCOMPARE(final.frames, quint64(frames));
+        if (rawWrites)
+            QCOMPARE(final.gaps.size(), 3);
+        else
+            QVERIFY(fileBytes(name).contains(QByteArray("TREE\x01\x02", 6)));   // a level-2 index node
+
+        for (const Snapshot &s : snapshots) {
+            const TraceContents c = readTrace(s.file, conf);
+            QVERIFY2(c.opened && c.problem.isEmpty(), qPrintable(s.file + ": " + c.problem));
+            QVERIFY2(c.frames >= s.committed && c.mostFrames <= s.appended,
+                     qPrintable(QStringLiteral("%1: %2 frames, committed %3").arg(s.file).arg(c.frames).arg(s.committed)));
+            QVERIFY(c.gaps == final.gaps.mid(0, c.gaps.size()));
+            QVERIFY(c.markers.size() <= final.markers.size());
+            const QString dump = runTool(QStringLiteral("h5dump"), h5dumpOptions + QStringList{s.file});
+            QVERIFY2(dump.isEmpty(), qPrintable(s.file + ": " + dump));
+        }
+        const int powerCuts = checkPowerLoss(snapshots, conf);
+        qInfo("%d snapshots, %d files a power cut may leave checked", int(snapshots.size()), powerCuts);
+        QVERIFY(mixedGroups ? powerCuts > 0 : powerCuts == 0);
     }
-    return checked;
-}
 
-void tst_TraceWriter::diskFullKeepsLastCommit_data()
-{
-    QTest::addColumn<qint64>("sizeLimit");
-    QTest::newRow("in the first chunks") << qint64(70 * 1024);
-    QTest::newRow("after some commits") << qint64(600 * 1024);
-}
-
-// A full disk stops the recording at once: failed(DiskFull) with the frames of the last
-// good commit, which is exactly what the file then holds, and every handle is closed.
-void tst_TraceWriter::diskFullKeepsLastCommit()
-{
-    QFETCH(qint64, sizeLimit);
-    TraceFileState::TestHooks hooks;
-    hooks.sizeLimit = sizeLimit;
-    TraceFileState::setTestHooks(hooks);
-    const daqConfig conf = traceTestConfig(0, 8, 4, 0, 4000);
-    const QByteArray data = traceTestFrames(conf, 0, 24000);
-    const auto *raw = reinterpret_cast<const uint8_t *>(data.constData());
-
-    TraceWriter writer;
-    TraceWriter::Options options;
-    options.commitEveryFrames = 1500;   // commits land among the chunk writes
-    writer.setOptions(options);
-    QSignalSpy failed(&writer, &TraceWriter::failed);
-    QSignalSpy finished(&writer, &TraceWriter::finished);
-    const QString name = dir->path() + "/full.h5";
-    QString error;
-    QVERIFY(!writer.start(conf, dir->path() + "/missing/full.h5", startTime, &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
-    int sent = 0;
-    while (failed.isEmpty() && sent < 24000) {
-        if (writer.appendFrames(raw + sent * conf.sampleSize, 400))
-            sent += 400;
-        QTest::qWait(5);
+    // A power cut lands after a sync of a commit with any part of the next group's writes on
+    // disk, in any order: every such file is readable and holds the committed frames. Each
+    // write's bytes are what its snapshot changed over the one before.
+    int checkPowerLoss(const QList<Snapshot> &snapshots, const daqConfig &conf)
+    {
+        int checked = 0;
+        const QString image = dir->path() + "/powerloss.h5";
+        for (int i = 0; i < snapshots.size(); ++i) {
+            if (!snapshots[i].synced || snapshots[i].commit < 0)
+                continue;
+            int end = i + 1;   // the group's writes: up to the next sync
+            while (end < snapshots.size() && !snapshots[end].synced && snapshots[end].commit == snapshots[i].commit)
+                ++end;
+            const int writes = end - i - 1;
+            if (writes < 2 || writes > 8)
+                continue;
+            QByteArray before = fileBytes(snapshots[i].file);
+            QList<QPair<int, QByteArray>> changes;   // (offset, bytes) of each write
+            for (int w = i + 1; w < end; ++w) {
+                const QByteArray after = fileBytes(snapshots[w].file);
+                int from = 0;
+                while (from < after.size() && from < before.size() && after[from] == before[from])
+                    ++from;
+                int to = after.size();
+                while (to > from && to <= before.size() && after[to - 1] == before[to - 1])
+                    --to;
+                changes.append({from, after.mid(from, to - from)});
+                before = after;
+            }
+            for (int subset = 1; subset < (1 << writes) - 1; ++subset) {
+                QByteArray bytes = fileBytes(snapshots[i].file);
+                for (int w = 0; w < writes; ++w)
+                    if (subset & (1 << w))
+                        bytes.replace(changes[w].first, changes[w].second.size(), changes[w].second);
+                QFile out(image);
+                if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
+                    return -1;
+                out.close();
+                const TraceContents c = readTrace(image, conf);
+                if (!c.opened || !c.problem.isEmpty() || c.frames < snapshots[i].committed) {
+                    qWarning() << "power cut after" << snapshots[i].file << "with writes" << subset << c.problem;
+                    return -1;
+                }
+                ++checked;
+            }
+        }
+        return checked;
     }
-    QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 10000);
-    QCOMPARE(failed.at(0).at(0).value<TraceWriter::Failure>(), TraceWriter::DiskFull);
-    QCOMPARE(failed.at(0).at(1).toString(), name);
-    QCOMPARE(failed.at(0).at(2).toString(), QStringLiteral("the disk is full"));
-    const quint64 safe = failed.at(0).at(3).toULongLong();
-    QVERIFY(!writer.appendFrames(raw, 10));
 
-    writer.finish();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(finished.at(0).at(0).toBool(), false);
-    QCOMPARE(finished.at(0).at(1).toULongLong(), safe);
-    const TraceContents contents = readTrace(name, conf);
-    QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
-    QCOMPARE(contents.frames, safe);
-    QCOMPARE(contents.mostFrames, safe);
-    QVERIFY(QFileInfo(name).size() <= sizeLimit + 4096);
-}
+    void diskFullKeepsLastCommit_data()
+    {
+        QTest::addColumn<qint64>("sizeLimit");
+        QTest::newRow("in the first chunks") << qint64(70 * 1024);
+        QTest::newRow("after some commits") << qint64(600 * 1024);
+    }
 
-// A block the queue cannot take is refused and reported; what was accepted before is
-// still written, and nothing more is taken.
-void tst_TraceWriter::queueFullIsReported()
-{
-    const daqConfig conf = traceTestConfig(3, 0, 1, 2, 1000);   // 28-byte frames
-    const QByteArray data = traceTestFrames(conf, 0, 20);
-    const auto *raw = reinterpret_cast<const uint8_t *>(data.constData());
-    TraceWriter writer;
-    TraceWriter::Options options;
-    options.queueSeconds = 0.005;   // five frames
-    writer.setOptions(options);
-    QSignalSpy failed(&writer, &TraceWriter::failed);
-    QSignalSpy finished(&writer, &TraceWriter::finished);
-    const QString name = dir->path() + "/queue.h5";
-    QString error;
-    QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
+    // A full disk stops the recording at once: failed(DiskFull) with the frames of the last
+    // good commit, which is exactly what the file then holds, and every handle is closed.
+    void diskFullKeepsLastCommit()
+    {
+        QFETCH(qint64, sizeLimit);
+        TraceFileState::TestHooks hooks;
+        hooks.sizeLimit = sizeLimit;
+        TraceFileState::setTestHooks(hooks);
+        const daqConfig conf = traceTestConfig(0, 8, 4, 0, 4000);
+        const QByteArray data = traceTestFrames(conf, 0, 24000);
+        const auto *raw = reinterpret_cast<const uint8_t *>(data.constData());
 
-    QVERIFY(writer.appendFrames(raw, 4));
-    QVERIFY(!writer.appendFrames(raw + 4 * conf.sampleSize, 10));
-    QVERIFY(!writer.appendFrames(raw + 4 * conf.sampleSize, 1));
-    QCOMPARE(writer.framesHandedOver(), quint64(4));
-    QVERIFY(failed.wait(5000));
-    QCOMPARE(failed.at(0).at(0).value<TraceWriter::Failure>(), TraceWriter::QueueFull);
-    QVERIFY(failed.at(0).at(3).toULongLong() <= 4);
+        TraceWriter writer;
+        TraceWriter::Options options;
+        options.commitEveryFrames = 1500;   // commits land among the chunk writes
+        writer.setOptions(options);
+        QSignalSpy failed(&writer, &TraceWriter::failed);
+        QSignalSpy finished(&writer, &TraceWriter::finished);
+        const QString name = dir->path() + "/full.h5";
+        QString error;
+        QVERIFY(!writer.start(conf, dir->path() + "/missing/full.h5", startTime, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
+        int sent = 0;
+        while (failed.isEmpty() && sent < 24000) {
+            if (writer.appendFrames(raw + sent * conf.sampleSize, 400))
+                sent += 400;
+            QTest::qWait(5);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 10000);
+        QCOMPARE(failed.at(0).at(0).value<TraceWriter::Failure>(), TraceWriter::DiskFull);
+        QCOMPARE(failed.at(0).at(1).toString(), name);
+        QCOMPARE(failed.at(0).at(2).toString(), QStringLiteral("the disk is full"));
+        const quint64 safe = failed.at(0).at(3).toULongLong();
+        QVERIFY(!writer.appendFrames(raw, 10));
 
-    writer.finish();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(finished.at(0).at(0).toBool(), false);
-    QCOMPARE(finished.at(0).at(1).toULongLong(), quint64(4));
-    QCOMPARE(failed.size(), 1);
-    QCOMPARE(readTrace(name, conf).frames, quint64(4));
-}
+        writer.finish();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(finished.at(0).at(1).toULongLong(), safe);
+        const TraceContents contents = readTrace(name, conf);
+        QVERIFY2(contents.problem.isEmpty(), qPrintable(contents.problem));
+        QCOMPARE(contents.frames, safe);
+        QCOMPARE(contents.mostFrames, safe);
+        QVERIFY(QFileInfo(name).size() <= sizeLimit + 4096);
+    }
 
-void tst_TraceWriter::recordSpace_data()
-{
-    QTest::addColumn<qint64>("available");
-    QTest::addColumn<bool>("canStart");
-    QTest::addColumn<bool>("warn");
+    // A block the queue cannot take is refused and reported; what was accepted before is
+    // still written, and nothing more is taken.
+    void queueFullIsReported()
+    {
+        const daqConfig conf = traceTestConfig(3, 0, 1, 2, 1000);   // 28-byte frames
+        const QByteArray data = traceTestFrames(conf, 0, 20);
+        const auto *raw = reinterpret_cast<const uint8_t *>(data.constData());
+        TraceWriter writer;
+        TraceWriter::Options options;
+        options.queueSeconds = 0.005;   // five frames
+        writer.setOptions(options);
+        QSignalSpy failed(&writer, &TraceWriter::failed);
+        QSignalSpy finished(&writer, &TraceWriter::finished);
+        const QString name = dir->path() + "/queue.h5";
+        QString error;
+        QVERIFY2(writer.start(conf, name, startTime, &error), qPrintable(error));
 
-    // 8 x 24-bit and 4 IMUs at 4000 frames/s: 128 bytes a frame, about 554 kB/s.
-    const daqConfig conf = traceTestConfig(0, 8, 4, 0, 4000);
-    const qint64 perSecond = assessRecordSpace(0, conf).bytesPerSecond;
-    const qint64 header = assessRecordSpace(0, conf).headerBytes;
-    QCOMPARE(perSecond, qint64(128 * 4000 * 1.05) + 16 * 1024);
-    QTest::newRow("nothing free") << qint64(0) << false << false;
-    QTest::newRow("header only") << header << false << false;
-    QTest::newRow("just under a second") << header + perSecond - 1 << false << false;
-    QTest::newRow("one second") << header + perSecond << true << true;
-    QTest::newRow("59 seconds") << header + 59 * perSecond << true << true;
-    QTest::newRow("a minute") << header + 60 * perSecond << true << false;
-}
+        QVERIFY(writer.appendFrames(raw, 4));
+        QVERIFY(!writer.appendFrames(raw + 4 * conf.sampleSize, 10));
+        QVERIFY(!writer.appendFrames(raw + 4 * conf.sampleSize, 1));
+        QCOMPARE(writer.framesHandedOver(), quint64(4));
+        QVERIFY(failed.wait(5000));
+        QCOMPARE(failed.at(0).at(0).value<TraceWriter::Failure>(), TraceWriter::QueueFull);
+        QVERIFY(failed.at(0).at(3).toULongLong() <= 4);
 
-void tst_TraceWriter::recordSpace()
-{
-    QFETCH(qint64, available);
-    const daqConfig conf = traceTestConfig(0, 8, 4, 0, 4000);
-    const RecordSpace space = assessRecordSpace(available, conf);
-    QTEST(space.canStart, "canStart");
-    QTEST(space.lessThanAMinute, "warn");
-    QVERIFY(!space.canStart || space.secondsThatFit >= 1.0);
-    // The folder under test has room; one that does not exist has none.
-    QVERIFY(checkRecordSpace(dir->path(), conf).canStart);
-    QVERIFY(!checkRecordSpace(dir->path() + "/missing/folder", conf).canStart);
-}
+        writer.finish();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(finished.at(0).at(1).toULongLong(), quint64(4));
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(readTrace(name, conf).frames, quint64(4));
+    }
+
+    void recordSpace_data()
+    {
+        QTest::addColumn<qint64>("available");
+        QTest::addColumn<bool>("canStart");
+        QTest::addColumn<bool>("warn");
+
+        // 8 x 24-bit and 4 IMUs at 4000 frames/s: 128 bytes a frame, about 554 kB/s.
+        const daqConfig conf = traceTestConfig(0, 8, 4, 0, 4000);
+        const qint64 perSecond = assessRecordSpace(0, conf).bytesPerSecond;
+        const qint64 header = assessRecordSpace(0, conf).headerBytes;
+        QCOMPARE(perSecond, qint64(128 * 4000 * 1.05) + 16 * 1024);
+        QTest::newRow("nothing free") << qint64(0) << false << false;
+        QTest::newRow("header only") << header << false << false;
+        QTest::newRow("just under a second") << header + perSecond - 1 << false << false;
+        QTest::newRow("one second") << header + perSecond << true << true;
+        QTest::newRow("59 seconds") << header + 59 * perSecond << true << true;
+        QTest::newRow("a minute") << header + 60 * perSecond << true << false;
+    }
+
+    void recordSpace()
+    {
+        QFETCH(qint64, available);
+        const daqConfig conf = traceTestConfig(0, 8, 4, 0, 4000);
+        const RecordSpace space = assessRecordSpace(available, conf);
+        QTEST(space.canStart, "canStart");
+        QTEST(space.lessThanAMinute, "warn");
+        QVERIFY(!space.canStart || space.secondsThatFit >= 1.0);
+        // The folder under test has room; one that does not exist has none.
+        QVERIFY(checkRecordSpace(dir->path(), conf).canStart);
+        QVERIFY(!checkRecordSpace(dir->path() + "/missing/folder", conf).canStart);
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_TraceWriter)
 #include "tst_tracewriter.moc"
