@@ -2,20 +2,16 @@
 
 namespace {
 
+// Walks the path so that a missing parent is no error either.
 bool objectExists(hid_t file, const char *path)
 {
-    // Walk the path so that a missing parent is no error either.
     const QByteArray full(path);
-    int from = 1;
-    while (from <= full.size()) {
-        int slash = full.indexOf('/', from);
-        if (slash < 0)
-            slash = full.size();
-        if (H5Lexists(file, full.left(slash).constData(), H5P_DEFAULT) <= 0)
+    for (int slash = full.indexOf('/', 1); ; slash = full.indexOf('/', slash + 1)) {
+        if (H5Lexists(file, full.left(slash < 0 ? full.size() : slash).constData(), H5P_DEFAULT) <= 0)
             return false;
-        from = slash + 1;
+        if (slash < 0)
+            return true;
     }
-    return true;
 }
 
 template <typename T>
@@ -58,7 +54,6 @@ DatasetInfo datasetInfo(hid_t file, const char *path)
     return d;
 }
 
-
 QVector<float> readFloats(hid_t file, const char *path)
 {
     return readAll<float>(file, path, H5T_NATIVE_FLOAT);
@@ -76,9 +71,6 @@ QVector<quint64> readGaps(hid_t file)
 
 QList<TraceMarker> readMarkers(hid_t file)
 {
-    QList<TraceMarker> markers;
-    if (!objectExists(file, "/markers"))
-        return markers;
     struct Row { quint64 frame; double seconds; char text[64]; };
     const hid_t text = H5Tcopy(H5T_C_S1);
     H5Tset_size(text, 64);
@@ -88,18 +80,9 @@ QList<TraceMarker> readMarkers(hid_t file)
     H5Tinsert(type, "frame", HOFFSET(Row, frame), H5T_NATIVE_UINT64);
     H5Tinsert(type, "seconds", HOFFSET(Row, seconds), H5T_NATIVE_DOUBLE);
     H5Tinsert(type, "text", HOFFSET(Row, text), text);
-    const hid_t ds = H5Dopen2(file, "/markers", H5P_DEFAULT);
-    const hid_t space = H5Dget_space(ds);
-    QVector<Row> rows(int(H5Sget_simple_extent_npoints(space)));
-    if (!rows.isEmpty())
-        H5Dread(ds, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, rows.data());
-    for (const Row &row : rows) {
-        const QByteArray raw(row.text, 64);
-        const int nul = raw.indexOf('\0');
-        markers.append({row.frame, row.seconds, nul < 0 ? raw : raw.left(nul)});
-    }
-    H5Sclose(space);
-    H5Dclose(ds);
+    QList<TraceMarker> markers;
+    for (const Row &row : readAll<Row>(file, "/markers", type))
+        markers.append({row.frame, row.seconds, QByteArray(row.text, int(qstrnlen(row.text, 64)))});
     H5Tclose(type);
     H5Tclose(text);
     return markers;

@@ -2,8 +2,6 @@
 
 #include "acquisition/frameconverter.h"
 #include "h5reader.h"
-#include "recording/myHdf5.h"
-#include "recording/tracelayout.h"
 
 #include <QtEndian>
 
@@ -51,25 +49,6 @@ quint64 compareRows(const QVector<T> &stored, const T *expected, int valuesPerFr
 }
 
 } // namespace
-
-bool writeReferenceTrace(const daqConfig &conf, const QString &fileName, const QDateTime &start,
-                         const uint8_t *frames, int n)
-{
-    myHdf hdf(traceCreatorText(), false);
-    QList<hdfDataset> records;
-    writeTraceLayout(hdf, conf, fileName, start, records);
-    if (!hdf.isOpened())
-        return false;
-    FrameConverter converter;
-    converter.configure(conf);
-    bool ok = true;
-    int next = 0;
-    converter.forEachDataset(frames, n, [&](const void *rows, int count) {
-        ok = next < records.size() && hdf.appendRows(records[next], rows, hsize_t(count)) && ok;
-        ++next;
-    });
-    return hdf.closeFile() && ok;
-}
 
 daqConfig traceTestConfig(int n16, int n24, int nImu, int auxWords, int sampleRate)
 {

@@ -4,7 +4,6 @@
 #include "h5reader.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QVector>
@@ -30,8 +29,3 @@ struct TraceContents
     QList<TraceMarker> markers;
 };
 TraceContents readTrace(const QString &fileName, const daqConfig &conf);
-
-// The same frames written on the calling thread, one appendRows per channel kind: the
-// reference the threaded writer's files are compared with.
-bool writeReferenceTrace(const daqConfig &conf, const QString &fileName, const QDateTime &start,
-                         const uint8_t *frames, int n);
