@@ -105,48 +105,6 @@ private slots:
         QCOMPARE(out.adc16.size(), 0);
     }
 
-    void reopeningShowsStoredAndDefaults()
-    {
-        daqConfig cfg;
-        cfg.adc16 = {adcChannel(-1, 1, 3, 4, "force"), adcChannel(-6, 6, 1, 0, "torque")};
-        cfg.imu6 = {imuChannel(12, 1000, "hand")};
-        cfg.timeline = 30;
-        tabdialog dialog(nullptr, cfg, 5, 2, 2, 0);
-        QCOMPARE(checkedStates(dialog.adc16()), QString("11000"));
-        QStringList names;
-        for (int i = 0; i < 5; ++i)
-            names << dialog.adc16()->nameField(i)->text();
-        QCOMPARE(names, QStringList({"force", "torque", "adc_3", "adc_4", "adc_5"}));
-        QCOMPARE(dialog.adc24()->nameField(1)->text(), QString("adc_2"));
-        imu6Tab *imu = dialog.imu6();
-        QCOMPARE(QStringList({imu->nameField(0)->text(), imu->accBox(0)->currentText(), imu->gyroBox(0)->currentText()}),
-                 QStringList({"hand", "12", "1000"}));
-        QCOMPARE(QStringList({imu->nameField(1)->text(), imu->accBox(1)->currentText(), imu->gyroBox(1)->currentText()}),
-                 QStringList({"imu2", "3", "125"}));
-        QCOMPARE(dialog.general()->timelineBox()->value(), 30.0);
-
-        // Ranges and coefficients come from the dialog; the frame size follows the checked channels.
-        daqConfig out;
-        dialog.adc24()->checkBox(0)->setChecked(true);
-        QVERIFY(dialog.getparams(out));
-        QCOMPARE(out.adc16.first(), adcChannel(-6, 6, 1, 0, "force"));
-        QCOMPARE(out.sampleSize, 2 * 4 + 4 + 4 + 12);
-        QCOMPARE(out.sampleSize, out.expectedSampleSize());
-        dialog.adc24()->checkBox(0)->setChecked(false);
-        QVERIFY(dialog.getparams(out));
-        QCOMPARE(out.sampleSize, 2 * 4 + 12);   // no 24-bit block word
-        for (channelTab *tab : {static_cast<channelTab *>(dialog.adc16()), static_cast<channelTab *>(dialog.imu6())})
-            for (int i = 0; i < tab->channelCount(); ++i)
-                tab->checkBox(i)->setChecked(false);
-        QVERIFY(!dialog.getparams(out));
-        QCOMPARE(out.sampleSize, 0);
-
-        // A stored range the dialog does not offer falls back to the first entry.
-        cfg.imu6[0].accRange = 5;
-        tabdialog other(nullptr, cfg, 0, 0, 1, 0);
-        QCOMPARE(other.imu6()->accBox(0)->currentIndex(), 0);
-    }
-
     void okWithoutChangesKeepsConfiguration_data()
     {
         QTest::addColumn<int>("aux");
@@ -156,29 +114,53 @@ private slots:
         QTest::newRow("four AUX words, a quarter second") << 4 << 0.25;
     }
 
+    // The dialog opens showing the configuration, and OK without changes keeps it.
     void okWithoutChangesKeepsConfiguration()
     {
         QFETCH(int, aux);
         QFETCH(double, limit);
         daqConfig cfg;
-        cfg.adc16 = {adcChannel(-6, 6, 1, 0, "a")};
-        cfg.adc24 = {adcChannel(-2.4, 2.4, 1, 0, "b"), adcChannel(-2.4, 2.4, 1, 0, "c")};
-        cfg.imu6 = {imuChannel(24, 2000, "d")};
+        cfg.adc16 = {adcChannel(-6, 6, 1, 0, "force"), adcChannel(-6, 6, 1, 0, "torque")};
+        cfg.adc24 = {adcChannel(-2.4, 2.4, 1, 0, "b")};
+        cfg.imu6 = {imuChannel(12, 1000, "hand")};
         cfg.aux = {aux};
+        cfg.timeline = 30;
         cfg.maxDuration = limit;
         cfg.sampleSize = cfg.expectedSampleSize();
-        tabdialog dialog(nullptr, cfg, 2, 3, 2, 4);
+        tabdialog dialog(nullptr, cfg, 5, 2, 2, 4);
+        QCOMPARE(checkedStates(dialog.adc16()), QString("11000"));
+        QStringList names;
+        for (int i = 0; i < 5; ++i)
+            names << dialog.adc16()->nameField(i)->text();
+        QCOMPARE(names, QStringList({"force", "torque", "adc_3", "adc_4", "adc_5"}));
+        QCOMPARE(dialog.adc24()->nameField(1)->text(), QString("adc_2"));
+        imu6Tab *imu = dialog.imu6();
+        QCOMPARE(QStringList({imu->nameField(0)->text(), imu->accBox(0)->currentText(), imu->gyroBox(0)->currentText(),
+                              imu->nameField(1)->text(), imu->accBox(1)->currentText(), imu->gyroBox(1)->currentText()}),
+                 QStringList({"hand", "12", "1000", "imu2", "3", "125"}));
+        QCOMPARE(dialog.general()->timelineBox()->value(), 30.0);
         QCOMPARE(dialog.aux()->isActivated(), aux > 0);
         daqConfig out;
         out.aux = {5};
         QVERIFY(dialog.getparams(out));
         QVERIFY(out == cfg);
         QCOMPARE(out.maxDuration, limit);
-        // The AUX box switches the device's words on and off.
+
+        // The frame size follows the checked channels and the AUX box.
         dialog.aux()->activateBox()->click();
+        dialog.adc24()->checkBox(0)->setChecked(false);
         QVERIFY(dialog.getparams(out));
         QCOMPARE(out.aux.value(0), aux > 0 ? 0 : 2);
+        QCOMPARE(out.sampleSize, 2 * 4 + 12 + (aux > 0 ? 0 : 4));   // no 24-bit block word
         QCOMPARE(out.sampleSize, out.expectedSampleSize());
+        for (channelTab *tab : {static_cast<channelTab *>(dialog.adc16()), static_cast<channelTab *>(dialog.imu6())})
+            for (int i = 0; i < tab->channelCount(); ++i)
+                tab->checkBox(i)->setChecked(false);
+        QCOMPARE(dialog.getparams(out), aux == 0);   // the AUX words alone, or nothing
+        // A stored range the dialog does not offer falls back to the first entry.
+        cfg.imu6[0].accRange = 5;
+        tabdialog other(nullptr, cfg, 0, 0, 1, 0);
+        QCOMPARE(other.imu6()->accBox(0)->currentIndex(), 0);
     }
 
     void acceptRefusals_data()

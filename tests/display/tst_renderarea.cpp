@@ -26,20 +26,9 @@ const QRgb yellow = qRgb(255, 255, 193);
 const QRgb grid = qRgb(230, 230, 230);
 const QRgb black = qRgb(0, 0, 0);
 
-QImage snap(RenderArea &area)
-{
-    return area.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QRgb pixel(const QImage &image, int x, int y)
-{
-    return image.pixel(x, y) | 0xff000000u;
-}
-
-QRgb colour(const RenderArea &area, int channel)
-{
-    return area.channelColour(channel).rgb() | 0xff000000u;
-}
+QImage snap(RenderArea &area) { return area.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QRgb pixel(const QImage &image, int x, int y) { return image.pixel(x, y) | 0xff000000u; }
+QRgb colour(const RenderArea &area, int channel) { return area.channelColour(channel).rgb() | 0xff000000u; }
 
 // Sizes the widget so that its data area is w x h whatever the scale gutter and the
 // time axis take; returns the data area's left edge.

@@ -137,25 +137,6 @@ private slots:
         QTEST(groups.join(" | "), "plan");
     }
 
-    // Overlapping writes and a raw write through the middle leave what writing them in
-    // order leaves; reads see the pending bytes over the file's.
-    void overlayKeepsLastWrite()
-    {
-        MetadataOverlay overlay;
-        overlay.write(10, H5FD_MEM_OHDR, QByteArray(20, 'a').constData(), 20);   // [10, 30)
-        overlay.write(20, H5FD_MEM_OHDR, QByteArray(20, 'b').constData(), 20);   // [20, 40)
-        overlay.write(0, H5FD_MEM_OHDR, QByteArray(15, 'c').constData(), 15);    // [0, 15)
-        overlay.erase(25, 3);                                                     // raw data went to disk
-        overlay.write(44, H5FD_MEM_BTREE, QByteArray(2, 'd').constData(), 2);
-        QByteArray view(48, '.');
-        overlay.patch(0, view.data(), size_t(view.size()));
-        QCOMPARE(view, QByteArray("cccccccccccccccaaaaabbbbb...bbbbbbbbbbbb....dd.."));
-        QCOMPARE(overlay.end(), haddr_t(46));
-        QByteArray part(6, '.');
-        overlay.patch(12, part.data(), size_t(part.size()));
-        QCOMPARE(part, QByteArray("cccaaa"));
-    }
-
     // The trace file as its readers know it: parts of its h5dump text.
     void layout_data()
     {
