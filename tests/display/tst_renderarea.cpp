@@ -158,26 +158,6 @@ private slots:
         QLocale::setDefault(QLocale::c());
     }
 
-    void capacityLimits()
-    {
-        RenderArea area(nullptr, QSize(400, 300));
-        for (int g = 0; g < 24; ++g)
-            QVERIFY(area.addGraph(6, QStringLiteral("G%1").arg(g), g % 8 == 0, true));
-        QVERIFY(!area.addGraph(1, QStringLiteral("extra"), true, true));
-        QCOMPARE(area.eulerFlags.size(), 3);
-        QCOMPARE(area.graphs()[16].imuIndex, 2);
-        QVERIFY(area.setConfigValid(500, 10, false));
-        QCOMPARE(area.channelCount(), 144u);
-        area.clearGraphs();
-        QVERIFY(area.eulerFlags.isEmpty());
-        for (int g = 0; g < 24; ++g)
-            area.addGraph(g == 23 ? 7 : 6, QStringLiteral("G"), false, true);
-        QTest::ignoreMessage(QtDebugMsg, "fatal error in setConfigValid()");
-        QVERIFY(!area.setConfigValid(9000, 10, false));   // 145 channels: the old history stays
-        QCOMPARE(area.history().windowLength(), 500u);
-        QCOMPARE(area.history().channelsPerRow(), 144u);
-    }
-
     void knownTracesInKnownBands()
     {
         RenderArea area(nullptr, QSize(400, 300));
