@@ -42,13 +42,6 @@ DatasetInfo datasetInfo(hid_t file, const char *path)
     const hid_t space = H5Dget_space(ds);
     d.dims.resize(H5Sget_simple_extent_ndims(space));
     H5Sget_simple_extent_dims(space, d.dims.data(), nullptr);
-    const hid_t plist = H5Dget_create_plist(ds);
-    if (H5Pget_layout(plist) == H5D_CHUNKED) {
-        d.chunk.resize(d.dims.size());
-        H5Pget_chunk(plist, d.chunk.size(), d.chunk.data());
-    }
-    d.filterCount = H5Pget_nfilters(plist);
-    H5Pclose(plist);
     H5Sclose(space);
     H5Dclose(ds);
     return d;

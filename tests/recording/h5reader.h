@@ -12,8 +12,6 @@ struct DatasetInfo
 {
     bool exists = false;
     QVector<hsize_t> dims;      // empty for a scalar
-    QVector<hsize_t> chunk;     // empty when not chunked
-    int filterCount = 0;
 };
 
 // One row of a trace file's "markers" dataset.
