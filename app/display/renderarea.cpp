@@ -371,11 +371,13 @@ void RenderArea::guardShowOne()
 // The bands divide the data area's height; below it (the time axis) is the last band.
 int RenderArea::graphIndexAt(int y) const
 {
-    const int count = graphList.size();
-    const int h = plotLayout.widget().size() == size() ? plotLayout.plot().height() : height();
-    if (count == 0 || h <= 0)
+    if (graphList.isEmpty())
         return 0;
-    return std::clamp(int(qint64(y) * count / h), 0, count - 1);
+    // The bands of all graphs at today's size, also while the plot still shows one graph
+    // or has not been laid out again after a resize.
+    PlotLayout bands;
+    bands.arrange(size(), graphList.size(), false, plotLayout.gutter().width(), plotLayout.axis().height());
+    return bands.bandAt(y);
 }
 
 void RenderArea::mousePressEvent(QMouseEvent *event)

@@ -38,7 +38,6 @@ bool ChunkSeries::takeTail(Chunk &tail)
         return false;
     tail.index = m_rows / m_chunkRows;
     tail.bytes = m_tail;   // shared until the next append changes the tail
-    tail.keepUnfiltered = true;
     m_tailUnfiltered = true;
     return true;
 }

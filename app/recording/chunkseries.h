@@ -18,14 +18,15 @@ public:
     {
         quint64 index = 0;          // chunk number along the rows
         QByteArray bytes;           // full chunk size; rows beyond the data are zeros
-        bool keepUnfiltered = false;
+        bool keepUnfiltered = false; // a committed tail: written raw, so it keeps its place
     };
 
     ChunkSeries(quint64 chunkRows, int rowBytes);
 
     // Appends `count` rows; every chunk they complete is appended to `complete`.
     void append(const void *rows, quint64 count, std::vector<Chunk> &complete);
-    // The partial last chunk, when it holds rows; it stays unfiltered from now on.
+    // The partial last chunk, when it holds rows, to be written unfiltered; the chunk
+    // stays unfiltered from now on.
     bool takeTail(Chunk &tail);
 
     quint64 rows() const { return m_rows; }

@@ -130,7 +130,10 @@ void chooseInContextMenu(QObject *owner, RenderArea &area, QPoint pos, const QSt
         for (QAction *a : menu->actions())
             if (a->text() == text)
                 menu->setActiveAction(a);
-        QTest::keyClick(menu, Qt::Key_Return);
+        if (menu->activeAction())
+            QTest::keyClick(menu, Qt::Key_Return);
+        else
+            menu->close();   // the wrong menu: fail instead of waiting for ever
     });
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, area.mapToGlobal(pos));
     QApplication::sendEvent(&area, &event);
