@@ -1,5 +1,5 @@
-// The acquisition controller on its own against devsim: no widget, no window. Its
-// questions are answered through its slots, its display is a counting stand-in.
+// The acquisition controller against devsim with no widget: its questions are answered
+// through its slots, its display is a counting stand-in.
 #include "acquisition/acquisitioncontroller.h"
 #include "devicerig.h"
 #include "devsimtrace.h"
@@ -8,83 +8,51 @@
 
 #include "link/myadw.h"
 
-#include <QMap>
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <algorithm>
 #include <memory>
 
 using Event = Acquisition::Event;
+using A = ActionSet;
 Q_DECLARE_METATYPE(DeviceInfo)
 
 namespace {
 
-// The command lines devsim received, whichever link carried them.
-QList<QByteArray> commandTexts(const DevsimProcess &sim)
-{
-    QList<QByteArray> texts;
-    for (const QByteArray &line : sim.commandLines())
-        texts << line.mid(line.lastIndexOf('\t') + 1);
-    return texts;
-}
-
-Event eventAt(const QSignalSpy &spy, int i)
-{
-    return spy.at(i).at(0).value<Event>();
-}
-
 int countOf(const QSignalSpy &spy, Event event)
 {
-    int n = 0;
-    for (int i = 0; i < spy.size(); ++i)
-        n += eventAt(spy, i) == event ? 1 : 0;
-    return n;
-}
-
-bool reported(const QSignalSpy &spy, Event event)
-{
-    return countOf(spy, event) > 0;
+    return int(std::count_if(spy.cbegin(), spy.cend(), [event](const QList<QVariant> &m) { return m.at(0).value<Event>() == event; }));
 }
 
 QString textOf(const QSignalSpy &spy, Event event)
 {
-    for (int i = 0; i < spy.size(); ++i) {
-        if (eventAt(spy, i) == event)
-            return spy.at(i).at(1).toString();
-    }
+    for (const QList<QVariant> &m : spy)
+        if (m.at(0).value<Event>() == event)
+            return m.at(1).toString();
     return QString();
 }
 
-// Every jump between the frames of two rows (or before the first row) is a loss booked
-// in gaps at the row after it, and nothing else is booked. A counted loss matches the
-// jump exactly; `counted` says whether the losses must be counted (1), estimates (0) or
-// may be either (2).
-QString checkGaps(const DevsimTrace &t, int counted, quint64 *lostInGaps)
+int countPolls(const DevsimProcess &sim)
 {
-    QMap<quint64, quint64> lostAt;
-    QMap<quint64, bool> exactAt;
-    *lostInGaps = 0;
-    for (int g = 0; g + 2 < t.gaps.size(); g += 3) {
-        const quint64 row = t.gaps[g];
-        lostAt[row] += t.gaps[g + 1];
-        exactAt[row] = exactAt.value(row, true) && t.gaps[g + 2] == 1;
-        *lostInGaps += t.gaps[g + 1];
-        if (counted != 2 && int(t.gaps[g + 2]) != counted)
-            return QString("gap at row %1 is marked %2").arg(row).arg(t.gaps[g + 2]);
-        if (row >= quint64(t.frames.size()))
-            return QString("gap at row %1 behind the last row").arg(row);
+    const QList<QByteArray> lines = sim.commandLines();
+    return int(std::count_if(lines.cbegin(), lines.cend(), [](const QByteArray &l) { return l.endsWith("conf:sca:num?"); }));
+}
+
+// Both simulators' port declarations in one file, as the programs read them.
+bool declareBoth(const QString &path, const DevsimProcess &a, const DevsimProcess &b)
+{
+    QFile out(path + ".new");
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    for (const QString &ports : {a.portsFile(), b.portsFile()}) {
+        QFile f(ports);
+        if (!f.open(QIODevice::ReadOnly))
+            return false;
+        out.write(f.readAll());
     }
-    for (int s = 0; s < t.frames.size(); ++s) {
-        const quint64 missing = s == 0 ? t.frames[0] : t.frames[s] - t.frames[s - 1] - 1;
-        if (missing == 0 && lostAt.contains(quint64(s)))
-            return QString("gap at row %1 where no frame is missing").arg(s);
-        if (missing != 0 && !lostAt.contains(quint64(s)))
-            return QString("%1 frames missing before row %2 and no gap").arg(missing).arg(s);
-        if (missing != 0 && exactAt.value(quint64(s)) && lostAt.value(quint64(s)) != missing)
-            return QString("%1 frames missing before row %2, counted %3").arg(missing).arg(s).arg(lostAt.value(quint64(s)));
-    }
-    return QString();
+    out.close();
+    QFile::remove(path);
+    return QFile::rename(out.fileName(), path);
 }
 
 } // namespace
@@ -107,14 +75,15 @@ private slots:
     void refusedConfigurations();
     void lostDeviceComesBack();
     void deviceQuestions();
-    void germanMessages();
 
 private:
-    // Starts devsim and a controller that loads `config` once the device answers.
-    AcquisitionController *connectTo(DeviceRig &rig, const QStringList &args, bool udp, const QByteArray &config);
-    bool waitReady(int timeoutMs = 30000);
+    // Starts devsim (devsimChannels + `faults`) and a controller that loads `config`.
+    AcquisitionController *connectTo(const QStringList &faults, bool udp, const QByteArray &config = DeviceRig::configText(4, 1, 2));
+    bool waitReady();
+    bool on(A::Action a) const { return controller->enabledActions().testFlag(a); }
 
     std::unique_ptr<AcquisitionController> controller;
+    std::unique_ptr<DeviceRig> rig;
     RecordingDisplay display;
 };
 
@@ -126,36 +95,28 @@ void tst_controller::initTestCase()
     qRegisterMetaType<QList<DeviceInfo>>();
 }
 
-AcquisitionController *tst_controller::connectTo(DeviceRig &rig, const QStringList &args, bool udp,
-                                                  const QByteArray &config)
+AcquisitionController *tst_controller::connectTo(const QStringList &faults, bool udp, const QByteArray &config)
 {
     controller.reset();
+    rig = std::make_unique<DeviceRig>();
     display = RecordingDisplay();
-    if (!config.isEmpty())
-        rig.writeConfig("run.conf", config);
-    if (!rig.start(args, udp, config.isEmpty() ? QString() : "run.conf"))
+    rig->writeConfig("run.conf", config);
+    if (!rig->start(DeviceRig::devsimChannels + faults, udp, "run.conf"))
         return nullptr;
     controller = std::make_unique<AcquisitionController>();
     controller->setDisplay(&display);
     return controller.get();
 }
 
-bool tst_controller::waitReady(int timeoutMs)
+bool tst_controller::waitReady()
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (controller->measurementState() == 3 && controller->isConfigValid())
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
+    return QTest::qWaitFor([this] { return controller->measurementState() == 3 && controller->isConfigValid(); }, 30000);
 }
 
-// A recording limited to 2.5 s stops by itself with exactly 2500 frames, each holding
-// what devsim sent; over WiFi with retransmission nothing is missing. Without it every
-// loss is a row of gaps at the row after it: counted exactly when every datagram carries
-// the same number of frames (then rows and lost frames add up to the frames devsim
-// sent), marked as estimates when they vary.
+// A recording limited to 1.5 s stops by itself with exactly 1500 frames as devsim sent
+// them; over WiFi with retransmission nothing is missing. Without it every loss is a row
+// of gaps: counted exactly when every datagram carries the same number of frames (then
+// rows and lost frames add up to what devsim sent), marked as estimates when they vary.
 void tst_controller::recordToTheLimit_data()
 {
     QTest::addColumn<bool>("udp");
@@ -163,10 +124,8 @@ void tst_controller::recordToTheLimit_data()
     QTest::addColumn<int>("counted");   // -1: nothing lost; 1: losses counted; 0: estimated
     QTest::newRow("serial") << false << QStringList() << -1;
     QTest::newRow("udp, losses resent") << true << QStringList{"--drop", "0.05", "--reorder", "0.05"} << -1;
-    QTest::newRow("udp, losses kept") << true << QStringList{"--drop", "0.05", "--no-retransmit", "--udp-frames", "7"}
-                                      << 1;
-    QTest::newRow("udp, losses kept, datagrams vary")
-        << true << QStringList{"--drop", "0.05", "--no-retransmit", "--udp-vary"} << 0;
+    QTest::newRow("udp, losses kept") << true << QStringList{"--drop", "0.05", "--no-retransmit", "--udp-frames", "7"} << 1;
+    QTest::newRow("udp, losses kept, datagrams vary") << true << QStringList{"--drop", "0.05", "--no-retransmit", "--udp-vary"} << 0;
 }
 
 void tst_controller::recordToTheLimit()
@@ -174,8 +133,7 @@ void tst_controller::recordToTheLimit()
     QFETCH(bool, udp);
     QFETCH(QStringList, faults);
     QFETCH(int, counted);
-    DeviceRig rig;
-    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels + faults, udp, DeviceRig::configText(4, 1, 2, "2.5"));
+    AcquisitionController *c = connectTo(faults, udp, DeviceRig::configText(4, 1, 2, "1.5"));
     QVERIFY(c);
     QSignalSpy messages(c, &AcquisitionController::message);
     QSignalSpy closed(c, &AcquisitionController::recordingClosed);
@@ -183,9 +141,10 @@ void tst_controller::recordToTheLimit()
     QVERIFY(c->deviceIdentification().contains("kestr0001"));
     QCOMPARE(display.graphs, 6);
     QCOMPARE(display.window, 10000u);
-    QVERIFY(c->enabledActions().testFlag(ActionSet::Start) && c->enabledActions().testFlag(ActionSet::Record));
-    // The configuration reached the device as one text, line by line in this order.
-    const QList<QByteArray> lines = commandTexts(rig.sim);
+    // The configuration reached the device line by line in this order.
+    QList<QByteArray> lines;
+    for (const QByteArray &line : rig->sim.commandLines())
+        lines << line.mid(line.lastIndexOf('\t') + 1);
     const int at = lines.indexOf("conf:sca:rat 1000");
     QVERIFY(at >= 0);
     QCOMPARE(lines.mid(at, 5), (QList<QByteArray>{"conf:sca:rat 1000", udp ? "conf:sca:hea 0" : "conf:sca:hea 1",
@@ -193,45 +152,40 @@ void tst_controller::recordToTheLimit()
 
     QSignalSpy status(c, &AcquisitionController::statusMessage);
     c->record();
-    QVERIFY(c->isRecording());
     const QString trace = c->currentTraceFile();
-    QVERIFY(trace.startsWith(rig.traceFolder() + "/trace_"));
+    QVERIFY(c->isRecording() && trace.startsWith(rig->traceFolder() + "/trace_"));
     QTRY_VERIFY_WITH_TIMEOUT(!c->isSampling() && c->measurementState() == 3, 30000);
     QVERIFY2(messages.isEmpty(), "the recording reported a problem");
     QCOMPARE(closed.size(), 1);
     QCOMPARE(closed.at(0).at(0).toString(), trace);
-    QCOMPARE(closed.at(0).at(1).toULongLong(), 2500ull);
+    QCOMPARE(closed.at(0).at(1).toULongLong(), 1500ull);
     QVERIFY(c->currentTraceFile().isEmpty());
     // The step's own frames are counted, and the automatic stop says so.
-    const QString full = QString("file: %1, 2500").arg(trace.section('/', -1));
+    const QString full = QString("file: %1, 1500").arg(trace.section('/', -1));
     QVERIFY(std::any_of(status.cbegin(), status.cend(), [&](const QList<QVariant> &m) {
         return m.at(0).toString() == full || m.at(0).toString().startsWith(full + ", ");
     }));
     QVERIFY(status.last().at(0).toString().startsWith("Maximum duration reached"));
     const AcquisitionStatus::Summary summary = c->status().lastRecording;
     QVERIFY(summary.valid && summary.atLimit && !summary.failed);
-    QCOMPARE(summary.frames, 2500ull);
-    QCOMPARE(summary.seconds, 2.5);
+    QCOMPARE(summary.frames, 1500ull);
+    QCOMPARE(summary.seconds, 1.5);
     QCOMPARE(summary.traceFile, trace);
-    QVERIFY(display.rows >= 2500);
+    QVERIFY(display.rows >= 1500);
 
     const DevsimTrace t = readDevsimTrace(trace);
     QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
-    QCOMPARE(t.frames.size(), 2500);
+    QCOMPARE(t.frames.size(), 1500);
     QVERIFY(t.markers.isEmpty());
     quint64 lost = 0;
     const QString gaps = checkGaps(t, counted, &lost);
     QVERIFY2(gaps.isEmpty(), qPrintable(gaps));
     QCOMPARE(closed.at(0).at(2).toULongLong(), lost);
     QCOMPARE(summary.framesLost, lost);
-    if (counted < 0) {
-        QVERIFY(t.gaps.isEmpty());
-        QCOMPARE(t.frames.last(), 2499ull);
-    } else {
-        QVERIFY(lost > 0 && c->lostFrames() >= lost);
-    }
-    if (counted == 1)
-        QCOMPARE(2500 + lost, t.frames.last() + 1);
+    QCOMPARE(lost > 0, counted >= 0);
+    QVERIFY(c->lostFrames() >= lost);
+    if (counted != 0)
+        QCOMPARE(1500 + lost, t.frames.last() + 1);
 }
 
 // What the device does wrong, what the controller reports (once, in plain words, never
@@ -242,20 +196,18 @@ void tst_controller::failures_data()
     QTest::addColumn<bool>("record");
     QTest::addColumn<QByteArray>("provoke");     // devsim command once recording or ready
     QTest::addColumn<Event>("event");
-    QTest::addColumn<QString>("text");           // in the message
+    QTest::addColumn<QString>("text");
     QTest::addColumn<int>("state");
     QTest::addColumn<bool>("stillValid");        // the configuration afterwards
-    QTest::newRow("device refuses the configuration")
-        << QStringList{"--conf-error"} << false << QByteArray() << Event::ConfigurationRefused
-        << "The device refused the configuration:\nerror: configuration refused: conf:" << 0 << false;
+    QTest::newRow("device refuses the configuration") << QStringList{"--conf-error"} << false << QByteArray()
+        << Event::ConfigurationRefused << "The device refused the configuration:\nerror: configuration refused: conf:" << 0 << false;
     QTest::newRow("stream stalls") << QStringList() << true << QByteArray("stall on") << Event::StreamStopped
                                    << "The device stopped sending data" << 0 << true;
     QTest::newRow("IMU count changes") << QStringList() << false << QByteArray("counts 4,0,2,2")
                                        << Event::ChannelCountChanged << "Number of Imu Devices changed" << 0 << false;
     QTest::newRow("more IMUs than supported") << QStringList() << false << QByteArray("countstext 4,0,5,2")
                                               << Event::ChannelCountChanged << "reports 5 IMUs; at most 4" << 0 << false;
-    QTest::newRow("absurd channel counts") << QStringList() << false
-                                           << QByteArray("countstext 2000000000,2000000000,0,0")
+    QTest::newRow("absurd channel counts") << QStringList() << false << QByteArray("countstext 2000000000,2000000000,0,0")
                                            << Event::ChannelCountsInvalid << "2000000000,2000000000,0,0" << 3 << true;
     QTest::newRow("negative channel counts") << QStringList() << false << QByteArray("countstext 4,-1,1,2")
                                              << Event::ChannelCountsInvalid << "4,-1,1,2" << 3 << true;
@@ -270,8 +222,7 @@ void tst_controller::failures()
     QFETCH(QString, text);
     QFETCH(int, state);
     QFETCH(bool, stillValid);
-    DeviceRig rig;
-    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels + faults, false, DeviceRig::configText(4, 1, 2));
+    AcquisitionController *c = connectTo(faults, false);
     QVERIFY(c);
     QSignalSpy messages(c, &AcquisitionController::message);
     if (!provoke.isEmpty()) {
@@ -280,15 +231,15 @@ void tst_controller::failures()
             c->record();
             QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 300, 10000);
         }
-        rig.sim.command(provoke);
+        rig->sim.command(provoke);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(reported(messages, event), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(countOf(messages, event) > 0, 20000);
     QVERIFY2(textOf(messages, event).contains(text), qPrintable(textOf(messages, event)));
     QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), state, 5000);
     QVERIFY(!c->isSampling() && !c->isRecording());
     QCOMPARE(c->isConfigValid(), stillValid);
     if (state == 0)
-        QVERIFY(!c->enabledActions().testFlag(ActionSet::Start) && !c->enabledActions().testFlag(ActionSet::Record));
+        QVERIFY(!on(A::Start) && !on(A::Record));
     if (record) {
         QCOMPARE(display.graphs, 0);
         const QString problem = checkDevsimTrace(c->traceFileName(), -1);
@@ -296,12 +247,11 @@ void tst_controller::failures()
         QVERIFY(textOf(messages, event).contains("holds " + QString::number(devsimTraceRows(c->traceFileName()))));
     }
     // Two more channel-count polls: nothing is told again, and no message carries stream bytes.
-    QTest::qWait(4000);
+    const int polls = countPolls(rig->sim);
+    QTRY_VERIFY_WITH_TIMEOUT(countPolls(rig->sim) >= polls + 2, 10000);
     QCOMPARE(countOf(messages, event), 1);
-    for (int i = 0; i < messages.size(); ++i) {
-        const QString shown = messages.at(i).at(1).toString();
-        QVERIFY2(!shown.contains('#') && !shown.contains("SCPI"), qPrintable(shown));
-    }
+    for (const QList<QVariant> &m : messages)
+        QVERIFY2(!m.at(1).toString().contains('#') && !m.at(1).toString().contains("SCPI"), qPrintable(m.at(1).toString()));
     if (event == Event::ChannelCountsInvalid)
         QCOMPARE(c->adc24Count(), 4);   // the counts told before stay in use
 }
@@ -311,10 +261,8 @@ void tst_controller::failures()
 // stop request, and comes back to ready.
 void tst_controller::stopRightAfterTheStreamEnded()
 {
-    DeviceRig rig;
-    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels, false, DeviceRig::configText(4, 1, 2));
-    QVERIFY(c);
-    QVERIFY(waitReady());
+    AcquisitionController *c = connectTo({}, false);
+    QVERIFY(c && waitReady());
     c->start();
     QTRY_VERIFY_WITH_TIMEOUT(display.rows > 300, 10000);
     bool stopped = false;
@@ -322,23 +270,21 @@ void tst_controller::stopRightAfterTheStreamEnded()
         c->stop();
         stopped = true;
     }, Qt::DirectConnection);
-    rig.sim.command("stall on");
+    rig->sim.command("stall on");
     QTRY_VERIFY_WITH_TIMEOUT(stopped, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 5000);
-    QVERIFY(!c->isSampling());
-    QVERIFY(c->enabledActions().testFlag(ActionSet::Start));
+    QVERIFY(!c->isSampling() && on(A::Start));
 }
 
-// A damaged block in the serial stream: the link finds the next good one, the loss is a
-// gap where the frames are missing and the recording goes on. Damage with no good block
-// behind it: the stream and the recording stop at once, and the user learns how many
-// frames were lost; the file holds what came before.
+// A damaged serial block: the link finds the next good one, the loss is a gap where the
+// frames are missing and the recording goes on. With no good block behind it the stream
+// and the recording stop at once, saying how many frames were lost; the file holds what
+// came before.
 void tst_controller::serialStreamDamage_data()
 {
     QTest::addColumn<QList<QByteArray>>("faults");
     QTest::addColumn<bool>("recovers");
-    QTest::newRow("bad header, then bad terminator")
-        << QList<QByteArray>{"badheader", "badterminator"} << true;
+    QTest::newRow("bad header, then bad terminator") << QList<QByteArray>{"badheader", "badterminator"} << true;
     QList<QByteArray> endless;
     for (int i = 0; i < 400; ++i)
         endless << "badheader";
@@ -349,8 +295,7 @@ void tst_controller::serialStreamDamage()
 {
     QFETCH(QList<QByteArray>, faults);
     QFETCH(bool, recovers);
-    DeviceRig rig;
-    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels, false, DeviceRig::configText(4, 1, 2));
+    AcquisitionController *c = connectTo({}, false);
     QVERIFY(c);
     QSignalSpy messages(c, &AcquisitionController::message);
     QVERIFY(waitReady());
@@ -358,19 +303,18 @@ void tst_controller::serialStreamDamage()
     QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 500, 10000);
     const QString trace = c->currentTraceFile();
     for (const QByteArray &fault : faults)
-        rig.sim.command(fault);
+        rig->sim.command(fault);
     if (recovers) {
-        QVERIFY(rig.sim.sync());
+        QVERIFY(rig->sim.sync());
         QTRY_VERIFY_WITH_TIMEOUT(c->status().recordingFramesLost > 0, 10000);
         const quint64 before = c->recordedFrames();
         QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > before + 300, 10000);
         c->stop();
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(reported(messages, Event::StreamDamaged), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(countOf(messages, Event::StreamDamaged) > 0, 20000);
         const QString text = textOf(messages, Event::StreamDamaged);
         QVERIFY2(text.contains("could not be decoded any more: recording stopped.") && text.contains("frames were lost")
-                     && text.contains(trace),
-                 qPrintable(text));
+                     && text.contains(trace), qPrintable(text));
     }
     QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 10000);
     QCOMPARE(countOf(messages, Event::StreamDamaged), recovers ? 0 : 1);
@@ -378,27 +322,24 @@ void tst_controller::serialStreamDamage()
     QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
     QVERIFY(t.frames.size() > 500);
     quint64 lost = 0;
-    // A bad header hides the block's length: that loss is an estimate.
-    const QString gaps = checkGaps(t, 2, &lost);
+    const QString gaps = checkGaps(t, 2, &lost);   // a bad header hides the length: an estimate
     QVERIFY2(gaps.isEmpty(), qPrintable(gaps));
     QCOMPARE(lost > 0, recovers);
     QCOMPARE(c->status().lastRecording.failed, !recovers);
 }
 
-// Record during a live view records from the next frame on without touching the view;
-// its Stop ends only the recording, a second Stop the view. Markers land in the file at
-// the frame they were set, and the actions follow every stage.
+// Record during a live view over lossy WiFi records from the next frame on without
+// touching the view, its losses booked at the recording's own rows; its Stop ends only
+// the recording, a second Stop the view. Markers land at the frame they were set, and
+// the actions follow every stage.
 void tst_controller::recordWhileViewing()
 {
-    DeviceRig rig;
-    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels, false, DeviceRig::configText(4, 1, 2));
+    AcquisitionController *c = connectTo({"--drop", "0.05", "--no-retransmit", "--udp-frames", "7"}, true);
     QVERIFY(c);
     QSignalSpy messages(c, &AcquisitionController::message);
     QSignalSpy markers(c, &AcquisitionController::markerAdded);
     QSignalSpy statusChanged(c, &AcquisitionController::statusChanged);
     QVERIFY(waitReady());
-    using A = ActionSet;
-    auto on = [c](A::Action a) { return c->enabledActions().testFlag(a); };
     QVERIFY(on(A::DeleteConfig) && on(A::DeleteData) && !on(A::Marker));
 
     c->start();
@@ -406,7 +347,7 @@ void tst_controller::recordWhileViewing()
     QTRY_VERIFY_WITH_TIMEOUT(display.rows > 1000, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(c->status().framesPerSecond > 800 && c->status().framesPerSecond < 1200, 5000);
     QCOMPARE(c->status().device, c->deviceIdentification().trimmed());
-    QCOMPARE(c->status().link, QString("USB"));
+    QCOMPARE(c->status().link, QString("WiFi"));
     c->addMarker("not recording");   // nothing to mark
     QVERIFY(markers.isEmpty());
 
@@ -426,9 +367,9 @@ void tst_controller::recordWhileViewing()
     QCOMPARE(markers.at(1).at(2).toString(), QString(32, QChar(0x00fc)));
     QTRY_VERIFY_WITH_TIMEOUT(c->status().traceBytes > 0 && c->status().freeBytes > 0, 5000);
     QCOMPARE(c->status().traceFile, trace);
-    // Record blinks meanwhile.
-    QTRY_VERIFY_WITH_TIMEOUT(!on(A::Record), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!on(A::Record), 2000);   // Record blinks
     QTRY_VERIFY_WITH_TIMEOUT(on(A::Record), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 1500, 10000);
 
     c->stop();
     QVERIFY(!c->isRecording() && c->isSampling());
@@ -443,16 +384,21 @@ void tst_controller::recordWhileViewing()
 
     c->stop();
     QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 10000);
-    QVERIFY(!c->isSampling());
-    QVERIFY(messages.isEmpty());
+    QVERIFY(!c->isSampling() && messages.isEmpty());
     QVERIFY(statusChanged.size() >= 4);
 
     const DevsimTrace t = readDevsimTrace(trace);
     QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
     QCOMPARE(quint64(t.frames.size()), summary.frames);
     QVERIFY(t.frames.first() > 1000);   // from the middle of the stream
-    QCOMPARE(t.frames.last() - t.frames.first() + 1, quint64(t.frames.size()));
-    QVERIFY(t.gaps.isEmpty());
+    quint64 lost = 0;
+    const QString gaps = checkGaps(t, 1, &lost, false);
+    QVERIFY2(gaps.isEmpty(), qPrintable(gaps));
+    quint64 beforeFirstRow = 0;   // a loss right before the first recorded frame
+    for (int g = 0; g + 2 < t.gaps.size(); g += 3)
+        beforeFirstRow += t.gaps[g] == 0 ? t.gaps[g + 1] : 0;
+    QVERIFY(lost > beforeFirstRow);
+    QCOMPARE(t.frames.last() - t.frames.first() + 1, quint64(t.frames.size()) + lost - beforeFirstRow);
     QCOMPARE(t.markers.size(), 2);
     QCOMPARE(t.markers.at(0).frame, markedAt);
     QCOMPARE(t.markers.at(0).seconds, markedAt / 1000.0);
@@ -460,42 +406,52 @@ void tst_controller::recordWhileViewing()
     QCOMPARE(t.markers.at(1).text, QString(32, QChar(0x00fc)).toUtf8());
 }
 
-// Configurations refused before they reach a device, each with its own plain message.
+// Configurations refused before they reach a device, each with its own plain message,
+// in German when the German catalogue is loaded.
 void tst_controller::refusedConfigurations_data()
 {
     QTest::addColumn<QByteArray>("file");       // empty: no file at all
     QTest::addColumn<Event>("event");
+    QTest::addColumn<bool>("german");
     QTest::addColumn<QString>("text");
-    QTest::newRow("missing file") << QByteArray() << Event::ConfigurationInvalid << "configuration file not found";
-    QTest::newRow("malformed file") << QByteArray("timeline=10\nsampleRate=fast\n") << Event::ConfigurationInvalid
+    QTest::newRow("missing file") << QByteArray() << Event::ConfigurationInvalid << false << "configuration file not found";
+    QTest::newRow("malformed file") << QByteArray("timeline=10\nsampleRate=fast\n") << Event::ConfigurationInvalid << false
                                     << "line 2";
-    QTest::newRow("no channel: frames of 0 bytes") << QByteArray() << Event::ConfigurationEmpty << "no channel";
+    QTest::newRow("no channel: frames of 0 bytes") << QByteArray() << Event::ConfigurationEmpty << false << "no channel";
+    QTest::newRow("no device, German") << QByteArray() << Event::NoDevice << true
+                                       << "Kein Gerät gefunden. Bitte prüfen Sie die Verbindungen.";
 }
 
 void tst_controller::refusedConfigurations()
 {
     QFETCH(QByteArray, file);
     QFETCH(Event, event);
+    QFETCH(bool, german);
     QFETCH(QString, text);
+    QTranslator qt, mine;
+    installTranslations(*qApp, german ? LanguageChoice::German : LanguageChoice::English, KESTROVA_BIN_DIR, qt, mine);
     startupOptions() = StartupOptions();
     QTemporaryDir dir;
     AcquisitionController c;
     QSignalSpy messages(&c, &AcquisitionController::message);
+    const QString path = dir.filePath("run.conf");
+    if (!file.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) > 0);
+    }
     if (event == Event::ConfigurationEmpty) {
         daqConfig empty;
         empty.sampleRate = 1000;
         QVERIFY(!c.acceptConfiguration(empty));
+    } else if (event == Event::NoDevice) {
+        QVERIFY(!c.checkDeviceConfigurable());
     } else {
-        const QString path = dir.filePath("run.conf");
-        if (!file.isEmpty()) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(file);
-        }
         c.openConfiguration(path);
     }
+    qApp->removeTranslator(&mine);
+    qApp->removeTranslator(&qt);
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(eventAt(messages, 0), event);
+    QCOMPARE(messages.at(0).at(0).value<Event>(), event);
     QVERIFY2(messages.at(0).at(1).toString().contains(text), qPrintable(messages.at(0).at(1).toString()));
     QVERIFY(!c.isConfigValid());
 }
@@ -504,10 +460,8 @@ void tst_controller::refusedConfigurations()
 // again, the device is found but has to be configured anew.
 void tst_controller::lostDeviceComesBack()
 {
-    DeviceRig rig;
-    AcquisitionController *c = connectTo(rig, DeviceRig::devsimChannels, false, DeviceRig::configText(4, 1, 2));
-    QVERIFY(c);
-    QVERIFY(waitReady());
+    AcquisitionController *c = connectTo({}, false);
+    QVERIFY(c && waitReady());
     c->record();
     QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 300, 10000);
     const QString trace = c->traceFileName();
@@ -516,16 +470,15 @@ void tst_controller::lostDeviceComesBack()
         if (e == Event::DeviceDisconnected)
             rowsAtReport = devsimTraceRows(trace);
     });
-    rig.sim.command("unplug");
+    rig->sim.command("unplug");
     QTRY_VERIFY_WITH_TIMEOUT(rowsAtReport != -2, 10000);
     QVERIFY2(rowsAtReport > 300, "the trace was not readable when the loss was reported");
     QCOMPARE(c->connectionState(), 0);
     QVERIFY(!c->isRecording() && !c->isSampling());
     QCOMPARE(display.logo, QString(":/images/edit-find-7.png"));
-    QCOMPARE(c->enabledActions(), ActionSet::Actions(ActionSet::Open | ActionSet::New | ActionSet::Exit
-                                                     | ActionSet::DeleteConfig | ActionSet::DeleteData));
+    QCOMPARE(c->enabledActions(), A::Actions(A::Open | A::New | A::Exit | A::DeleteConfig | A::DeleteData));
 
-    rig.sim.command("plug");
+    rig->sim.command("plug");
     QTRY_COMPARE_WITH_TIMEOUT(c->connectionState(), 4, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(c->deviceAnswered(), 10000);
     QVERIFY(!c->isConfigValid());
@@ -533,32 +486,16 @@ void tst_controller::lostDeviceComesBack()
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
-// Several candidates: the controller asks which one and waits; the chosen one is busy:
-// it asks whether to give up, and after "retry" waits for that device without asking
-// anything, saying "Device is busy", until it is free. A preferred serial number asks
-// nothing.
+// Two candidates: the controller asks which one and waits; the chosen one is busy: it
+// asks whether to give up, and after "retry" waits for it without asking anything, saying
+// "Device is busy", until it is free. A preferred serial number asks nothing.
 void tst_controller::deviceQuestions()
 {
     DeviceRig first, second;
     QVERIFY(second.sim.start({"--pty", "--serial", "kestr0002", "--busy"}));
     QVERIFY(first.start({}, false));
-    // Both simulators' declarations in one file, as the programs read them.
     const QString both = first.folder() + "/both";
-    auto declareBoth = [&] {
-        QFile out(both + ".new");
-        if (!out.open(QIODevice::WriteOnly))
-            return false;
-        for (const QString &path : {first.sim.portsFile(), second.sim.portsFile()}) {
-            QFile f(path);
-            if (!f.open(QIODevice::ReadOnly))
-                return false;
-            out.write(f.readAll());
-        }
-        out.close();
-        QFile::remove(both);
-        return QFile::rename(out.fileName(), both);
-    };
-    QVERIFY(declareBoth());
+    QVERIFY(declareBoth(both, first.sim, second.sim));
     qputenv("LUMETRIX_VIRTUAL_PORTS", both.toLocal8Bit());
 
     controller = std::make_unique<AcquisitionController>();
@@ -570,9 +507,7 @@ void tst_controller::deviceQuestions()
     const auto candidates = choice.at(0).at(0).value<QList<DeviceInfo>>();
     QCOMPARE(candidates.size(), 2);
     QCOMPARE(candidates.at(1).serialNumber, QString("kestr0002"));
-    // Unanswered, nothing moves on and nothing is asked again.
-    QTest::qWait(600);
-    QCOMPARE(choice.size(), 1);
+    QVERIFY(!choice.wait(600));   // unanswered, nothing moves on and nothing is asked again
     QVERIFY(busy.isEmpty());
     QCOMPARE(c->connectionState(), 1);
 
@@ -581,39 +516,23 @@ void tst_controller::deviceQuestions()
     QVERIFY(busy.at(0).at(0).toString().startsWith("Device is busy."));
     c->answerBusy(false);
     QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty() && status.last().at(0).toString() == "Device is busy", 5000);
-    QTest::qWait(1500);
-    QCOMPARE(busy.size(), 1);
+    QVERIFY(!busy.wait(1500));
     QCOMPARE(choice.size(), 1);
     QVERIFY(c->connectionState() <= 1);
 
     second.sim.command("busy off");
     QVERIFY(second.sim.sync());
-    QVERIFY(declareBoth());
+    QVERIFY(declareBoth(both, first.sim, second.sim));
     QTRY_COMPARE_WITH_TIMEOUT(c->connectionState(), 4, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(c->deviceIdentification().contains("kestr0002"), 10000);
     QCOMPARE(busy.size(), 1);
     QCOMPARE(choice.size(), 1);
 
-    controller.reset();
     controller = std::make_unique<AcquisitionController>();
     controller->setPreferredSerial("KESTR0001");
     QSignalSpy again(controller.get(), &AcquisitionController::deviceChoiceQuestion);
     QTRY_COMPARE_WITH_TIMEOUT(controller->connectionState(), 4, 15000);
     QVERIFY(again.isEmpty());
-}
-
-// The controller's texts come in German when the German catalogue is loaded.
-void tst_controller::germanMessages()
-{
-    QTranslator qt, mine;
-    installTranslations(*qApp, LanguageChoice::German, KESTROVA_BIN_DIR, qt, mine);
-    startupOptions() = StartupOptions();
-    AcquisitionController c;
-    QSignalSpy messages(&c, &AcquisitionController::message);
-    QVERIFY(!c.checkDeviceConfigurable());
-    QCOMPARE(messages.at(0).at(1).toString(), QString("Kein Gerät gefunden. Bitte prüfen Sie die Verbindungen."));
-    qApp->removeTranslator(&mine);
-    qApp->removeTranslator(&qt);
 }
 
 QTEST_GUILESS_MAIN(tst_controller)
