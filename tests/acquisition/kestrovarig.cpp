@@ -2,11 +2,6 @@
 
 #include <QtTest>
 
-KestrovaRig::~KestrovaRig()
-{
-    window.reset();
-}
-
 bool KestrovaRig::start(const QStringList &devsimArgs, bool overUdp, const QString &configFile)
 {
     if (!DeviceRig::start(devsimArgs, overUdp, configFile))
@@ -16,13 +11,9 @@ bool KestrovaRig::start(const QStringList &devsimArgs, bool overUdp, const QStri
     return true;
 }
 
-bool KestrovaRig::waitReady(int timeoutMs)
+bool KestrovaRig::waitReady()
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (window->controller().measurementState() == 3 && window->controller().isConfigValid())
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
+    return QTest::qWaitFor([this] {
+        return window->controller().measurementState() == 3 && window->controller().isConfigValid();
+    }, 20000);
 }

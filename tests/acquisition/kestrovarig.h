@@ -7,17 +7,15 @@
 
 #include <memory>
 
-// One Kestrova main window connected to one devsim, over a pseudo-terminal or loopback
-// UDP, with its own traces and configurations folders.
+// One Kestrova main window connected to one devsim, its boxes and dialogs answered.
 class KestrovaRig : public DeviceRig
 {
 public:
-    ~KestrovaRig();
-
+    ~KestrovaRig() { window.reset(); }
     // Starts devsim with `devsimArgs` (plus --pty or --udp) and the window.
     bool start(const QStringList &devsimArgs, bool overUdp, const QString &configFile = QString());
     // Waits until the device is configured and ready (measurement state 3).
-    bool waitReady(int timeoutMs = 20000);
+    bool waitReady();
 
     ModalAnswerer answers;
     std::unique_ptr<MainWindow> window;

@@ -11,15 +11,6 @@ ModalAnswerer::ModalAnswerer()
     timer.start(20);
 }
 
-bool ModalAnswerer::seen(const QString &part) const
-{
-    for (const QString &t : texts) {
-        if (t.contains(part))
-            return true;
-    }
-    return false;
-}
-
 void ModalAnswerer::poll()
 {
     QWidget *modal = QApplication::activeModalWidget();
@@ -29,20 +20,15 @@ void ModalAnswerer::poll()
         texts << box->windowTitle() + "|" + box->text();
         if (onBox && onBox(box))
             return;
-        for (auto b : {QMessageBox::Retry, QMessageBox::No, QMessageBox::Discard, QMessageBox::Cancel,
-                       QMessageBox::Ok, QMessageBox::Yes}) {
-            if (QAbstractButton *button = box->button(b)) {
-                button->click();
-                return;
-            }
+        for (auto b : {QMessageBox::Retry, QMessageBox::No, QMessageBox::Discard, QMessageBox::Cancel, QMessageBox::Ok,
+                       QMessageBox::Yes}) {
+            if (QAbstractButton *button = box->button(b))
+                return button->click();
         }
         box->reject();
-        return;
-    }
-    if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+    } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
         dialogs << dialog->metaObject()->className();
-        if (onDialog && onDialog(dialog))
-            return;
-        dialog->accept();
+        if (!onDialog || !onDialog(dialog))
+            dialog->accept();
     }
 }

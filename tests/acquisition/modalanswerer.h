@@ -8,27 +8,22 @@
 
 class QWidget;
 
-// Answers every modal dialog and message box the window under test opens inside its
-// own event loop, and keeps their texts. Message boxes get the most cautious button
-// they offer (Retry, No, Discard, Cancel, Ok, Yes) unless `onBox` says otherwise;
-// other dialogs are accepted unless `onDialog` says otherwise.
+// Answers every modal box and dialog the window opens in its own event loop and keeps
+// their texts. A box gets its most cautious button (Retry, No, Discard, Cancel, Ok, Yes)
+// and a dialog is accepted, unless `onBox` or `onDialog` answered it (returned true).
 class ModalAnswerer : public QObject
 {
     Q_OBJECT
 
 public:
     ModalAnswerer();
+    bool seen(const QString &part) const { return !texts.filter(part).isEmpty(); }
 
-    QStringList texts;                                  // "title|text" of every box answered
+    QStringList texts;                                  // "title|text" of every box
     QStringList dialogs;                                // class names of the other dialogs
-    std::function<bool(QWidget *)> onBox;               // true when it answered the box itself
-    std::function<bool(QWidget *)> onDialog;            // true when it answered the dialog itself
-
-    bool seen(const QString &part) const;
-
-private slots:
-    void poll();
+    std::function<bool(QWidget *)> onBox, onDialog;
 
 private:
+    void poll();
     QTimer timer;
 };

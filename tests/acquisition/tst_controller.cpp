@@ -3,6 +3,7 @@
 #include "acquisition/acquisitioncontroller.h"
 #include "devicerig.h"
 #include "devsimtrace.h"
+#include "hdf5tools.h"
 #include "recordingdisplay.h"
 #include "translations.h"
 
@@ -330,8 +331,9 @@ void tst_controller::serialStreamDamage()
 
 // Record during a live view over lossy WiFi records from the next frame on without
 // touching the view, its losses booked at the recording's own rows; its Stop ends only
-// the recording, a second Stop the view. Markers land at the frame they were set, and
-// the actions follow every stage.
+// the recording, a second Stop the view. Markers land at the frame they were set, the
+// actions follow every stage, and the README's Python example reads the trace: its time
+// axis counts the lost frames in, and it lists the markers.
 void tst_controller::recordWhileViewing()
 {
     AcquisitionController *c = connectTo({"--drop", "0.05", "--no-retransmit", "--udp-frames", "7"}, true);
@@ -404,6 +406,23 @@ void tst_controller::recordWhileViewing()
     QCOMPARE(t.markers.at(0).seconds, markedAt / 1000.0);
     QCOMPARE(t.markers.at(0).text, QByteArray("Ventil auf, 20 °C"));
     QCOMPARE(t.markers.at(1).text, QString(32, QChar(0x00fc)).toUtf8());
+
+    QFile readme(KESTROVA_SOURCE_DIR "/README.md");
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QByteArray text = readme.readAll();
+    const int begin = text.indexOf("```python\n", text.indexOf("\n### Reading a trace in Python\n")) + 10;
+    QVERIFY2(begin > 10, "no Python example in the README");
+    QByteArray out;
+    const QString problem = runPython(QString::fromUtf8(text.mid(begin, text.indexOf("\n```", begin) - begin)), {trace}, &out);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString seconds = QString::number((t.frames.size() + lost - 1) / 1000.0, 'f', 3);
+    QVERIFY2(out.startsWith(QString("%1 rows, %2 s, %3 frames lost in %4 gaps\n").arg(t.frames.size()).arg(seconds)
+                                .arg(lost).arg(t.gaps.size() / 3).toUtf8()), out.constData());
+    for (const TraceMarker &m : t.markers) {
+        const double at = (t.frames[int(m.frame)] - t.frames[0] + beforeFirstRow) / 1000.0;
+        QVERIFY2(out.contains(QString("marker \"%1\" at row %2, %3 s\n").arg(QString::fromUtf8(m.text)).arg(m.frame)
+                                  .arg(at, 0, 'f', 3).toUtf8()), out.constData());
+    }
 }
 
 // Configurations refused before they reach a device, each with its own plain message,
