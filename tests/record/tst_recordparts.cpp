@@ -21,7 +21,7 @@ private slots:
     void configLookup();
     void progress();
     void exitCodes_data();
-    void exitCodes();
+    void exitCodes() { QFETCH(Event, event); QTEST(int(RecordSession::exitCodeFor(event)), "code"); }
 };
 
 void tst_recordparts::commandLine_data()
@@ -64,16 +64,11 @@ void tst_recordparts::commandLine()
     QVERIFY2(error.isEmpty() ? o.error.isEmpty() : o.error.contains(error), qPrintable(o.error));
     if (!error.isEmpty())
         return;
-    QFETCH(QString, config);
-    QFETCH(double, duration);
-    QFETCH(QString, serial);
-    QFETCH(QString, output);
-    QFETCH(int, flags);
-    QCOMPARE(o.configFile, config);
-    QCOMPARE(o.duration, duration);
-    QCOMPARE(o.serialNumber, serial);
-    QCOMPARE(o.outputFile, output);
-    QCOMPARE(int(o.useWifi) | int(o.log) << 1 | int(o.quiet) << 2 | int(o.help) << 3, flags);
+    QTEST(o.configFile, "config");
+    QTEST(o.duration, "duration");
+    QTEST(o.serialNumber, "serial");
+    QTEST(o.outputFile, "output");
+    QTEST(int(o.useWifi) | int(o.log) << 1 | int(o.quiet) << 2 | int(o.help) << 3, "flags");
 }
 
 // A relative name: the current folder first, then the configurations folder.
@@ -118,13 +113,6 @@ void tst_recordparts::exitCodes_data()
     QTest::newRow("stream stopped") << Event::StreamStopped << int(RecordExit::DeviceLost);
     QTest::newRow("stream damaged") << Event::StreamDamaged << int(RecordExit::DeviceLost);
     QTest::newRow("unplugged") << Event::DeviceDisconnected << int(RecordExit::DeviceLost);
-}
-
-void tst_recordparts::exitCodes()
-{
-    QFETCH(Event, event);
-    QFETCH(int, code);
-    QCOMPARE(int(RecordSession::exitCodeFor(event)), code);
 }
 
 QTEST_GUILESS_MAIN(tst_recordparts)
