@@ -1,3 +1,5 @@
+// The device's network record: its byte layout, validity, limits, saving, and the block
+// that carries it over the serial line.
 #include "wifi/netcfg.h"
 #include "wifi/stripblock.h"
 
@@ -27,9 +29,16 @@ netCfg::EditedValues sampleValues()
 
 qint32 intAt(const QByteArray &b, int offset) { return qFromLittleEndian<qint32>(b.constData() + offset); }
 
-QByteArray fieldAt(const QByteArray &b, int offset, int width) { return b.mid(offset, width); }
-
-QByteArray padded(const QByteArray &text, int width) { return text + QByteArray(width - text.size(), '\0'); }
+// The edited value behind each text field but the access-point address, with its width.
+const struct
+{
+    QString netCfg::EditedValues::*value;
+    netCfg::TextField field;
+    int width;
+} editable[] = {{&netCfg::EditedValues::ipAddress, netCfg::ipAddress, 46},     {&netCfg::EditedValues::ipGateway, netCfg::ipGateway, 46},
+                {&netCfg::EditedValues::ipNetmask, netCfg::ipNetmask, 46},     {&netCfg::EditedValues::stationName, netCfg::stationName, 32},
+                {&netCfg::EditedValues::netSsid, netCfg::netSsid, 32},         {&netCfg::EditedValues::netPassword, netCfg::netPassword, 64},
+                {&netCfg::EditedValues::apSsid, netCfg::apSsid, 32},           {&netCfg::EditedValues::apPassword, netCfg::apPassword, 64}};
 
 } // namespace
 
@@ -38,56 +47,62 @@ class tst_netcfg : public QObject
     Q_OBJECT
 
 private slots:
-    void defaultsAtTheirOffsets();
+    void layout_data();
+    void layout();
     void validity_data();
     void validity();
-    void validInputUsesFirst425Bytes();
-    void builtFieldsAtTheirOffsets();
     void fieldLimits_data();
     void fieldLimits();
     void channelText_data();
     void channelText();
-    void builtRecordHasNoApAddress();
-    void saveWritesBytesVerbatim();
-    void saveReportsUnwritableFolder();
+    void save();
     void stripBlock_data();
-    void stripBlock();
+    void stripBlock() { QFETCH(QByteArray, block); QTEST(::stripBlock(block), "payload"); }
     void recordBlockForTheSerialLine();
 };
 
-void tst_netcfg::defaultsAtTheirOffsets()
+// Mark, mode and channel words, then the text fields at their fixed places, each padded
+// with zeros. A built record never carries the access-point address it was read with.
+void tst_netcfg::layout_data()
 {
-    const QByteArray b = netCfg().bytes();
-    QCOMPARE(b.size(), 425);
-    QCOMPARE(b.left(4), QByteArray("\x78\x56\x34\x12", 4));
-    QCOMPARE(intAt(b, 4), 1);
-    QCOMPARE(intAt(b, 8), 11);
-    QCOMPARE(intAt(b, 12), 0);
-    QCOMPARE(fieldAt(b, 16, 46), padded("192.168.178.2", 46));
-    QCOMPARE(fieldAt(b, 62, 46), padded("192.168.178.1", 46));
-    QCOMPARE(fieldAt(b, 108, 46), padded("255.255.255.0", 46));
-    QCOMPARE(fieldAt(b, 154, 32), padded("lumetrix", 32));
-    QCOMPARE(fieldAt(b, 186, 32), padded("networkName", 32));
-    QCOMPARE(fieldAt(b, 218, 64), padded("qzk", 64));
-    QCOMPARE(fieldAt(b, 282, 32), padded("lumetrix", 32));
-    QCOMPARE(fieldAt(b, 314, 64), padded("tarnequil", 64));
-    QCOMPARE(fieldAt(b, 378, 46), padded("192.168.4.1", 46));
-    QCOMPARE(b.at(424), '\0');
-    QCOMPARE(netCfg().text(netCfg::netSsid), QString("networkName"));
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QVector<int>>("words");   // isAP, channel, isFixedIP
+    QTest::addColumn<QStringList>("texts");    // at 16, 62, 108, 154, 186, 218, 282, 314, 378
+    QTest::newRow("defaults") << netCfg().bytes() << QVector<int>{1, 11, 0}
+        << QStringList{"192.168.178.2", "192.168.178.1", "255.255.255.0", "lumetrix", "networkName", "qzk", "lumetrix", "tarnequil", "192.168.4.1"};
+    QTest::newRow("built") << netCfg::build(sampleValues()) << QVector<int>{0, 6, 1}
+        << QStringList{"10.0.0.7", "10.0.0.1", "255.0.0.0", "bench", "home", "netpass", "apname", "appass", ""};
+}
+
+void tst_netcfg::layout()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QVector<int>, words);
+    QFETCH(QStringList, texts);
+    QCOMPARE(record.size(), 425);
+    QCOMPARE(record.left(4), QByteArray("\x78\x56\x34\x12", 4));
+    QCOMPARE((QVector<int>{intAt(record, 4), intAt(record, 8), intAt(record, 12)}), words);
+    const int places[9][2] = {{16, 46}, {62, 46}, {108, 46}, {154, 32}, {186, 32}, {218, 64}, {282, 32}, {314, 64}, {378, 46}};
+    for (int i = 0; i < 9; ++i)
+        QCOMPARE(record.mid(places[i][0], places[i][1]), texts[i].toLatin1() + QByteArray(places[i][1] - texts[i].size(), '\0'));
+    QCOMPARE(record.at(424), '\0');
+    const netCfg read = netCfg::fromInput(record + QByteArray(87, 'x'));   // only the first 425 bytes count
+    QCOMPARE(read.bytes(), record);
+    QCOMPARE((QVector<int>{read.isAP(), read.apChannel(), read.isFixedIP()}), words);
+    QCOMPARE(read.text(netCfg::netSsid), texts[4]);
+    QCOMPARE(read.text(netCfg::apAddress), texts[8]);
 }
 
 void tst_netcfg::validity_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<bool>("valid");
-    QByteArray good = netCfg().bytes();
+    const QByteArray good = netCfg::build(sampleValues());
     QTest::newRow("425 with mark") << good << true;
     QTest::newRow("424 with mark") << good.left(424) << false;
     QTest::newRow("empty") << QByteArray() << false;
     QTest::newRow("512 with mark") << good + QByteArray(87, char(0xff)) << true;
-    QByteArray bigEndian = good;
-    bigEndian.replace(0, 4, QByteArray("\x12\x34\x56\x78", 4));
-    QTest::newRow("mark byte-swapped") << bigEndian << false;
+    QTest::newRow("mark byte-swapped") << QByteArray("\x12\x34\x56\x78", 4) + good.mid(4) << false;
     QTest::newRow("erased memory") << QByteArray(512, char(0xff)) << false;
 }
 
@@ -96,79 +111,33 @@ void tst_netcfg::validity()
     QFETCH(QByteArray, input);
     QFETCH(bool, valid);
     QCOMPARE(netCfg::isValidInput(input), valid);
-    const netCfg record = netCfg::fromInput(input);
-    QCOMPARE(record.bytes(), valid ? input.left(425) : netCfg().bytes());
-}
-
-void tst_netcfg::validInputUsesFirst425Bytes()
-{
-    QByteArray input = netCfg::build(sampleValues());
-    input.append(QByteArray(87, 'x'));
-    const netCfg record = netCfg::fromInput(input);
-    QCOMPARE(record.bytes().size(), 425);
-    QCOMPARE(record.bytes(), input.left(425));
-    QCOMPARE(record.isAP(), 0);
-    QCOMPARE(record.isFixedIP(), 1);
-    QCOMPARE(record.apChannel(), 6);
-    QCOMPARE(record.text(netCfg::ipAddress), QString("10.0.0.7"));
-}
-
-void tst_netcfg::builtFieldsAtTheirOffsets()
-{
-    const QByteArray b = netCfg::build(sampleValues());
-    QCOMPARE(b.size(), 425);
-    QCOMPARE(qFromLittleEndian<quint32>(b.constData()), 0x12345678u);
-    QCOMPARE(intAt(b, 4), 0);
-    QCOMPARE(intAt(b, 8), 6);
-    QCOMPARE(intAt(b, 12), 1);
-    QCOMPARE(fieldAt(b, 16, 46), padded("10.0.0.7", 46));
-    QCOMPARE(fieldAt(b, 62, 46), padded("10.0.0.1", 46));
-    QCOMPARE(fieldAt(b, 108, 46), padded("255.0.0.0", 46));
-    QCOMPARE(fieldAt(b, 154, 32), padded("bench", 32));
-    QCOMPARE(fieldAt(b, 186, 32), padded("home", 32));
-    QCOMPARE(fieldAt(b, 218, 64), padded("netpass", 64));
-    QCOMPARE(fieldAt(b, 282, 32), padded("apname", 32));
-    QCOMPARE(fieldAt(b, 314, 64), padded("appass", 64));
+    QCOMPARE(netCfg::fromInput(input).bytes(), valid ? input.left(425) : netCfg().bytes());
 }
 
 // Each field takes its width minus one bytes, so that a terminator always follows.
 void tst_netcfg::fieldLimits_data()
 {
-    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("index");
     QTest::addColumn<int>("length");
-    QTest::addColumn<bool>("built");
-    const struct { const char *name; int width; } fields[] = {
-        {"apSsid", 32}, {"apPassword", 64}, {"netPassword", 64}, {"netSsid", 32},
-        {"stationName", 32}, {"ipAddress", 46}, {"ipGateway", 46}, {"ipNetmask", 46}};
-    for (const auto &f : fields) {
-        QTest::addRow("%s %d", f.name, f.width - 1) << f.name << f.width - 1 << true;
-        QTest::addRow("%s %d", f.name, f.width) << f.name << f.width << false;
+    for (int i = 0; i < 8; ++i) {
+        QTest::addRow("field %d, %d", int(editable[i].field), editable[i].width - 1) << i << editable[i].width - 1;
+        QTest::addRow("field %d, %d", int(editable[i].field), editable[i].width) << i << editable[i].width;
     }
 }
 
 void tst_netcfg::fieldLimits()
 {
-    QFETCH(QString, field);
+    QFETCH(int, index);
     QFETCH(int, length);
-    QFETCH(bool, built);
+    const auto &f = editable[index];
     netCfg::EditedValues v = sampleValues();
-    const QString text(length, QChar('s'));
-    QString *target = field == "apSsid" ? &v.apSsid : field == "apPassword" ? &v.apPassword
-        : field == "netPassword" ? &v.netPassword : field == "netSsid" ? &v.netSsid
-        : field == "stationName" ? &v.stationName : field == "ipAddress" ? &v.ipAddress
-        : field == "ipGateway" ? &v.ipGateway : &v.ipNetmask;
-    *target = text;
+    v.*f.value = QString(length, QChar('s'));
     const QByteArray b = netCfg::build(v);
-    QCOMPARE(b.isEmpty(), !built);
-    if (built) {
-        const netCfg record = netCfg::fromInput(b);
+    QCOMPARE(b.isEmpty(), length == f.width);
+    if (!b.isEmpty()) {
         QVERIFY(netCfg::isValidInput(b));
-        const netCfg::TextField tf = field == "apSsid" ? netCfg::apSsid : field == "apPassword" ? netCfg::apPassword
-            : field == "netPassword" ? netCfg::netPassword : field == "netSsid" ? netCfg::netSsid
-            : field == "stationName" ? netCfg::stationName : field == "ipAddress" ? netCfg::ipAddress
-            : field == "ipGateway" ? netCfg::ipGateway : netCfg::ipNetmask;
-        QCOMPARE(record.text(tf), text);
-        QCOMPARE(b.at(netCfg::offsetOf(tf) + length), '\0');
+        QCOMPARE(netCfg::fromInput(b).text(f.field), v.*f.value);
+        QCOMPARE(b.at(netCfg::offsetOf(f.field) + length), '\0');
     }
 }
 
@@ -185,52 +154,28 @@ void tst_netcfg::channelText_data()
 
 void tst_netcfg::channelText()
 {
-    QFETCH(QString, text);
-    QFETCH(int, channel);
     netCfg::EditedValues v = sampleValues();
+    QFETCH(QString, text);
     v.apChannel = text;
     const QByteArray b = netCfg::build(v);
     QCOMPARE(b.size(), 425);
-    QCOMPARE(intAt(b, 8), channel);
+    QTEST(intAt(b, 8), "channel");
 }
 
-// The access-point address is not edited: a built record never carries the one read.
-void tst_netcfg::builtRecordHasNoApAddress()
-{
-    const netCfg read = netCfg();
-    QVERIFY(!read.text(netCfg::apAddress).isEmpty());
-    netCfg::EditedValues v = sampleValues();
-    v.isAP = 1;
-    v.isFixedIP = 0;
-    const QByteArray b = netCfg::build(v);
-    QCOMPARE(b.mid(378, 47), QByteArray(47, '\0'));
-    QCOMPARE(intAt(b, 4), 1);
-    QCOMPARE(intAt(b, 12), 0);
-}
-
-void tst_netcfg::saveWritesBytesVerbatim()
+// config.wifi gets exactly the bytes given, over an older file; an unwritable folder fails.
+void tst_netcfg::save()
 {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     QFile old(dir.filePath("config.wifi"));
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(2000, 'o'));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(2000, 'o')) == 2000);
     old.close();
-
-    QByteArray bytes = netCfg().bytes();
-    bytes.append(QByteArray(87, char(0xff)));
+    const QByteArray bytes = netCfg().bytes() + QByteArray(87, char(0xff));
     QVERIFY(netCfg::saveWifiConfig(dir.path(), bytes));
-    QFile saved(dir.filePath("config.wifi"));
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), bytes);
-}
-
-void tst_netcfg::saveReportsUnwritableFolder()
-{
-    QTemporaryDir dir;
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), bytes);
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("save wificonfig to disk"));
     QTest::ignoreMessage(QtDebugMsg, "########## fatal Config File could not be opened");
-    QVERIFY(!netCfg::saveWifiConfig(dir.filePath("missing/folder"), netCfg().bytes()));
+    QVERIFY(!netCfg::saveWifiConfig(dir.filePath("missing/folder"), bytes));
     QVERIFY(!QFile::exists(dir.filePath("missing/folder/config.wifi")));
 }
 
@@ -238,7 +183,7 @@ void tst_netcfg::stripBlock_data()
 {
     QTest::addColumn<QByteArray>("block");
     QTest::addColumn<QByteArray>("payload");
-    QByteArray memory = netCfg().bytes() + QByteArray(87, char(0xff));
+    const QByteArray memory = netCfg().bytes() + QByteArray(87, char(0xff));
     QTest::newRow("#3512 + 512 + LF") << "#3512" + memory + "\n" << memory;
     QTest::newRow("#3512 + 512, no LF") << "#3512" + memory << memory;
     QTest::newRow("#14abcd CR LF") << QByteArray("#14abcd\r\n") << QByteArray("abcd");
@@ -252,22 +197,11 @@ void tst_netcfg::stripBlock_data()
     QTest::newRow("nine digits, huge length") << QByteArray("#9999999999abc") << QByteArray();
 }
 
-void tst_netcfg::stripBlock()
-{
-    QFETCH(QByteArray, block);
-    QFETCH(QByteArray, payload);
-    QCOMPARE(::stripBlock(block), payload);
-}
-
 void tst_netcfg::recordBlockForTheSerialLine()
 {
     const QByteArray record = netCfg().bytes();
-    const QByteArray block = definiteLengthBlock(record);
-    QCOMPARE(block.size(), 431);
-    QVERIFY(block.startsWith("#3425"));
-    QCOMPARE(block.mid(5, 425), record);
-    QCOMPARE(block.at(430), '\n');
-    QCOMPARE(::stripBlock(block), record);
+    QCOMPARE(definiteLengthBlock(record), "#3425" + record + "\n");
+    QCOMPARE(::stripBlock(definiteLengthBlock(record)), record);
     QCOMPARE(definiteLengthBlock("abcd"), QByteArray("#14abcd\n"));
 }
 

@@ -1,12 +1,9 @@
-// The device WiFi configuration task of the acquisition controller against devsim, over a
-// pseudo-terminal and over loopback UDP. The edit is answered through the controller's
-// slot; the dialog that answers it in the window is tested on its own.
+// The acquisition controller's WiFi configuration task against devsim, over a
+// pseudo-terminal and over loopback UDP; the edit is answered through the controller's slot.
 #include "acquisition/acquisitioncontroller.h"
 #include "devicerig.h"
-#include "startupoptions.h"
 #include "wifi/netcfg.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QUdpSocket>
 #include <QtTest>
@@ -16,7 +13,6 @@
 using Event = Acquisition::Event;
 
 namespace {
-
 netCfg::EditedValues deviceValues()
 {
     netCfg::EditedValues v;
@@ -34,19 +30,11 @@ netCfg::EditedValues deviceValues()
     return v;
 }
 
-// The record as the device keeps it: it carries an access-point address, which a record
-// built from edited values never does.
+// The record as the device keeps it: with an access-point address, which a record built
+// from edited values never carries.
 QByteArray deviceRecord()
 {
-    QByteArray record = netCfg::build(deviceValues());
-    record.replace(netCfg::offsetOf(netCfg::apAddress), 11, "192.168.4.1");
-    return record;
-}
-
-// The device's configuration memory as read: the record and the erased rest.
-QByteArray deviceMemory()
-{
-    return deviceRecord() + QByteArray(512 - 425, char(0xff));
+    return netCfg::build(deviceValues()).replace(netCfg::offsetOf(netCfg::apAddress), 11, "192.168.4.1");
 }
 
 QByteArray readFile(const QString &path)
@@ -55,23 +43,11 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-int countPolls(const DevsimProcess &sim)
+int countOf(const DevsimProcess &sim, const QByteArray &command)
 {
-    int polls = 0;
-    for (const QByteArray &line : sim.commandLines())
-        polls += line.endsWith("conf:sca:num?") ? 1 : 0;
-    return polls;
+    const QList<QByteArray> lines = sim.commandLines();
+    return int(std::count_if(lines.cbegin(), lines.cend(), [&](const QByteArray &l) { return l.endsWith(command); }));
 }
-
-bool wrote(const DevsimProcess &sim)
-{
-    for (const QByteArray &line : sim.commandLines()) {
-        if (line.endsWith("mem:raw 580264"))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 class tst_wifitask : public QObject
@@ -80,12 +56,9 @@ class tst_wifitask : public QObject
 
 private slots:
     void initTestCase();
-    void init();
     void cleanup();
-    void editIsWrittenBack_data() { linkRows(); }
-    void editIsWrittenBack();
-    void cancelWritesNothing_data() { linkRows(); }
-    void cancelWritesNothing();
+    void cancelThenEdit_data() { linkRows(); }
+    void cancelThenEdit();
     void silentDeviceGivesUp_data() { linkRows(); }
     void silentDeviceGivesUp();
     void disconnectionAbandonsTask();
@@ -115,14 +88,6 @@ void tst_wifitask::linkRows()
     QTest::newRow("udp") << true;
 }
 
-void tst_wifitask::init()
-{
-    rig = std::make_unique<DeviceRig>();
-    QFile record(recordFile());
-    QVERIFY(record.open(QIODevice::WriteOnly));
-    record.write(deviceRecord());
-}
-
 void tst_wifitask::cleanup()
 {
     controller.reset();
@@ -130,10 +95,15 @@ void tst_wifitask::cleanup()
     wifiSink.reset();
 }
 
-// A controller connected to devsim. On the serial run the UDP link, which always exists,
-// points at a local socket nobody reads, never at the device network.
+// A controller connected to devsim holding deviceRecord(). On the serial run the UDP
+// link, which always exists, points at a local socket nobody reads.
 bool tst_wifitask::connectController(bool udp)
 {
+    rig = std::make_unique<DeviceRig>();
+    QFile record(recordFile());
+    if (!record.open(QIODevice::WriteOnly) || record.write(deviceRecord()) != 425)
+        return false;
+    record.close();
     if (!rig->start({"--record-file", recordFile()}, udp))
         return false;
     if (!udp) {
@@ -143,25 +113,35 @@ bool tst_wifitask::connectController(bool udp)
         qputenv("LUMETRIX_WIFI_DEVICE", "127.0.0.1:" + QByteArray::number(wifiSink->localPort()));
     }
     controller = std::make_unique<AcquisitionController>();
-    return QTest::qWaitFor([this] { return controller->connectionState() == 4 && controller->deviceAnswered(); },
-                           20000);
+    return QTest::qWaitFor([this] { return controller->connectionState() == 4 && controller->deviceAnswered(); }, 20000);
 }
 
-// The record shown is the device's; while it is being edited ticks go on but no count
-// poll goes out; the edited record reaches the device and config.wifi.
-void tst_wifitask::editIsWrittenBack()
+// The device's memory is shown. Cancelled: config.wifi keeps the memory as read, the
+// device gets no write. Edited: while the record is edited no count poll goes out, then
+// the edited record reaches the device and config.wifi, and the polls resume.
+void tst_wifitask::cancelThenEdit()
 {
     QFETCH(bool, udp);
     QVERIFY(connectController(udp));
     QSignalSpy question(controller.get(), &AcquisitionController::wifiRecordQuestion);
+    const QByteArray memory = deviceRecord() + QByteArray(512 - 425, char(0xff));
     controller->startWifiConfiguration();
     QVERIFY(question.wait(5000));
-    QCOMPARE(question.at(0).at(0).toByteArray(), deviceMemory());
-    QVERIFY(controller->wifiTaskRunning() && !controller->countPollOn());
-    const int polls = countPolls(rig->sim);
-    QTest::qWait(2500); // longer than a poll interval
-    QCOMPARE(countPolls(rig->sim), polls);
+    QCOMPARE(question.at(0).at(0).toByteArray(), memory);
+    controller->answerWifiRecord(QByteArray());
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->wifiTaskRunning(), 10000);
+    QCOMPARE(readFile(configWifi()), memory);
+    QVERIFY(rig->sim.sync());   // every command the task sent has reached devsim
+    QCOMPARE(countOf(rig->sim, "mem:raw 580264"), 0);
+    QCOMPARE(readFile(recordFile()), deviceRecord());
+    QVERIFY(controller->countPollOn());
 
+    controller->startWifiConfiguration();
+    QVERIFY(question.wait(5000));
+    QVERIFY(controller->wifiTaskRunning() && !controller->countPollOn());
+    const int polls = countOf(rig->sim, "conf:sca:num?");
+    QTest::qWait(2500);   // longer than a poll interval
+    QCOMPARE(countOf(rig->sim, "conf:sca:num?"), polls);
     netCfg::EditedValues edited = deviceValues();
     edited.netSsid = "fieldnet";
     edited.isFixedIP = 1;
@@ -172,26 +152,8 @@ void tst_wifitask::editIsWrittenBack()
     QCOMPARE(readFile(configWifi()), expected);
     QCOMPARE(controller->wifiTaskStep(), 0);
     QVERIFY(controller->countPollOn());
-    QTRY_VERIFY_WITH_TIMEOUT(countPolls(rig->sim) > polls, 10000); // the poll resumes
-    QCOMPARE(question.size(), 1);
-}
-
-// Nothing to write: config.wifi keeps the memory as read, the device gets no write.
-void tst_wifitask::cancelWritesNothing()
-{
-    QFETCH(bool, udp);
-    QVERIFY(connectController(udp));
-    QSignalSpy question(controller.get(), &AcquisitionController::wifiRecordQuestion);
-    controller->startWifiConfiguration();
-    QVERIFY(question.wait(5000));
-    controller->answerWifiRecord(QByteArray());
-    QTRY_VERIFY_WITH_TIMEOUT(!controller->wifiTaskRunning(), 10000);
-    QCOMPARE(readFile(configWifi()), deviceMemory());
-    // Every command the task sent has reached devsim by now: no memory write among them.
-    QVERIFY(rig->sim.sync());
-    QVERIFY(!wrote(rig->sim));
-    QCOMPARE(readFile(recordFile()), deviceRecord());
-    QVERIFY(controller->countPollOn());
+    QTRY_VERIFY_WITH_TIMEOUT(countOf(rig->sim, "conf:sca:num?") > polls, 10000);
+    QCOMPARE(question.size(), 2);
 }
 
 void tst_wifitask::silentDeviceGivesUp()
@@ -211,11 +173,10 @@ void tst_wifitask::silentDeviceGivesUp()
     QVERIFY(!QFile::exists(configWifi()));
     QCOMPARE(controller->wifiTaskStep(), 0);
     QVERIFY(controller->countPollOn());
-    rig->sim.command("silent off");
 }
 
-// A device lost while the record is being edited ends the task: the late answer is
-// dropped, and after re-plugging nothing of the old run reaches the new connection.
+// A device lost while the record is edited ends the task: the late answer is dropped,
+// and after re-plugging nothing of the old run reaches the new connection.
 void tst_wifitask::disconnectionAbandonsTask()
 {
     QVERIFY(connectController(false));
@@ -223,7 +184,7 @@ void tst_wifitask::disconnectionAbandonsTask()
     QSignalSpy messages(controller.get(), &AcquisitionController::message);
     controller->startWifiConfiguration();
     QVERIFY(question.wait(5000));
-    // The idle serial line cannot tell the loss; the write command that follows the answer does.
+    // The idle serial line cannot tell the loss; the write command after the answer does.
     rig->sim.command("unplug");
     QVERIFY(rig->sim.sync());
     netCfg::EditedValues edited = deviceValues();
@@ -232,16 +193,15 @@ void tst_wifitask::disconnectionAbandonsTask()
     QTRY_VERIFY_WITH_TIMEOUT(controller->connectionState() != 4, 10000);
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.at(0).at(0).value<Event>(), Event::DeviceDisconnected);
-    QVERIFY(!controller->wifiTaskRunning());
+    QVERIFY(!controller->wifiTaskRunning() && controller->countPollOn());
     QCOMPARE(controller->wifiTaskStep(), 0);
-    QVERIFY(controller->countPollOn());
 
-    const int polls = countPolls(rig->sim);
+    const int polls = countOf(rig->sim, "conf:sca:num?");
     rig->sim.command("plug");
     QTRY_COMPARE_WITH_TIMEOUT(controller->connectionState(), 4, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(countPolls(rig->sim) > polls + 1, 10000);
-    controller->answerWifiRecord(netCfg::build(edited)); // far too late: nobody asked
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(countOf(rig->sim, "conf:sca:num?") > polls + 1, 10000);
+    controller->answerWifiRecord(netCfg::build(edited));   // far too late: nobody asked
+    QVERIFY(!question.wait(500));
     QCOMPARE(question.size(), 1);
     QCOMPARE(readFile(recordFile()), deviceRecord());
     QVERIFY(!QFile::exists(configWifi()));
