@@ -3,8 +3,7 @@
 #include "devicerig.h"
 #include "devsimtrace.h"
 #include "hdf5tools.h"
-#include "recordrun.h"
-#include "windowrun.h"
+#include "programrun.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -54,30 +53,28 @@ void tst_tracefile_e2e::killedWhileRecording()
 {
     QFETCH(bool, window);
     QFETCH(int, commitDelayUs);
-    if (window && !WindowRun::missingTools().isEmpty())
-        QSKIP(qPrintable("the window is not driven here: " + WindowRun::missingTools()));
+    if (window && !ProgramRun::missingWindowTools().isEmpty())
+        QSKIP(qPrintable("the window is not driven here: " + ProgramRun::missingWindowTools()));
     DeviceRig rig;
     QVERIFY(rig.start(DeviceRig::devsimChannels + QStringList{"--data-log", rig.sim.dataLogFile()}, false));
     const QString config = rig.writeConfig("run.conf", DeviceRig::configText(4, 1, 2));
-    RecordRun record(rig.folder() + "/home");
-    WindowRun kestrova(rig.folder() + "/home");
-    QProcess &process = window ? kestrova.process : record.process;
+    ProgramRun run(rig.folder() + "/home");
+    QProcess &process = run.process;
     QProcessEnvironment env = process.processEnvironment();
     env.insert("KESTROVA_COMMIT_DELAY_US", QString::number(commitDelayUs));
     process.setProcessEnvironment(env);
     QString trace = rig.folder() + "/killed.h5";
     if (window) {
-        QVERIFY2(kestrova.start({"-c", config}) && kestrova.waitForLog("imus are configured", 30000) && kestrova.press("F7"),
-                 qPrintable(kestrova.describe()));
-        QVERIFY2(QTest::qWaitFor([&] { return !(trace = kestrova.newestTrace()).isEmpty(); }, 20000), qPrintable(kestrova.describe()));
+        QVERIFY2(run.startWindow({"-c", config}) && run.waitForError("imus are configured", 30000) && run.press("F7"),
+                 qPrintable(run.describe()));
+        QVERIFY2(QTest::qWaitFor([&] { return !(trace = run.newestTrace()).isEmpty(); }, 20000), qPrintable(run.describe()));
     } else {
-        record.start({"-c", config, "--output", trace, "--quiet"});
-        QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(trace); }, 20000), qPrintable(record.describe()));
+        run.startRecord({"-c", config, "--output", trace, "--quiet"});
+        QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(trace); }, 20000), qPrintable(run.describe()));
     }
     const int delay = QRandomGenerator::global()->bounded(200, 3000);
     QTest::qWait(delay);   // the random moment of the kill
-    QVERIFY2(process.state() == QProcess::Running,
-             qPrintable("ended before the kill: " + (window ? kestrova.describe() : record.describe())));
+    QVERIFY2(process.state() == QProcess::Running, qPrintable("ended before the kill: " + run.describe()));
     ::kill(pid_t(process.processId()), SIGKILL);
     quint64 sent = 0;
     for (const DevsimProcess::DataUnit &unit : rig.sim.dataUnits("serial"))
@@ -132,10 +129,10 @@ void tst_tracefile_e2e::diskFillsUp()
                                           "cp \"$out\" \"$copy\" 2>/dev/null\n"
                                           "exit $rc\n").arg(size);
     QStringList arguments = geteuid() == 0 ? QStringList{"-m"} : QStringList{"-r", "-m"};
-    arguments << "sh" << "-c" << script << "sh" << mountPoint << copy << RecordRun::program() << "-c" << config
+    arguments << "sh" << "-c" << script << "sh" << mountPoint << copy << ProgramRun::program("kestrova-record") << "-c" << config
               << "--duration" << "60";
-    RecordRun run(rig.folder() + "/home");
-    run.startWrapped(QStringLiteral("unshare"), arguments);
+    ProgramRun run(rig.folder() + "/home");
+    run.start(QStringLiteral("unshare"), arguments);
     const int code = run.finish(90000);
     if (code == 97 || run.error.startsWith("unshare:"))
         QSKIP(qPrintable("no private mount namespace here: " + run.error.left(200)));

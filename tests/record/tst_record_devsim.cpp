@@ -2,7 +2,7 @@
 // and over loopback UDP, with no display at all.
 #include "devicerig.h"
 #include "devsimtrace.h"
-#include "recordrun.h"
+#include "programrun.h"
 
 #include <QDir>
 #include <QtTest>
@@ -51,13 +51,13 @@ void tst_record_devsim::records()
     QDir().mkpath(configs);
     QFile::copy(rig.writeConfig("run.conf", DeviceRig::configText(4, 1, 2)), configs + "/run.conf");
     QString trace = rig.folder() + "/five.h5";
-    RecordRun run(home);
+    ProgramRun run(home);
     if (interrupt) {
-        run.start({"-c", "run.conf"});
+        run.startRecord({"-c", "run.conf"});
         QVERIFY2(run.waitForError("\n   3.", 20000), qPrintable(run.describe()));
         run.signal(SIGINT);
     } else {
-        run.start(QStringList{"-c", "run.conf", "--duration", "5", "--output", trace} + (udp ? QStringList{"--usewifi"} : QStringList()));
+        run.startRecord(QStringList{"-c", "run.conf", "--duration", "5", "--output", trace} + (udp ? QStringList{"--usewifi"} : QStringList()));
     }
     QCOMPARE(run.finish(), 0);
     if (interrupt)
@@ -132,8 +132,8 @@ void tst_record_devsim::failures()
     qputenv("LUMETRIX_VIRTUAL_PORTS", QFile::encodeName(ports.fileName()));
     if (!config.isEmpty())
         QFile::copy(rig.writeConfig("run.conf", config), rig.folder() + "/run.conf");
-    RecordRun run(rig.folder());
-    run.start(QStringList{"-c", "run.conf"} + arguments);
+    ProgramRun run(rig.folder());
+    run.startRecord(QStringList{"-c", "run.conf"} + arguments);
     if (provoke == "SIGINT") {
         QTest::qWait(1000);   // searching for a device that is not there
         run.signal(SIGINT);
