@@ -30,10 +30,8 @@ ProgramRun::ProgramRun(const QString &home) : home(home)
 ProgramRun::~ProgramRun()
 {
     for (QProcess *p : {&process, &display}) {
-        if (p->state() != QProcess::NotRunning) {
-            p->kill();
-            p->waitForFinished(5000);
-        }
+        p->kill();
+        p->waitForFinished(5000);
     }
 }
 
@@ -75,8 +73,7 @@ QString ProgramRun::xdotool(const QStringList &arguments, bool *ok) const
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("xdotool"), arguments);
     const bool finished = p.waitForFinished(10000);
-    if (!finished)
-        p.kill();
+    p.kill();
     if (ok)
         *ok = finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     return QString::fromLocal8Bit(p.readAllStandardOutput());
@@ -110,11 +107,6 @@ int ProgramRun::finish(int timeoutMs)
     output += process.readAllStandardOutput();
     error += process.readAllStandardError();
     return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-QString ProgramRun::summaryFile() const
-{
-    return QString::fromLocal8Bit(output.trimmed()).section(':', 0, 0);
 }
 
 QString ProgramRun::newestTrace() const

@@ -28,7 +28,8 @@ public:
     void signal(int number);
     // The exit code once the program has ended, -1 when it did not end in time or crashed.
     int finish(int timeoutMs = 60000);
-    QString summaryFile() const;   // the trace named by the last line on standard output
+    // The trace named by the last line on standard output.
+    QString summaryFile() const { return QString::fromLocal8Bit(output.trimmed()).section(':', 0, 0); }
     QString newestTrace() const;   // in the home's traces folder; empty when there is none
     QString describe() const;      // what went wrong and both outputs, for a failure message
 

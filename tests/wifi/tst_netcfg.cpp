@@ -1,15 +1,18 @@
-// The device's network record: its byte layout, validity, limits, saving, and the block
-// that carries it over the serial line.
+// The device's network record: its byte layout, validity, limits, the block that carries
+// it over the serial line, and the dialog that edits it.
 #include "wifi/netcfg.h"
 #include "wifi/stripblock.h"
+#include "wifi/wificonfigdialog.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QtEndian>
 #include <QtTest>
 
-namespace {
+using Row = wificonfigdialog::Row;
 
+namespace {
 netCfg::EditedValues sampleValues()
 {
     netCfg::EditedValues v;
@@ -18,9 +21,9 @@ netCfg::EditedValues sampleValues()
     v.apSsid = "apname";
     v.apPassword = "appass";
     v.apChannel = "6";
-    v.netPassword = "netpass";
-    v.netSsid = "home";
     v.stationName = "bench";
+    v.netSsid = "home";
+    v.netPassword = "netpass";
     v.ipAddress = "10.0.0.7";
     v.ipGateway = "10.0.0.1";
     v.ipNetmask = "255.0.0.0";
@@ -29,17 +32,23 @@ netCfg::EditedValues sampleValues()
 
 qint32 intAt(const QByteArray &b, int offset) { return qFromLittleEndian<qint32>(b.constData() + offset); }
 
-// The edited value behind each text field but the access-point address, with its width.
-const struct
+QByteArray recordWithMode(qint32 isAP, qint32 isFixedIP)
 {
-    QString netCfg::EditedValues::*value;
-    netCfg::TextField field;
-    int width;
-} editable[] = {{&netCfg::EditedValues::ipAddress, netCfg::ipAddress, 46},     {&netCfg::EditedValues::ipGateway, netCfg::ipGateway, 46},
-                {&netCfg::EditedValues::ipNetmask, netCfg::ipNetmask, 46},     {&netCfg::EditedValues::stationName, netCfg::stationName, 32},
-                {&netCfg::EditedValues::netSsid, netCfg::netSsid, 32},         {&netCfg::EditedValues::netPassword, netCfg::netPassword, 64},
-                {&netCfg::EditedValues::apSsid, netCfg::apSsid, 32},           {&netCfg::EditedValues::apPassword, netCfg::apPassword, 64}};
+    QByteArray b = netCfg().bytes();
+    qToLittleEndian<qint32>(isAP, b.data() + 4);
+    qToLittleEndian<qint32>(isFixedIP, b.data() + 12);
+    return b;
+}
 
+// The dialog's enabled rows and the mode words of the record it gives back.
+QString state(const wificonfigdialog &d)
+{
+    QString s;
+    for (int r = 0; r < wificonfigdialog::rowCount; ++r)
+        s += d.lineEdit(Row(r))->isEnabled() ? '1' : '0';
+    return s + QString(" %1%2").arg(intAt(d.getConfig(), 4)).arg(intAt(d.getConfig(), 12));
+}
+const QString apState = "111000000 10", dhcpState = "000111000 00", fixedState = "000011111 01";
 } // namespace
 
 class tst_netcfg : public QObject
@@ -51,18 +60,18 @@ private slots:
     void layout();
     void validity_data();
     void validity();
-    void fieldLimits_data();
     void fieldLimits();
     void channelText_data();
     void channelText();
-    void save();
     void stripBlock_data();
     void stripBlock() { QFETCH(QByteArray, block); QTEST(::stripBlock(block), "payload"); }
-    void recordBlockForTheSerialLine();
+    void dialogMode_data();
+    void dialogMode();
+    void dialogFields();
 };
 
-// Mark, mode and channel words, then the text fields at their fixed places, each padded
-// with zeros. A built record never carries the access-point address it was read with.
+// Mark, mode and channel words, then the texts at their fixed places, padded with zeros.
+// A built record never carries the access-point address a record was read with.
 void tst_netcfg::layout_data()
 {
     QTest::addColumn<QByteArray>("record");
@@ -86,6 +95,7 @@ void tst_netcfg::layout()
     for (int i = 0; i < 9; ++i)
         QCOMPARE(record.mid(places[i][0], places[i][1]), texts[i].toLatin1() + QByteArray(places[i][1] - texts[i].size(), '\0'));
     QCOMPARE(record.at(424), '\0');
+    QCOMPARE(definiteLengthBlock(record), "#3425" + record + "\n");   // as it goes over the serial line
     const netCfg read = netCfg::fromInput(record + QByteArray(87, 'x'));   // only the first 425 bytes count
     QCOMPARE(read.bytes(), record);
     QCOMPARE((QVector<int>{read.isAP(), read.apChannel(), read.isFixedIP()}), words);
@@ -115,29 +125,20 @@ void tst_netcfg::validity()
 }
 
 // Each field takes its width minus one bytes, so that a terminator always follows.
-void tst_netcfg::fieldLimits_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("length");
-    for (int i = 0; i < 8; ++i) {
-        QTest::addRow("field %d, %d", int(editable[i].field), editable[i].width - 1) << i << editable[i].width - 1;
-        QTest::addRow("field %d, %d", int(editable[i].field), editable[i].width) << i << editable[i].width;
-    }
-}
-
 void tst_netcfg::fieldLimits()
 {
-    QFETCH(int, index);
-    QFETCH(int, length);
-    const auto &f = editable[index];
-    netCfg::EditedValues v = sampleValues();
-    v.*f.value = QString(length, QChar('s'));
-    const QByteArray b = netCfg::build(v);
-    QCOMPARE(b.isEmpty(), length == f.width);
-    if (!b.isEmpty()) {
-        QVERIFY(netCfg::isValidInput(b));
-        QCOMPARE(netCfg::fromInput(b).text(f.field), v.*f.value);
-        QCOMPARE(b.at(netCfg::offsetOf(f.field) + length), '\0');
+    QString netCfg::EditedValues::*const fields[] = {&netCfg::EditedValues::ipAddress, &netCfg::EditedValues::ipGateway,
+        &netCfg::EditedValues::ipNetmask, &netCfg::EditedValues::stationName, &netCfg::EditedValues::netSsid,
+        &netCfg::EditedValues::netPassword, &netCfg::EditedValues::apSsid, &netCfg::EditedValues::apPassword};
+    for (int f = 0; f < 8; ++f) {   // in the order of netCfg::TextField
+        const netCfg::TextField field = netCfg::TextField(f);
+        netCfg::EditedValues v = sampleValues();
+        v.*fields[f] = QString(netCfg::widthOf(field), 's');
+        QVERIFY(netCfg::build(v).isEmpty());
+        (v.*fields[f]).chop(1);
+        const QByteArray b = netCfg::build(v);
+        QCOMPARE(netCfg::fromInput(b).text(field), v.*fields[f]);
+        QCOMPARE(b.at(netCfg::offsetOf(field) + netCfg::widthOf(field) - 1), '\0');
     }
 }
 
@@ -157,28 +158,10 @@ void tst_netcfg::channelText()
     netCfg::EditedValues v = sampleValues();
     QFETCH(QString, text);
     v.apChannel = text;
-    const QByteArray b = netCfg::build(v);
-    QCOMPARE(b.size(), 425);
-    QTEST(intAt(b, 8), "channel");
+    QTEST(intAt(netCfg::build(v), 8), "channel");
 }
 
-// config.wifi gets exactly the bytes given, over an older file; an unwritable folder fails.
-void tst_netcfg::save()
-{
-    QTemporaryDir dir;
-    QFile old(dir.filePath("config.wifi"));
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(2000, 'o')) == 2000);
-    old.close();
-    const QByteArray bytes = netCfg().bytes() + QByteArray(87, char(0xff));
-    QVERIFY(netCfg::saveWifiConfig(dir.path(), bytes));
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), bytes);
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("save wificonfig to disk"));
-    QTest::ignoreMessage(QtDebugMsg, "########## fatal Config File could not be opened");
-    QVERIFY(!netCfg::saveWifiConfig(dir.filePath("missing/folder"), bytes));
-    QVERIFY(!QFile::exists(dir.filePath("missing/folder/config.wifi")));
-}
-
+// What is taken from a block read over the serial line.
 void tst_netcfg::stripBlock_data()
 {
     QTest::addColumn<QByteArray>("block");
@@ -197,13 +180,57 @@ void tst_netcfg::stripBlock_data()
     QTest::newRow("nine digits, huge length") << QByteArray("#9999999999abc") << QByteArray();
 }
 
-void tst_netcfg::recordBlockForTheSerialLine()
+// The dialog opens in the record's mode, enabling the rows that matter; a broken record
+// opens as the defaults in AP mode and says so. The mode buttons switch.
+void tst_netcfg::dialogMode_data()
 {
-    const QByteArray record = netCfg().bytes();
-    QCOMPARE(definiteLengthBlock(record), "#3425" + record + "\n");
-    QCOMPARE(::stripBlock(definiteLengthBlock(record)), record);
-    QCOMPARE(definiteLengthBlock("abcd"), QByteArray("#14abcd\n"));
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("state");
+    QTest::newRow("AP") << recordWithMode(1, 0) << true << apState;
+    QTest::newRow("AP wins over fixed") << recordWithMode(5, 1) << true << apState;
+    QTest::newRow("DHCP") << recordWithMode(0, 0) << true << dhcpState;
+    QTest::newRow("512 bytes, fixed") << recordWithMode(0, 1) + QByteArray(87, char(0xff)) << true << fixedState;
+    QTest::newRow("424 bytes") << recordWithMode(0, 1).left(424) << false << apState;
+    QTest::newRow("erased") << QByteArray(512, char(0xff)) << false << apState;
 }
 
-QTEST_GUILESS_MAIN(tst_netcfg)
+void tst_netcfg::dialogMode()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(bool, valid);
+    wificonfigdialog d(nullptr, input);
+    QCOMPARE(d.inputValid(), valid);
+    const auto labels = d.findChildren<QLabel *>();
+    QCOMPARE(std::any_of(labels.cbegin(), labels.cend(), [](QLabel *l) { return l->text().contains("Input Configuration broken"); }), !valid);
+    QTEST(state(d), "state");
+    QCOMPARE(d.lineEdit(wificonfigdialog::rowApSsid)->text(), QString("lumetrix"));
+    d.fixedButton()->click();
+    QCOMPARE(state(d), fixedState);
+    d.dhcpButton()->click();
+    QCOMPARE(state(d), dhcpState);
+    d.apButton()->click();
+    QCOMPARE(state(d), apState);
+}
+
+// Every field in its row; unchanged, the record comes back as read but for the
+// access-point address; disabled fields go in too; a too long field gives no record.
+void tst_netcfg::dialogFields()
+{
+    QByteArray read = netCfg::build(sampleValues());
+    read.replace(netCfg::offsetOf(netCfg::apAddress), 11, "192.168.4.1");
+    wificonfigdialog d(nullptr, read);
+    const QStringList shown{"apname", "appass", "6", "bench", "home", "netpass", "10.0.0.7", "10.0.0.1", "255.0.0.0"};
+    for (int r = 0; r < wificonfigdialog::rowCount; ++r)
+        QCOMPARE(d.lineEdit(Row(r))->text(), shown[r]);
+    QCOMPARE(d.rowLabel(wificonfigdialog::rowApChannel)->text(), QString("AP channel"));
+    QCOMPARE(d.getConfig(), netCfg::build(sampleValues()));
+    QVERIFY(!d.lineEdit(wificonfigdialog::rowApChannel)->isEnabled());
+    d.lineEdit(wificonfigdialog::rowApChannel)->setText("3");
+    QCOMPARE(intAt(d.getConfig(), 8), 3);
+    d.lineEdit(wificonfigdialog::rowNetSsid)->setText(QString(32, 'n'));
+    QVERIFY(d.getConfig().isEmpty());
+}
+
+QTEST_MAIN(tst_netcfg)
 #include "tst_netcfg.moc"

@@ -13,28 +13,11 @@
 using Event = Acquisition::Event;
 
 namespace {
-netCfg::EditedValues deviceValues()
+// The record as the device keeps it, with an access-point address; an edited one.
+const QByteArray deviceRecord = netCfg().bytes();
+QByteArray editedRecord(const QByteArray &ssid)
 {
-    netCfg::EditedValues v;
-    v.isAP = 0;
-    v.isFixedIP = 0;
-    v.apSsid = "benchAP";
-    v.apPassword = "benchpass";
-    v.apChannel = "3";
-    v.stationName = "rig7";
-    v.netSsid = "labnet";
-    v.netPassword = "labpass";
-    v.ipAddress = "10.0.0.9";
-    v.ipGateway = "10.0.0.1";
-    v.ipNetmask = "255.255.255.0";
-    return v;
-}
-
-// The record as the device keeps it: with an access-point address, which a record built
-// from edited values never carries.
-QByteArray deviceRecord()
-{
-    return netCfg::build(deviceValues()).replace(netCfg::offsetOf(netCfg::apAddress), 11, "192.168.4.1");
+    return QByteArray(deviceRecord).replace(netCfg::offsetOf(netCfg::netSsid), 32, ssid.leftJustified(32, '\0'));
 }
 
 QByteArray readFile(const QString &path)
@@ -95,13 +78,13 @@ void tst_wifitask::cleanup()
     wifiSink.reset();
 }
 
-// A controller connected to devsim holding deviceRecord(). On the serial run the UDP
+// A controller connected to devsim holding deviceRecord. On the serial run the UDP
 // link, which always exists, points at a local socket nobody reads.
 bool tst_wifitask::connectController(bool udp)
 {
     rig = std::make_unique<DeviceRig>();
     QFile record(recordFile());
-    if (!record.open(QIODevice::WriteOnly) || record.write(deviceRecord()) != 425)
+    if (!record.open(QIODevice::WriteOnly) || record.write(deviceRecord) != 425)
         return false;
     record.close();
     if (!rig->start({"--record-file", recordFile()}, udp))
@@ -124,7 +107,7 @@ void tst_wifitask::cancelThenEdit()
     QFETCH(bool, udp);
     QVERIFY(connectController(udp));
     QSignalSpy question(controller.get(), &AcquisitionController::wifiRecordQuestion);
-    const QByteArray memory = deviceRecord() + QByteArray(512 - 425, char(0xff));
+    const QByteArray memory = deviceRecord + QByteArray(512 - 425, char(0xff));
     controller->startWifiConfiguration();
     QVERIFY(question.wait(5000));
     QCOMPARE(question.at(0).at(0).toByteArray(), memory);
@@ -133,7 +116,7 @@ void tst_wifitask::cancelThenEdit()
     QCOMPARE(readFile(configWifi()), memory);
     QVERIFY(rig->sim.sync());   // every command the task sent has reached devsim
     QCOMPARE(countOf(rig->sim, "mem:raw 580264"), 0);
-    QCOMPARE(readFile(recordFile()), deviceRecord());
+    QCOMPARE(readFile(recordFile()), deviceRecord);
     QVERIFY(controller->countPollOn());
 
     controller->startWifiConfiguration();
@@ -142,10 +125,7 @@ void tst_wifitask::cancelThenEdit()
     const int polls = countOf(rig->sim, "conf:sca:num?");
     QTest::qWait(2500);   // longer than a poll interval
     QCOMPARE(countOf(rig->sim, "conf:sca:num?"), polls);
-    netCfg::EditedValues edited = deviceValues();
-    edited.netSsid = "fieldnet";
-    edited.isFixedIP = 1;
-    const QByteArray expected = netCfg::build(edited);
+    const QByteArray expected = editedRecord("fieldnet");
     controller->answerWifiRecord(expected);
     QTRY_VERIFY_WITH_TIMEOUT(!controller->wifiTaskRunning(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(readFile(recordFile()), expected, 10000);
@@ -187,9 +167,7 @@ void tst_wifitask::disconnectionAbandonsTask()
     // The idle serial line cannot tell the loss; the write command after the answer does.
     rig->sim.command("unplug");
     QVERIFY(rig->sim.sync());
-    netCfg::EditedValues edited = deviceValues();
-    edited.netSsid = "late";
-    controller->answerWifiRecord(netCfg::build(edited));
+    controller->answerWifiRecord(editedRecord("late"));
     QTRY_VERIFY_WITH_TIMEOUT(controller->connectionState() != 4, 10000);
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.at(0).at(0).value<Event>(), Event::DeviceDisconnected);
@@ -200,10 +178,10 @@ void tst_wifitask::disconnectionAbandonsTask()
     rig->sim.command("plug");
     QTRY_COMPARE_WITH_TIMEOUT(controller->connectionState(), 4, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(countOf(rig->sim, "conf:sca:num?") > polls + 1, 10000);
-    controller->answerWifiRecord(netCfg::build(edited));   // far too late: nobody asked
+    controller->answerWifiRecord(editedRecord("late"));   // far too late: nobody asked
     QVERIFY(!question.wait(500));
     QCOMPARE(question.size(), 1);
-    QCOMPARE(readFile(recordFile()), deviceRecord());
+    QCOMPARE(readFile(recordFile()), deviceRecord);
     QVERIFY(!QFile::exists(configWifi()));
 }
 
