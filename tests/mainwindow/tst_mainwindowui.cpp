@@ -22,8 +22,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QRadioButton>
-#include <QScreen>
 #include <QSettings>
 #include <QTableView>
 #include <QToolBar>
@@ -113,7 +111,6 @@ private slots:
     void openChecksAgainstTheDevice();
     void configuredDevice();
     void rejectedConfiguration();
-    void twoCandidatesAndBusyDevice();
     void newConfigurationFromTheDialog();
 };
 
@@ -179,12 +176,8 @@ void tst_mainwindowui::withoutDevice()
     ModalAnswerer answers;
     MainWindow w(nullptr, qApp);
     QVERIFY(!w.findChild<udp_com *>()->isActive());   // over USB the WiFi link stays silent
-    QCOMPARE(w.size(), QSize(400, 400));   // no stored settings
-    QCOMPARE(w.pos(), QPoint(200, 200));
-    QCOMPARE(MainWindow::toolbarIconSide(1280), 16);
-    QCOMPARE(MainWindow::toolbarIconSide(1920), 24);
+    QCOMPARE(w.geometry(), QRect(200, 200, 400, 400));   // no stored settings
     auto *bar = w.findChild<QToolBar *>("fileToolBar");
-    QCOMPARE(bar->iconSize().width(), MainWindow::toolbarIconSide(QGuiApplication::primaryScreen()->geometry().width()));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     bar->hide();
@@ -193,7 +186,6 @@ void tst_mainwindowui::withoutDevice()
     QVERIFY(!w.action("marker")->isEnabled());
     QVERIFY(bar->actions().contains(w.action("graphOptions")) && bar->actions().contains(w.action("marker")));
     QCOMPARE(field(w, "statusConnection"), QString("No device"));
-    QCOMPARE(field(w, "statusRecording"), QString());
     auto *deleteButton = bar->findChild<QToolButton *>("deleteButton");   // both delete actions behind it
     QVERIFY(deleteButton && deleteButton->menu()->actions().size() == 2 && deleteButton->isEnabled());
     QVERIFY(w.action("deleteConfig")->isEnabled() && w.action("deleteData")->isEnabled());
@@ -204,7 +196,6 @@ void tst_mainwindowui::withoutDevice()
     QVERIFY(answers.seen("status|No Device connected. If you want to connect with Wifi, use the option --useWifi."));
     w.action("help")->trigger();
     QVERIFY(answers.seen(QString("Version: 1.2.0.1<br>build: ") + KESTROVA_BUILD_ID));
-    QCOMPARE(QByteArray(KESTROVA_BUILD_ID).size(), 40);
 
     // Delete offers configurations only, never the network file; with nothing selected
     // it asks about no file and deletes nothing.
@@ -277,8 +268,8 @@ void tst_mainwindowui::openChecksAgainstTheDevice()
 }
 
 // One configured device through a working session: Record into a folder that does not
-// exist, Save, the status and WiFi dialogs, a live view (closing refused, a box that does
-// not hold the stream up), recording it with markers, and the device unplugged.
+// exist, Save, the WiFi dialog, a live view (closing refused, a box that does not hold
+// the stream up), recording it with markers, and the device unplugged.
 void tst_mainwindowui::configuredDevice()
 {
     KestrovaRig rig;
@@ -295,17 +286,14 @@ void tst_mainwindowui::configuredDevice()
     startupOptions().workingDirectory = rig.traceFolder() + "/missing/deeper";
     w.action("record")->trigger();
     QVERIFY2(rig.answers.seen("Recording was not started."), qPrintable(rig.answers.texts.join(" / ")));
-    QVERIFY(!w.controller().isSampling() && w.controller().measurementState() == 3);
+    QVERIFY(!w.controller().isSampling() && !rig.sim.commandLines().contains("serial\tinit"));
     QCOMPARE(enabled(w), QString("11111101"));
-    QVERIFY(!rig.sim.commandLines().contains("serial\tinit"));
     startupOptions().workingDirectory = rig.traceFolder();
 
-    // Save: into the configurations folder, into another folder, never into a sub-folder
-    // named in the file name; overwriting is asked (and answered No).
+    // Save: into the configurations folder or another one, never into a sub-folder named
+    // in the file name; overwriting is asked (and answered No).
     rig.answers.onDialog = saveAs("run1");
     w.action("save")->trigger();
-    QFile run1(rig.configFolder() + "/run1.conf");
-    QVERIFY(run1.exists());
     QCOMPARE(w.windowTitle(), QString("Kestrova:    cfgfile = run1.conf"));
     QTemporaryDir elsewhere;
     rig.answers.onDialog = saveAs("run3", elsewhere.path());
@@ -314,17 +302,15 @@ void tst_mainwindowui::configuredDevice()
     rig.answers.onDialog = saveAs("sub/run2");
     w.action("save")->trigger();
     QVERIFY(!QFile::exists(rig.configFolder() + "/run2.conf") && !QFile::exists(rig.configFolder() + "/sub/run2.conf"));
+    QFile run1(rig.configFolder() + "/run1.conf");
     QVERIFY(run1.open(QIODevice::WriteOnly | QIODevice::Truncate) && run1.write("marker") == 6);
     run1.close();
     rig.answers.onDialog = saveAs("run1");
     w.action("save")->trigger();
-    QVERIFY(rig.answers.seen("file exists.\n\nOverwrite it?"));
-    QVERIFY(run1.open(QIODevice::ReadOnly));
+    QVERIFY(rig.answers.seen("file exists.\n\nOverwrite it?") && run1.open(QIODevice::ReadOnly));
     QCOMPARE(run1.readAll(), QByteArray("marker"));
     QVERIFY(w.windowTitle().endsWith(":    configuration unsaved"));
 
-    w.action("status")->trigger();
-    QVERIFY(rig.answers.seen("<p>Interface: USB<p>Device information String:<p>" + w.controller().deviceIdentification()));
     // The WiFi dialog shows the device's record; what the user enters reaches the device.
     const QString before = recordSsid(rig.sim.recordFile());
     QString shown;
@@ -336,53 +322,49 @@ void tst_mainwindowui::configuredDevice()
         return false;
     };
     w.action("wifi")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.dialogs.contains("wificonfigdialog") && !w.controller().wifiTaskRunning(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.controller().wifiTaskRunning() && recordSsid(rig.sim.recordFile()) == "fieldnet", 10000);
     QCOMPARE(shown, before);
-    QTRY_COMPARE_WITH_TIMEOUT(recordSsid(rig.sim.recordFile()), QString("fieldnet"), 10000);
     rig.answers.onDialog = nullptr;
 
     w.action("start")->trigger();
     QCOMPARE(enabled(w), QString("00000011"));   // a live view can be recorded
-    QVERIFY(!w.action("exit")->isEnabled() && !w.action("marker")->isEnabled());
-    QVERIFY(!w.close());
+    QVERIFY(!w.action("exit")->isEnabled() && !w.action("marker")->isEnabled() && !w.close());
     QVERIFY(rig.answers.seen("Device is sampling.\nPlease stop sampling first.") && w.isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(field(w, "statusRate").endsWith(" frames/s") && field(w, "statusRate") != "0 frames/s", 10000);
     QCOMPARE(field(w, "statusLost"), QString("0 lost"));
 
     // A box raised while streaming (Record into a file that exists) does not hold the stream up.
     RenderArea &plot = *w.plotArea();
-    unsigned whileOpen = 0;
+    bool grew = false;
     rig.answers.onBox = [&](QWidget *) {
         const unsigned at = plot.history().ringFill();
-        whileOpen = QTest::qWaitFor([&] { return plot.history().ringFill() > at + 500; }, 10000) ? 501 : 0;
+        grew = QTest::qWaitFor([&] { return plot.history().ringFill() > at + 500; }, 10000);
         return false;
     };
     w.controller().setTraceFileName(rig.writeConfig("taken.h5", "not a trace"));
     w.action("record")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("exists already"), 15000);
-    QVERIFY(whileOpen > 500 && !w.controller().isRecording() && w.controller().isSampling());
+    QVERIFY(grew && !w.controller().isRecording() && w.controller().isSampling());
     rig.answers.onBox = nullptr;
     w.controller().setTraceFileName(QString());
 
-    // Recording the live view: status fields, markers (F8, Return in the field), the open
-    // trace never offered for deletion; the first Stop ends only the recording.
+    // Recording the live view: status fields, markers (F8, Return in the marker field),
+    // the open trace never offered for deletion; the first Stop ends only the recording,
+    // whose summary stays.
     w.action("record")->trigger();
-    const QString trace = w.controller().currentTraceFile();
-    QVERIFY(w.controller().isRecording() && !trace.isEmpty());
-    QTRY_VERIFY(field(w, "statusRecording").startsWith("Recording ") && field(w, "statusRecording").contains(trace.section('/', -1)));
-    QVERIFY(w.action("marker")->isEnabled() && !w.action("deleteData")->isEnabled() && !w.action("deleteConfig")->isEnabled());
-    QVERIFY(!w.findChild<QToolButton *>("deleteButton")->isEnabled());
+    const QString trace = w.controller().currentTraceFile().section('/', -1);
+    QTRY_VERIFY(field(w, "statusRecording").startsWith("Recording ") && field(w, "statusRecording").contains(trace));
+    QVERIFY(w.action("marker")->isEnabled() && !w.findChild<QToolButton *>("deleteButton")->isEnabled());
     QSignalSpy markers(&w.controller(), &AcquisitionController::markerAdded);
     auto *text = w.findChild<QLineEdit *>("markerText");
     text->setText("valve open");
     w.activateWindow();   // the boxes before took the focus
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_F8);
-    QCOMPARE(markers.count(), 1);
-    QCOMPARE(markers.at(0).at(2).toString(), QString("valve open"));
     text->setText("valve closed");
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(markers.count(), 2);
+    QCOMPARE(markers.at(0).at(2).toString(), QString("valve open"));
     const PlotMarkers &drawn = plot.markers();
     QCOMPARE(int(drawn.markers().size()), 2);
     QCOMPARE(drawn.markers().front().label, QString("valve open"));
@@ -393,24 +375,17 @@ void tst_mainwindowui::configuredDevice()
     rig.answers.onDialog = chooser(&listed);
     w.onButtondeleteDatafile();   // even asked directly
     QCOMPARE(listed, QStringList{"old.h5"});
-    rig.answers.onDialog = nullptr;
-
     w.action("stop")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!w.controller().isRecording() && w.controller().currentTraceFile().isEmpty(), 10000);
-    QVERIFY(w.controller().isSampling() && w.action("record")->isEnabled() && w.action("stop")->isEnabled());
-    QVERIFY(w.action("deleteData")->isEnabled() && !w.action("marker")->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(field(w, "statusRecording").endsWith(" frames, " + trace.section('/', -1)), 10000);
-    QVERIFY(field(w, "statusRecording").startsWith("Last recording: "));
+    QTRY_VERIFY_WITH_TIMEOUT(field(w, "statusRecording").startsWith("Last recording: ")
+                                 && field(w, "statusRecording").endsWith(" frames, " + trace), 10000);
+    QVERIFY(w.controller().isSampling() && w.action("deleteData")->isEnabled() && !w.action("marker")->isEnabled());
     QCOMPARE(int(drawn.markers().size()), 2);   // the live view goes on with its markers
     w.action("stop")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
     QTRY_VERIFY(field(w, "statusRate").isEmpty());
-    QVERIFY(field(w, "statusRecording").endsWith(trace.section('/', -1)));
+    QVERIFY(field(w, "statusRecording").endsWith(trace) && w.action("exit")->isEnabled());
     QCOMPARE(enabled(w), QString("11111101"));
-    QVERIFY(w.action("exit")->isEnabled());
     w.action("start")->trigger();   // a new run starts without the markers of the last
-    QTRY_VERIFY_WITH_TIMEOUT(plot.history().ringFill() > 100, 10000);
-    QVERIFY(drawn.markers().empty());
+    QTRY_VERIFY(drawn.markers().empty());
     w.action("stop")->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
 
@@ -432,32 +407,6 @@ void tst_mainwindowui::rejectedConfiguration()
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("The device refused the configuration:\nerror: configuration refused"), 20000);
     QVERIFY(rig.window->isVisible() && !rig.window->controller().isConfigValid());
     QVERIFY(rig.window->action("open")->isEnabled() && !rig.window->action("record")->isEnabled());
-}
-
-// Two devices: the dialog offers both; the second, chosen, is busy: the box asks, Retry.
-void tst_mainwindowui::twoCandidatesAndBusyDevice()
-{
-    KestrovaRig rig, second;
-    QVERIFY(second.sim.start({"--pty", "--serial", "kestr0002", "--counts", "2,0,0,0", "--busy"}));
-    QVERIFY(rig.DeviceRig::start(DeviceRig::devsimChannels, false));
-    QFile combined(rig.configFolder() + "/ports");
-    QVERIFY(combined.open(QIODevice::WriteOnly));
-    for (const QString &path : {rig.sim.portsFile(), second.sim.portsFile()}) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly) && combined.write(f.readAll()) > 0);
-    }
-    combined.close();
-    qputenv("LUMETRIX_VIRTUAL_PORTS", QFile::encodeName(combined.fileName()));
-    rig.answers.onDialog = [](QWidget *dialog) {
-        const auto buttons = dialog->findChildren<QRadioButton *>();
-        if (buttons.size() == 2)
-            buttons.at(1)->setChecked(true);
-        return false;
-    };
-    rig.window = std::make_unique<MainWindow>(nullptr, qApp);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.dialogs.contains("devicedialog"), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("Device is busy."), 10000);
-    QVERIFY(rig.window->controller().connectionState() <= 1);
 }
 
 // New: the dialog offers the device's channels; two 24-bit channels and the IMU are
