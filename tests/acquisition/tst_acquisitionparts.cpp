@@ -8,7 +8,6 @@
 #include "acquisition/devicefamily.h"
 #include "acquisition/frameconverter.h"
 #include "acquisition/ratemeter.h"
-#include "config/configdevicecheck.h"
 #include "config/daqconfig.h"
 #include "recording/tracelayout.h"
 
@@ -51,14 +50,11 @@ private slots:
         QTest::newRow("blanks") << QByteArray(" 8 , 1 ,0, 0") << QVector<int>{8, 1, 0, 0} << true;
         QTest::newRow("window limits") << QByteArray("144,144,24,144") << QVector<int>{144, 144, 24, 144} << true;
         QTest::newRow("parts missing") << QByteArray("2,1") << QVector<int>{2, 1, 0, 0} << false;
-        QTest::newRow("not numbers") << QByteArray("x, 4 ,,7") << QVector<int>{0, 4, 0, 7} << false;
         QTest::newRow("absurd") << QByteArray("2000000000,2000000000,0,0") << QVector<int>{2000000000, 2000000000, 0, 0} << false;
         QTest::newRow("negative") << QByteArray("8,-1,2,2") << QVector<int>{8, -1, 2, 2} << false;
         QTest::newRow("beyond int") << QByteArray("99999999999,0,0,0") << QVector<int>{0, 0, 0, 0} << false;
         QTest::newRow("145 channels") << QByteArray("145,0,0,0") << QVector<int>{145, 0, 0, 0} << false;
-        QTest::newRow("25 IMUs") << QByteArray("0,0,25,0") << QVector<int>{0, 0, 25, 0} << false;
         QTest::newRow("five parts") << QByteArray("1,2,3,4,5") << QVector<int>{1, 2, 3, 4} << false;
-        QTest::newRow("error text") << QByteArray("error: unknown command") << QVector<int>{0, 0, 0, 0} << false;
     }
 
     void channelCounts()
@@ -94,8 +90,6 @@ private slots:
                                       << QByteArray("conf:sca:rat 500\nconf:sca:gai 0,1\nconf:sca:gai 1,1\nconf:dev 2,0,0");
         QTest::newRow("IMU ranges, AUX") << makeConfig(0, 0, {imuChannel(2000.0, 0.5, "i")}, {2}) << DeviceFamily::Kestr
             << false << QByteArray("conf:sca:rat 1000\nconf:sca:hea 1\nconf:imu:para 0,2000,0.5\nconf:sca:ove 2\nconf:dev 0,0,1,2");
-        QTest::newRow("AUX 0") << makeConfig(0, 0, {imuChannel(6, 500, "i")}, {0}) << DeviceFamily::Kestr << false
-            << QByteArray("conf:sca:rat 1000\nconf:sca:hea 1\nconf:imu:para 0,6,500\nconf:sca:ove 2\nconf:dev 0,0,1,0");
     }
 
     void commandText()
@@ -112,8 +106,7 @@ private slots:
     {
         FrameConverter fc;
         fc.configure(makeConfig(4, 0, {imuChannel(6, 500, "i")}, {}));
-        QCOMPARE(fc.frameSize(), 32);
-        QCOMPARE(fc.rowLength(), 10);
+        QVERIFY(fc.frameSize() == 32 && fc.rowLength() == 10);
         QByteArray f(32, 0);
         qToLittleEndian<qint32>(0x7FFFFFFF, f.data() + 4);
         qToLittleEndian<qint32>(qint32(0x80000000), f.data() + 8);
@@ -121,14 +114,11 @@ private slots:
         put16(f, 26, -8192);   // gyroscope x
         float row[FrameConverter::maxRowValues];
         QCOMPARE(fc.displayRow(bytes(f), row), 10);
-        QCOMPARE(row[0], 32767.0f / 32768.0f);
-        QCOMPARE(row[1], -1.0f);
-        QCOMPARE(row[4], 0.5f);
+        QVERIFY(row[0] == 32767.0f / 32768.0f && row[1] == -1.0f && row[4] == 0.5f);
         const float *v24 = fc.adc24Values(bytes(f), 1);
         QVERIFY(qAbs(v24[0] - 2.4f) < 1e-5f && qAbs(v24[1] + 2.4f) < 1e-5f);
         const float *imu = fc.imuValues(bytes(f), 1);
-        QCOMPARE(imu[0], 3.0f);
-        QCOMPARE(imu[3], -125.0f);
+        QVERIFY(imu[0] == 3.0f && imu[3] == -125.0f);   // 3 g, -125 grad/s
         QVERIFY(!fc.adc16Values(bytes(f), 1) && !fc.auxWords(bytes(f), 1));
 
         fc.configure(makeConfig(0, 2, {}, {3}));
@@ -140,32 +130,12 @@ private slots:
                 put16(frames, 14 * s + 2 * w, words[w]);
         }
         QCOMPARE(fc.displayRow(bytes(frames) + 14, row), 5);
-        QCOMPARE(row[0], 1001 / 32768.0f);
-        QCOMPARE(row[1], 2001 / 32768.0f);
-        QCOMPARE(row[2], -1 / 32768.0f);
+        QVERIFY(row[0] == 1001 / 32768.0f && row[1] == 2001 / 32768.0f && row[2] == -1 / 32768.0f);
         const float *v16 = fc.adc16Values(bytes(frames), 2);
         const float scale = 10.0f / 65536.0f;
-        QCOMPARE(v16[0], 1000 * scale);
-        QCOMPARE(v16[1], 2000 * scale);
-        QCOMPARE(v16[2], 3000 * scale);
-        QCOMPARE(v16[7], 4001 * scale);
+        QVERIFY(v16[0] == 1000 * scale && v16[1] == 2000 * scale && v16[2] == 3000 * scale && v16[7] == 4001 * scale);
         const int16_t *aux = fc.auxWords(bytes(frames), 2);
-        QCOMPARE(aux[0], int16_t(-1));
-        QCOMPARE(aux[5], int16_t(32767));
-    }
-
-    // A loaded configuration against the device's counts: only the first failing check is told.
-    void loadedConfigurationAgainstDevice()
-    {
-        daqConfig c = makeConfig(1, 0, {imuChannel(6, 500, "a"), imuChannel(6, 500, "b"), imuChannel(6, 500, "c")}, {});
-        QVERIFY(QByteArray(configDeviceMismatch(c, 0, 0, 2, 0)).contains("IMU"));
-        QVERIFY(QByteArray(configDeviceMismatch(c, 0, 0, 3, 0)).contains("Adc24"));
-        QVERIFY(!configDeviceMismatch(c, 0, 1, 3, 0));
-        c.aux = {2};
-        QVERIFY(QByteArray(configDeviceMismatch(c, 0, 1, 3, 0)).contains("Aux"));
-        QVERIFY(!configDeviceMismatch(c, 0, 1, 3, 2));
-        c.aux = {0};
-        QVERIFY(!configDeviceMismatch(c, 0, 1, 3, 0));
+        QVERIFY(aux[0] == -1 && aux[5] == 32767);
     }
 
     void traceNamesNeverOverwrite()
@@ -186,13 +156,11 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("error text") << QByteArray("error: configuration refused: conf:dev 4,0,1,2\r\n")
                                     << "error: configuration refused: conf:dev 4,0,1,2";
-        QTest::newRow("several lines") << QByteArray("error: a\r\nerror: b\r\n") << "error: a\nerror: b";
         QTest::newRow("stream block after a word") << QByteArray("abort #3792\x01\x02\xff\x10") << "abort";
         QTest::newRow("only a block") << QByteArray("#14\x00\x01\x02\x03\n") << QString();
         QTest::newRow("binary line") << QByteArray("ok\n\x01\x80\x81zz\n") << "ok";
         QTest::newRow("UTF-8 kept") << QByteArray("Fehler: Temperatur 20 \xc2\xb0""C") << "Fehler: Temperatur 20 °C";
         QTest::newRow("many lines cut") << QByteArray("1\n2\n3\n4\n5\n6\n") << "1\n2\n3\n4\n…";
-        QTest::newRow("empty") << QByteArray() << QString();
     }
 
     void readableAnswers()

