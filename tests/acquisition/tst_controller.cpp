@@ -10,6 +10,7 @@
 #include "link/myadw.h"
 
 #include <QSignalSpy>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include <memory>
@@ -31,10 +32,22 @@ int countOf(const QSignalSpy &spy, Event event, QString *text = nullptr)
     return n;
 }
 
-int countPolls(const DevsimProcess &sim)
+int countSent(const DevsimProcess &sim, const QByteArray &command = "conf:sca:num?")
 {
     const QList<QByteArray> lines = sim.commandLines();
-    return int(std::count_if(lines.cbegin(), lines.cend(), [](const QByteArray &l) { return l.endsWith("conf:sca:num?"); }));
+    return int(std::count_if(lines.cbegin(), lines.cend(), [&](const QByteArray &l) { return l.endsWith(command); }));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A network record with another network name.
+QByteArray withSsid(const QByteArray &record, const QByteArray &ssid)
+{
+    return QByteArray(record).replace(186, 32, ssid.leftJustified(32, '\0'));
 }
 
 // Both simulators' port declarations in one file, as the programs read them.
@@ -74,6 +87,8 @@ private slots:
     void refusedConfigurations();
     void lostDeviceComesBack();
     void deviceQuestions();
+    void wifiTask_data();
+    void wifiTask();
 
 private:
     // Starts devsim (devsimChannels + `faults`) and a controller that loads `config`.
@@ -84,6 +99,7 @@ private:
     std::unique_ptr<AcquisitionController> controller;
     std::unique_ptr<DeviceRig> rig;
     RecordingDisplay display;
+    QUdpSocket wifiSink;   // where the WiFi link points on serial runs: a local socket nobody reads
 };
 
 void tst_controller::initTestCase()
@@ -92,6 +108,7 @@ void tst_controller::initTestCase()
     QSKIP("the device simulator is not built");
 #endif
     qRegisterMetaType<QList<DeviceInfo>>();
+    QVERIFY(wifiSink.bind(QHostAddress(QHostAddress::LocalHost), 0));
 }
 
 AcquisitionController *tst_controller::connectTo(const QStringList &faults, bool udp, const QByteArray &config)
@@ -102,6 +119,8 @@ AcquisitionController *tst_controller::connectTo(const QStringList &faults, bool
     rig->writeConfig("run.conf", config);
     if (!rig->start(DeviceRig::devsimChannels + faults, udp, "run.conf"))
         return nullptr;
+    if (!udp)
+        qputenv("LUMETRIX_WIFI_DEVICE", "127.0.0.1:" + QByteArray::number(wifiSink.localPort()));
     controller = std::make_unique<AcquisitionController>();
     controller->setDisplay(&display);
     return controller.get();
@@ -233,8 +252,8 @@ void tst_controller::failures()
         QVERIFY(told.contains("holds " + QString::number(devsimTraceRows(c->traceFileName()))));
     }
     // Two more channel-count polls: nothing is told again, and no message carries stream bytes.
-    const int polls = countPolls(rig->sim);
-    QTRY_VERIFY_WITH_TIMEOUT(countPolls(rig->sim) >= polls + 2, 10000);
+    const int polls = countSent(rig->sim);
+    QTRY_VERIFY_WITH_TIMEOUT(countSent(rig->sim) >= polls + 2, 10000);
     QCOMPARE(countOf(messages, event), 1);
     for (const QList<QVariant> &m : messages)
         QVERIFY2(!m.at(1).toString().contains('#') && !m.at(1).toString().contains("SCPI"), qPrintable(m.at(1).toString()));
@@ -447,11 +466,14 @@ void tst_controller::refusedConfigurations()
 }
 
 // Unplugged while recording: the trace is closed before the loss is reported; plugged in
-// again, the device is found but has to be configured anew.
+// again, the device is found but has to be configured anew. Lost while its WiFi record
+// is edited: the task ends, the late answer is dropped, and after re-plugging nothing of
+// the old run reaches the device.
 void tst_controller::lostDeviceComesBack()
 {
     AcquisitionController *c = connectTo({}, false);
     QVERIFY(c && waitReady());
+    QSignalSpy messages(c, &AcquisitionController::message);
     c->record();
     QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 300, 10000);
     const QString trace = c->traceFileName();
@@ -474,6 +496,26 @@ void tst_controller::lostDeviceComesBack()
     QVERIFY(!c->isConfigValid());
     const QString problem = checkDevsimTrace(trace, rowsAtReport);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    QSignalSpy question(c, &AcquisitionController::wifiRecordQuestion);
+    c->startWifiConfiguration();
+    QVERIFY(question.wait(5000));
+    const QByteArray record = readFile(rig->sim.recordFile());
+    rig->sim.command("unplug");   // the idle serial line cannot tell; the write after the answer does
+    QVERIFY(rig->sim.sync());
+    c->answerWifiRecord(withSsid(record, "late"));
+    QTRY_VERIFY_WITH_TIMEOUT(c->connectionState() != 4, 10000);
+    QVERIFY(!c->wifiTaskRunning() && c->wifiTaskStep() == 0 && c->countPollOn());
+    const int polls = countSent(rig->sim);
+    rig->sim.command("plug");
+    QTRY_COMPARE_WITH_TIMEOUT(c->connectionState(), 4, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(countSent(rig->sim) > polls + 1, 10000);
+    c->answerWifiRecord(withSsid(record, "late"));   // far too late: nobody asked
+    QVERIFY(!question.wait(500));
+    QCOMPARE(readFile(rig->sim.recordFile()), record);
+    QVERIFY(!QFile::exists(rig->configFolder() + "/config.wifi"));
+    QCOMPARE(countOf(messages, Event::DeviceDisconnected), 2);
+    QCOMPARE(messages.size(), 2);
 }
 
 // Two candidates: the controller asks which one and waits; the chosen one is busy: it
@@ -523,6 +565,58 @@ void tst_controller::deviceQuestions()
     QSignalSpy again(controller.get(), &AcquisitionController::deviceChoiceQuestion);
     QTRY_COMPARE_WITH_TIMEOUT(controller->connectionState(), 4, 15000);
     QVERIFY(again.isEmpty());
+}
+
+void tst_controller::wifiTask_data()
+{
+    QTest::addColumn<bool>("udp");
+    QTest::newRow("serial") << false;
+    QTest::newRow("udp") << true;
+}
+
+// The device's WiFi record through the controller's task. Cancelled: config.wifi keeps
+// the memory as read, the device gets no write. Edited: no count poll goes out while the
+// record is edited, then the edit reaches the device and config.wifi and the polls
+// resume. A silent device: the task gives up and says so.
+void tst_controller::wifiTask()
+{
+    QFETCH(bool, udp);
+    AcquisitionController *c = connectTo({}, udp);
+    QVERIFY(c && waitReady());
+    const QByteArray record = readFile(rig->sim.recordFile()), memory = record + QByteArray(512 - 425, char(0xff));
+    const QString configWifi = rig->configFolder() + "/config.wifi";
+    QSignalSpy question(c, &AcquisitionController::wifiRecordQuestion);
+    QSignalSpy messages(c, &AcquisitionController::message);
+    c->startWifiConfiguration();
+    QVERIFY(question.wait(5000));
+    QCOMPARE(question.at(0).at(0).toByteArray(), memory);
+    c->answerWifiRecord(QByteArray());
+    QTRY_VERIFY_WITH_TIMEOUT(!c->wifiTaskRunning(), 10000);
+    QVERIFY(rig->sim.sync());   // every command the task sent has reached devsim
+    QVERIFY(readFile(configWifi) == memory && countSent(rig->sim, "mem:raw 580264") == 0 && c->countPollOn());
+    QCOMPARE(readFile(rig->sim.recordFile()), record);
+
+    c->startWifiConfiguration();
+    QVERIFY(question.wait(5000));
+    QVERIFY(c->wifiTaskRunning() && !c->countPollOn());
+    const int polls = countSent(rig->sim);
+    QTest::qWait(2500);   // longer than a poll interval
+    QCOMPARE(countSent(rig->sim), polls);
+    const QByteArray edited = withSsid(record, "fieldnet");
+    c->answerWifiRecord(edited);
+    QTRY_VERIFY_WITH_TIMEOUT(!c->wifiTaskRunning() && readFile(rig->sim.recordFile()) == edited, 10000);
+    QVERIFY(readFile(configWifi) == edited && c->wifiTaskStep() == 0 && c->countPollOn());
+    QTRY_VERIFY_WITH_TIMEOUT(countSent(rig->sim) > polls, 10000);
+
+    QFile::remove(configWifi);
+    rig->sim.command("silent on");
+    QVERIFY(rig->sim.sync());
+    c->startWifiConfiguration();
+    QTRY_VERIFY_WITH_TIMEOUT(!c->wifiTaskRunning(), 15000);
+    QVERIFY(question.size() == 2 && !QFile::exists(configWifi) && c->wifiTaskStep() == 0 && c->countPollOn());
+    QString told;
+    QCOMPARE(countOf(messages, Event::WifiReadFailed, &told), 1);
+    QCOMPARE(told, QString("Could not get Device Config<p>Giving up Wifi Configuration"));
 }
 
 QTEST_GUILESS_MAIN(tst_controller)
