@@ -1,9 +1,10 @@
 // Kestrova's window as a user meets it against devsim: toolbar, boxes, dialogs, status
 // fields, files and the enabling of the actions. What the controller does on its own is
 // tested in tst_controller; here the window's part.
-#include "kestrovarig.h"
-
+#include "acquisition/acquisitioncontroller.h"
 #include "buildinfo.h"
+#include "devicerig.h"
+#include "mainwindow.h"
 #include "mainwindowstatus.h"
 #include "config/adc24tab.h"
 #include "config/admindialog.h"
@@ -16,6 +17,7 @@
 #include "wifi/netcfg.h"
 #include "wifi/wificonfigdialog.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -29,6 +31,66 @@
 #include <QtTest>
 
 namespace {
+// Answers every modal box and dialog the window opens in its own event loop and keeps
+// their texts. A box gets its most cautious button (Retry, No, Discard, Cancel, Ok, Yes)
+// and a dialog is accepted, unless `onBox` or `onDialog` answered it (returned true).
+class ModalAnswerer : public QObject
+{
+    Q_OBJECT
+public:
+    ModalAnswerer()
+    {
+        timer.callOnTimeout(this, &ModalAnswerer::poll);
+        timer.start(20);
+    }
+    bool seen(const QString &part) const { return !texts.filter(part).isEmpty(); }
+
+    QStringList texts;     // "title|text" of every box
+    QStringList dialogs;   // class names of the other dialogs
+    std::function<bool(QWidget *)> onBox, onDialog;
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal); box && box->isVisible()) {
+            texts << box->windowTitle() + "|" + box->text();
+            if (onBox && onBox(box))
+                return;
+            for (auto b : {QMessageBox::Retry, QMessageBox::No, QMessageBox::Discard, QMessageBox::Cancel, QMessageBox::Ok, QMessageBox::Yes})
+                if (QAbstractButton *button = box->button(b))
+                    return button->click();
+            box->reject();
+        } else if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && dialog->isVisible()) {
+            dialogs << dialog->metaObject()->className();
+            if (!onDialog || !onDialog(dialog))
+                dialog->accept();
+        }
+    }
+    QTimer timer;
+};
+
+// One Kestrova main window connected to one devsim, its boxes and dialogs answered.
+struct KestrovaRig : DeviceRig
+{
+    ~KestrovaRig() { window.reset(); }
+    bool start(const QStringList &devsimArgs, bool overUdp, const QString &configFile = QString())
+    {
+        if (!DeviceRig::start(devsimArgs, overUdp, configFile))
+            return false;
+        window = std::make_unique<MainWindow>(nullptr, qApp);
+        window->show();
+        return true;
+    }
+    bool waitReady()
+    {
+        return QTest::qWaitFor([this] { return window->controller().measurementState() == 3 && window->controller().isConfigValid(); }, 20000);
+    }
+
+    ModalAnswerer answers;
+    std::unique_ptr<MainWindow> window;
+};
+
 // Enabled state of Open New Save Configuration Wifi Start Stop Record.
 QString enabled(const MainWindow &w)
 {
