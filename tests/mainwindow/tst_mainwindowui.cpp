@@ -183,7 +183,6 @@ void tst_mainwindowui::statusFieldTexts_data()
     QTest::addColumn<bool>("lossWarning");
     QTest::newRow("no device") << AcquisitionStatus() << QStringList{"No device", "", "", ""} << false;
     const QString device = "lumetrix,Kestrova DAQ,kestr0001,devsim 1.0 over USB";
-    QTest::newRow("connected, idle") << connected() << QStringList{device, "", "", ""} << false;
     AcquisitionStatus s = connected(999.6);
     QTest::newRow("live view") << s << QStringList{device, "1000 frames/s", "0 lost", ""} << false;
     s.framesLost = 12;
@@ -213,9 +212,6 @@ void tst_mainwindowui::statusFieldTexts_data()
     after.lastRecording = {true, "/data/traces/trace_a.h5", 61500, 61.5, 20, true};
     QTest::newRow("after the maximum duration") << after << QStringList{device, "", "",
         "Last recording: 61.500 s (0:01:01), 61500 frames, trace_a.h5, 20 frames lost (maximum duration reached)"} << false;
-    after.lastRecording.failed = true;
-    QTest::newRow("after a failure") << after << QStringList{device, "", "",
-        "Last recording: 61.500 s (0:01:01), 61500 frames, trace_a.h5, 20 frames lost (stopped by a failure)"} << false;
 }
 
 void tst_mainwindowui::statusFieldTexts()
