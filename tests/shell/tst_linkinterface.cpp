@@ -3,12 +3,13 @@
 
 #include <QtTest>
 
-namespace {
-// The smallest transport: it answers every command at once.
+// The smallest transport, which answers every command at once, and a receiver with the
+// window's slot signatures.
 class EchoLink : public myAdw
 {
     Q_OBJECT
 public:
+    QList<QByteArray> seen;
     bool open(const DeviceInfo &) override
     {
         emit onOpenResults(true);
@@ -19,21 +20,10 @@ public:
         emit onResponseReady(true, command.toLatin1(), "echo:" + command.toLatin1());
         return true;
     }
-};
-
-class Receiver : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QByteArray> seen;
 public slots:
-    void onCommunicationResponse(bool success, QByteArray command, QByteArray response)
-    {
-        seen << (QByteArray(success ? "ok " : "fail ") + command + " " + response);
-    }
-    void onOpenResultss(bool success) { seen << (success ? "opened" : "not opened"); }
+    void onCommunicationResponse(bool ok, QByteArray command, QByteArray answer) { seen << (ok ? "ok " : "fail ") + command + " " + answer; }
+    void onOpenResultss(bool ok) { seen << (ok ? "opened" : "not opened"); }
 };
-}
 
 class tst_linkinterface : public QObject
 {
@@ -44,11 +34,10 @@ private slots:
     {
         EchoLink echo;
         myAdw *link = &echo;
-        Receiver r;
-        QVERIFY(connect(link, "2onResponseReady( bool, QByteArray, QByteArray)", &r, "1onCommunicationResponse(bool, QByteArray,QByteArray)"));
-        QVERIFY(connect(link, "2onOpenResults(bool)", &r, "1onOpenResultss(bool)"));
+        QVERIFY(connect(link, "2onResponseReady( bool, QByteArray, QByteArray)", &echo, "1onCommunicationResponse(bool, QByteArray,QByteArray)"));
+        QVERIFY(connect(link, "2onOpenResults(bool)", &echo, "1onOpenResultss(bool)"));
         QVERIFY(link->open(DeviceInfo()) && link->sendCommand("*idn?", true, false, false, 0));
-        QCOMPARE(r.seen, (QList<QByteArray>{"opened", "ok *idn? echo:*idn?"}));
+        QCOMPARE(echo.seen, (QList<QByteArray>{"opened", "ok *idn? echo:*idn?"}));
     }
 };
 
