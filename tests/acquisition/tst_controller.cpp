@@ -79,12 +79,10 @@ private slots:
     void recordToTheLimit();
     void failures_data();
     void failures();
-    void stopRightAfterTheStreamEnded();
-    void serialStreamDamage();
     void recordWhileViewing();
     void refusedConfigurations_data();
     void refusedConfigurations();
-    void lostDeviceComesBack();
+    void serialFaults();
     void deviceQuestions();
     void wifiTask_data();
     void wifiTask();
@@ -266,53 +264,6 @@ void tst_controller::failures()
         QCOMPARE(c->adc24Count(), 4);   // the counts told before stay in use
 }
 
-// Stop in the moment after the link saw the stream end (its data time-out, before the
-// next step notices): the controller does not wait for a link that no longer takes the
-// stop request, and comes back to ready.
-void tst_controller::stopRightAfterTheStreamEnded()
-{
-    AcquisitionController *c = connectTo({}, false);
-    QVERIFY(c && waitReady());
-    c->start();
-    QTRY_VERIFY_WITH_TIMEOUT(display.rows > 300, 10000);
-    bool stopped = false;
-    connect(c->deviceLink(), &myAdw::onDataTimeout, this, [&] {
-        c->stop();
-        stopped = true;
-    }, Qt::DirectConnection);
-    rig->sim.command("stall on");
-    QTRY_VERIFY_WITH_TIMEOUT(stopped, 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 5000);
-    QVERIFY(!c->isSampling() && on(A::Start));
-}
-
-// A damaged serial block: the link finds the next good one, the loss is a gap (an
-// estimate: a bad header hides the length) where the frames are missing, and the
-// recording goes on.
-void tst_controller::serialStreamDamage()
-{
-    AcquisitionController *c = connectTo({}, false);
-    QVERIFY(c);
-    QSignalSpy messages(c, &AcquisitionController::message);
-    QVERIFY(waitReady());
-    c->record();
-    QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 500, 10000);
-    const QString trace = c->currentTraceFile();
-    rig->sim.command("badheader");
-    rig->sim.command("badterminator");
-    QVERIFY(rig->sim.sync());
-    QTRY_VERIFY_WITH_TIMEOUT(c->status().recordingFramesLost > 0, 10000);
-    const quint64 before = c->recordedFrames();
-    QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > before + 300, 10000);
-    c->stop();
-    QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 10000);
-    const DevsimTrace t = readDevsimTrace(trace);
-    quint64 lost = 0;
-    const QString problem = t.problem.isEmpty() ? checkGaps(t, 2, &lost) : t.problem;
-    QVERIFY2(problem.isEmpty() && t.frames.size() > 800 && lost > 0, qPrintable(problem));
-    QVERIFY(messages.isEmpty() && !c->status().lastRecording.failed);
-}
-
 // Record during a live view over lossy WiFi records from the next frame on without
 // touching the view, its losses booked at the recording's own rows; its Stop ends only
 // the recording, a second Stop the view. Markers land at the frame they were set, the
@@ -446,18 +397,52 @@ void tst_controller::refusedConfigurations()
     QVERIFY(!c.isConfigValid());
 }
 
-// Unplugged while recording: the trace is closed before the loss is reported; plugged in
-// again, the device is found but has to be configured anew. Lost while its WiFi record
-// is edited: the task ends, the late answer is dropped, and after re-plugging nothing of
-// the old run reaches the device.
-void tst_controller::lostDeviceComesBack()
+// One device over the serial line through several faults. Stop in the moment after the
+// link saw the stream end (its data time-out, before the next step notices) comes back to
+// ready. A damaged block is a gap (an estimate: a bad header hides the length) where the
+// frames are missing, and the recording goes on. Unplugged while recording, the trace is
+// closed before the loss is reported; plugged in again, the device must be configured
+// anew. Lost while its WiFi record is edited: the task ends, the late answer is dropped,
+// and after re-plugging nothing of the old run reaches the device.
+void tst_controller::serialFaults()
 {
     AcquisitionController *c = connectTo({}, false);
     QVERIFY(c && waitReady());
+    c->start();
+    QTRY_VERIFY_WITH_TIMEOUT(display.rows > 300, 10000);
+    bool stopped = false;
+    const auto atTimeout = connect(c->deviceLink(), &myAdw::onDataTimeout, this, [&] {
+        c->stop();
+        stopped = true;
+    }, Qt::DirectConnection);
+    rig->sim.command("stall on");
+    QTRY_VERIFY_WITH_TIMEOUT(stopped, 10000);
+    disconnect(atTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 5000);
+    QVERIFY(!c->isSampling() && on(A::Start));
+    rig->sim.command("stall off");
+
     QSignalSpy messages(c, &AcquisitionController::message);
     c->record();
+    QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 500, 10000);
+    const QString damaged = c->currentTraceFile();
+    rig->sim.command("badheader");
+    rig->sim.command("badterminator");
+    QVERIFY(rig->sim.sync());
+    QTRY_VERIFY_WITH_TIMEOUT(c->status().recordingFramesLost > 0, 10000);
+    const quint64 before = c->recordedFrames();
+    QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > before + 300, 10000);
+    c->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), 3, 10000);
+    const DevsimTrace t = readDevsimTrace(damaged);
+    quint64 lost = 0;
+    const QString problem = t.problem.isEmpty() ? checkGaps(t, 2, &lost) : t.problem;
+    QVERIFY2(problem.isEmpty() && t.frames.size() > 800 && lost > 0, qPrintable(problem));
+    QVERIFY(messages.isEmpty() && !c->status().lastRecording.failed);
+
+    c->record();
     QTRY_VERIFY_WITH_TIMEOUT(c->recordedFrames() > 300, 10000);
-    const QString trace = c->traceFileName();
+    const QString trace = c->currentTraceFile();
     int rowsAtReport = -2;
     connect(c, &AcquisitionController::message, this, [&](Event e) {
         if (e == Event::DeviceDisconnected)
@@ -468,15 +453,14 @@ void tst_controller::lostDeviceComesBack()
     QVERIFY2(rowsAtReport > 300, "the trace was not readable when the loss was reported");
     QCOMPARE(c->connectionState(), 0);
     QVERIFY(!c->isRecording() && !c->isSampling());
-    QCOMPARE(display.logo, QString(":/images/edit-find-7.png"));
     QCOMPARE(c->enabledActions(), A::Actions(A::Open | A::New | A::Exit | A::DeleteConfig | A::DeleteData));
 
     rig->sim.command("plug");
     QTRY_COMPARE_WITH_TIMEOUT(c->connectionState(), 4, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(c->deviceAnswered(), 10000);
     QVERIFY(!c->isConfigValid());
-    const QString problem = checkDevsimTrace(trace, rowsAtReport);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString cut = checkDevsimTrace(trace, rowsAtReport);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
 
     QSignalSpy question(c, &AcquisitionController::wifiRecordQuestion);
     c->startWifiConfiguration();
