@@ -173,7 +173,6 @@ private slots:
     void openChecksAgainstTheDevice();
     void configuredDevice();
     void rejectedConfiguration();
-    void newConfigurationFromTheDialog();
 };
 
 void tst_mainwindowui::statusFieldTexts_data()
@@ -281,7 +280,8 @@ void tst_mainwindowui::withoutDevice()
 }
 
 // Open checks the file against the device's channels and shows its units; the network
-// file is never offered; a device with no channels has nothing to configure.
+// file is never offered; New configures what the dialog chose; a device with no
+// channels has nothing to configure.
 void tst_mainwindowui::openChecksAgainstTheDevice()
 {
     KestrovaRig rig;
@@ -315,6 +315,24 @@ void tst_mainwindowui::openChecksAgainstTheDevice()
     w.action("open")->trigger();
     QTRY_VERIFY(w.windowTitle().endsWith("cfgfile = other.conf"));
 
+    // New: the dialog offers the device's channels; two 24-bit channels and one IMU are
+    // chosen, and exactly that reaches the device and the plot.
+    rig.answers.onDialog = [](QWidget *widget) {
+        if (auto *dialog = qobject_cast<tabdialog *>(widget)) {
+            dialog->adc24()->checkBox(1)->click();
+            dialog->imu6()->checkBox(0)->click();
+        }
+        return false;
+    };
+    w.action("new")->trigger();
+    QVERIFY(rig.answers.dialogs.contains("tabdialog") && rig.waitReady());
+    QVERIFY(w.controller().configuration().adc24.size() == 2 && w.controller().configuration().imu6.size() == 1);
+    QVERIFY(w.windowTitle().contains("unsaved configuration") && rig.sim.commandLines().contains("serial\tconf:dev 2,0,1,0"));
+    w.action("start")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(w.plotArea()->history().ringFill() > 100, 10000);
+    QCOMPARE(w.plotArea()->graphCount(), 3);   // two channels and the IMU; AUX was not chosen
+    w.action("stop")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
     rig.sim.command("counts 4,0,2,0");
     QTRY_COMPARE_WITH_TIMEOUT(w.controller().auxWordCount(), 0, 10000);
     w.action("open")->trigger();
@@ -465,34 +483,6 @@ void tst_mainwindowui::rejectedConfiguration()
     QTRY_VERIFY_WITH_TIMEOUT(rig.answers.seen("The device refused the configuration:\nerror: configuration refused"), 20000);
     QVERIFY(rig.window->isVisible() && !rig.window->controller().isConfigValid());
     QVERIFY(rig.window->action("open")->isEnabled() && !rig.window->action("record")->isEnabled());
-}
-
-// New: the dialog offers the device's channels; two 24-bit channels and the IMU are
-// chosen, and exactly that reaches the device and the plot.
-void tst_mainwindowui::newConfigurationFromTheDialog()
-{
-    KestrovaRig rig;
-    QVERIFY(rig.start(DeviceRig::devsimChannels, false));
-    MainWindow &w = *rig.window;
-    QTRY_VERIFY_WITH_TIMEOUT(w.controller().auxWordCount() == 2, 15000);
-    rig.answers.onDialog = [](QWidget *widget) {
-        if (auto *dialog = qobject_cast<tabdialog *>(widget)) {
-            dialog->adc24()->checkBox(1)->click();
-            dialog->imu6()->checkBox(0)->click();
-        }
-        return false;
-    };
-    w.action("new")->trigger();
-    QVERIFY(rig.answers.dialogs.contains("tabdialog") && rig.waitReady());
-    QCOMPARE(w.controller().configuration().adc24.size(), 2);
-    QCOMPARE(w.controller().configuration().imu6.size(), 1);
-    QVERIFY(w.windowTitle().contains("unsaved configuration"));
-    QVERIFY(rig.sim.commandLines().contains("serial\tconf:dev 2,0,1,0"));
-    w.action("start")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(w.plotArea()->history().ringFill() > 100, 10000);
-    QCOMPARE(w.plotArea()->graphCount(), 3);   // two channels and the IMU; AUX was not chosen
-    w.action("stop")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(w.controller().measurementState(), 3, 10000);
 }
 
 QTEST_MAIN(tst_mainwindowui)
