@@ -245,8 +245,7 @@ void tst_controller::failures()
     QTRY_VERIFY_WITH_TIMEOUT(countOf(messages, event, &told) > 0, 20000);
     QVERIFY2(told.contains(text), qPrintable(told));
     QTRY_COMPARE_WITH_TIMEOUT(c->measurementState(), state, 5000);
-    QVERIFY(!c->isSampling() && !c->isRecording());
-    QCOMPARE(c->isConfigValid(), stillValid);
+    QVERIFY(!c->isSampling() && !c->isRecording() && c->isConfigValid() == stillValid);
     if (state == 0)
         QVERIFY(!on(A::Start) && !on(A::Record) && (!record || display.graphs == 0));
     if (record) {
@@ -372,14 +371,10 @@ void tst_controller::refusedConfigurations()
     QTranslator qt, mine;
     installTranslations(*qApp, german ? LanguageChoice::German : LanguageChoice::English, KESTROVA_BIN_DIR, qt, mine);
     startupOptions() = StartupOptions();
-    QTemporaryDir dir;
+    DeviceRig files;
     AcquisitionController c;
     QSignalSpy messages(&c, &AcquisitionController::message);
-    const QString path = dir.filePath("run.conf");
-    if (!file.isEmpty()) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) > 0);
-    }
+    const QString path = file.isEmpty() ? files.folder() + "/none.conf" : files.writeConfig("run.conf", file);
     if (event == Event::ConfigurationEmpty) {
         daqConfig empty;
         empty.sampleRate = 1000;
@@ -391,10 +386,9 @@ void tst_controller::refusedConfigurations()
     }
     qApp->removeTranslator(&mine);
     qApp->removeTranslator(&qt);
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages.at(0).at(0).value<Event>(), event);
-    QVERIFY2(messages.at(0).at(1).toString().contains(text), qPrintable(messages.at(0).at(1).toString()));
-    QVERIFY(!c.isConfigValid());
+    QString told;
+    QVERIFY(messages.size() == 1 && countOf(messages, event, &told) == 1 && !c.isConfigValid());
+    QVERIFY2(told.contains(text), qPrintable(told));
 }
 
 // One device over the serial line through several faults. Stop in the moment after the
@@ -451,8 +445,7 @@ void tst_controller::serialFaults()
     rig->sim.command("unplug");
     QTRY_VERIFY_WITH_TIMEOUT(rowsAtReport != -2, 10000);
     QVERIFY2(rowsAtReport > 300, "the trace was not readable when the loss was reported");
-    QCOMPARE(c->connectionState(), 0);
-    QVERIFY(!c->isRecording() && !c->isSampling());
+    QVERIFY(c->connectionState() == 0 && !c->isRecording() && !c->isSampling());
     QCOMPARE(c->enabledActions(), A::Actions(A::Open | A::New | A::Exit | A::DeleteConfig | A::DeleteData));
 
     rig->sim.command("plug");
@@ -477,10 +470,8 @@ void tst_controller::serialFaults()
     QTRY_VERIFY_WITH_TIMEOUT(countSent(rig->sim) > polls + 1, 10000);
     c->answerWifiRecord(withSsid(record, "late"));   // far too late: nobody asked
     QVERIFY(!question.wait(500));
-    QCOMPARE(readFile(rig->sim.recordFile()), record);
-    QVERIFY(!QFile::exists(rig->configFolder() + "/config.wifi"));
-    QCOMPARE(countOf(messages, Event::DeviceDisconnected), 2);
-    QCOMPARE(messages.size(), 2);
+    QVERIFY(readFile(rig->sim.recordFile()) == record && !QFile::exists(rig->configFolder() + "/config.wifi"));
+    QVERIFY(countOf(messages, Event::DeviceDisconnected) == 2 && messages.size() == 2);
 }
 
 // Two candidates: the controller asks which one and waits; the chosen one is busy: it
@@ -502,11 +493,9 @@ void tst_controller::deviceQuestions()
     QSignalSpy status(c, &AcquisitionController::statusMessage);
     QVERIFY(choice.wait(10000));
     const auto candidates = choice.at(0).at(0).value<QList<DeviceInfo>>();
-    QCOMPARE(candidates.size(), 2);
-    QCOMPARE(candidates.at(1).serialNumber, QString("kestr0002"));
+    QVERIFY(candidates.size() == 2 && candidates.at(1).serialNumber == "kestr0002");
     QVERIFY(!choice.wait(600));   // unanswered, nothing moves on and nothing is asked again
-    QVERIFY(busy.isEmpty());
-    QCOMPARE(c->connectionState(), 1);
+    QVERIFY(busy.isEmpty() && c->connectionState() == 1);
 
     c->chooseDevice(1);
     QVERIFY(busy.wait(5000));
@@ -514,16 +503,14 @@ void tst_controller::deviceQuestions()
     c->answerBusy(false);
     QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty() && status.last().at(0).toString() == "Device is busy", 5000);
     QVERIFY(!busy.wait(1500));
-    QCOMPARE(choice.size(), 1);
-    QVERIFY(c->connectionState() <= 1);
+    QVERIFY(choice.size() == 1 && c->connectionState() <= 1);
 
     second.sim.command("busy off");
     QVERIFY(second.sim.sync());
     QVERIFY(declareBoth(both, first.sim, second.sim));
     QTRY_COMPARE_WITH_TIMEOUT(c->connectionState(), 4, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(c->deviceIdentification().contains("kestr0002"), 10000);
-    QCOMPARE(busy.size(), 1);
-    QCOMPARE(choice.size(), 1);
+    QVERIFY(busy.size() == 1 && choice.size() == 1);
 
     controller = std::make_unique<AcquisitionController>();
     controller->setPreferredSerial("KESTR0001");
