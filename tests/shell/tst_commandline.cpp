@@ -1,12 +1,17 @@
-// Kestrova's command line, usage, exit codes, log format and language: the parser
-// directly, and the programs as built, started as a user starts them.
+// Kestrova's command line, usage, exit codes, log format and languages: the parser
+// directly, the programs as built, started as a user starts them, and the German
+// catalogues, which must hold every text Kestrova marks for translation.
+#include "mainwindow.h"
 #include "messagelog.h"
 #include "startupoptions.h"
+#include "translationcoverage.h"
+#include "translations.h"
 #include "windowsystemoptions.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 #include <csignal>
@@ -28,6 +33,8 @@ private slots:
     void binariesWithoutDisplay();
     void logLinesFromSeveralThreads();
     void logFileAndLanguage();
+    void windowLanguage();
+    void germanCatalogue();
 };
 
 // Options in any case; a failing walk stops with its error lines, then the usage; help
@@ -193,5 +200,34 @@ void tst_commandline::logFileAndLanguage()
     QVERIFY(!p.readAllStandardError().contains("locale:"));
 }
 
-QTEST_GUILESS_MAIN(tst_commandline)
+// The German catalogues turn the window and Qt's own texts German; English loads nothing.
+void tst_commandline::windowLanguage()
+{
+    for (const bool german : {true, false}) {
+        QTranslator qt, mine;
+        installTranslations(*qApp, german ? LanguageChoice::German : LanguageChoice::English, KESTROVA_BIN_DIR, qt, mine);
+        QCOMPARE(mine.isEmpty(), !german);
+        MainWindow w(nullptr, qApp);
+        QCOMPARE(w.findChildren<QToolBar *>().first()->windowTitle(), QString(german ? "Datei" : "File"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString(german ? "&Ja" : "&Yes"));
+        qApp->removeTranslator(&mine);
+        qApp->removeTranslator(&qt);
+    }
+}
+
+void tst_commandline::germanCatalogue()
+{
+    QTranslator german;
+    QVERIFY(german.load(KESTROVA_BIN_DIR "/translations/orvatel_de.qm"));
+    QTemporaryDir scratch;
+    const TranslationCoverage coverage =
+        TranslationCoverage::check({KESTROVA_SOURCE_DIR "/app"}, german, scratch.path());
+    QVERIFY2(coverage.error.isEmpty(), qPrintable(coverage.error));
+    QVERIFY(coverage.texts > 150);
+    for (const QString &text : coverage.missing)
+        qWarning("no German for %s", qPrintable(text));
+    QVERIFY2(coverage.missing.isEmpty(), qPrintable(QString("%1 texts without German").arg(coverage.missing.size())));
+}
+
+QTEST_MAIN(tst_commandline)
 #include "tst_commandline.moc"

@@ -40,11 +40,11 @@ bool ProgramRun::startWindow(const QStringList &arguments)
     // Xvfb picks a free display and writes its number once it accepts clients.
     display.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
     QByteArray number;
-    QTest::qWaitFor([&] {
+    const bool up = QTest::qWaitFor([&] {
         display.waitForReadyRead(20);
         number += display.readAllStandardOutput();
         return number.contains('\n') || display.state() == QProcess::NotRunning;
-    }, 30000);
+    }, 30000) && number.contains('\n');
     displayName = ":" + QString::fromLatin1(number.trimmed());
     QProcessEnvironment env = process.processEnvironment();
     env.insert("DISPLAY", displayName);
@@ -52,13 +52,15 @@ bool ProgramRun::startWindow(const QStringList &arguments)
     process.setProcessEnvironment(env);
     start(program("Kestrova"), arguments);
     const QStringList search{"search", "--onlyvisible", "--pid", QString::number(process.processId()), "--name", "Kestrova"};
-    if (number.contains('\n') && QTest::qWaitFor([&] {
+    if (up && QTest::qWaitFor([&] {
             xdotool(search, &window);
             window = window.section('\n', 0, 0);
             return !window.isEmpty() || process.state() == QProcess::NotRunning;
         }, 30000) && !window.isEmpty())
         return true;
-    problem = "Kestrova's window did not show on display " + displayName;
+    error += process.readAllStandardError();
+    problem = "Kestrova's window did not show on display " + displayName + (display.state() == QProcess::Running ? "" : " (Xvfb ended: "
+              + QString::fromLocal8Bit(display.readAllStandardError().right(400)) + ")");
     return false;
 }
 
