@@ -1,14 +1,17 @@
-// The main window's string-based connections reach a link through a myAdw pointer.
+// The link layer as the window meets it: string-based connections through a myAdw
+// pointer, and the declared virtual ports it lists.
 #include "link/myadw.h"
+#include "link/serialportlist.h"
 
 #include <QtTest>
 
-namespace {
-// The smallest transport: it answers every command at once.
+// The smallest transport, which answers every command at once, and a receiver with the
+// window's slot signatures.
 class EchoLink : public myAdw
 {
     Q_OBJECT
 public:
+    QList<QByteArray> seen;
     bool open(const DeviceInfo &) override
     {
         emit onOpenResults(true);
@@ -19,22 +22,10 @@ public:
         emit onResponseReady(true, command.toLatin1(), "echo:" + command.toLatin1());
         return true;
     }
-};
-
-class Receiver : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QByteArray> responses;
-    QList<bool> openResults;
 public slots:
-    void onCommunicationResponse(bool success, QByteArray command, QByteArray response)
-    {
-        responses << (QByteArray(success ? "ok " : "fail ") + command + " " + response);
-    }
-    void onOpenResultss(bool success) { openResults << success; }
+    void onCommunicationResponse(bool ok, QByteArray command, QByteArray answer) { seen << (ok ? "ok " : "fail ") + command + " " + answer; }
+    void onOpenResultss(bool ok) { seen << (ok ? "opened" : "not opened"); }
 };
-}
 
 class tst_linkinterface : public QObject
 {
@@ -45,40 +36,36 @@ private slots:
     {
         EchoLink echo;
         myAdw *link = &echo;
-        Receiver r;
-        QVERIFY(connect(link, "2onResponseReady( bool, QByteArray, QByteArray)", &r,
-                        "1onCommunicationResponse(bool, QByteArray,QByteArray)"));
-        QVERIFY(connect(link, "2onOpenResults(bool)", &r, "1onOpenResultss(bool)"));
-        QVERIFY(link->open(DeviceInfo()));
-        QVERIFY(link->sendCommand("*idn?", true, false, false, 0));
-        QCOMPARE(r.openResults, QList<bool>{true});
-        QCOMPARE(r.responses, QList<QByteArray>{"ok *idn? echo:*idn?"});
+        QVERIFY(connect(link, "2onResponseReady( bool, QByteArray, QByteArray)", &echo, "1onCommunicationResponse(bool, QByteArray,QByteArray)"));
+        QVERIFY(connect(link, "2onOpenResults(bool)", &echo, "1onOpenResultss(bool)"));
+        QVERIFY(link->open(DeviceInfo()) && link->sendCommand("*idn?", true, false, false, 0));
+        QCOMPARE(echo.seen, (QList<QByteArray>{"opened", "ok *idn? echo:*idn?"}));
     }
 
-    void baseDefaults()
+    // Comments, blank and malformed lines are skipped; fields are kept as written.
+    void parsesDeclarations()
     {
-        myAdw base;
-        QList<DeviceInfo> list;
-        base.scanDevices(list);
-        QVERIFY(list.isEmpty());
-        QByteArray out;
-        QCOMPARE(base.readBlocks(out, 4), 0u);
-        QVERIFY(base.open(DeviceInfo()) && base.sendBinary("x") && base.sendWhileStreaming("x"));
-        QVERIFY(base.sendCommand("x", true, false, false, 0));
-        QVERIFY(base.dataTimedOut() && base.isStreaming() && base.decoderBusy() && base.isOpen());
-        QVERIFY(!base.decoderFailed() && !base.openFailed() && !base.isDeviceDisconnected());
-        QCOMPARE(base.pendingCommands(), 0);
-        QCOMPARE(base.errorCount(), 0);
-        QVERIFY(base.lastResponse().isEmpty() && base.lastError().isEmpty() && base.report().isEmpty());
-    }
-
-    void operationsAreSlotsInOrder()
-    {
-        // The operations are slots, so they can be invoked by name as well.
-        const QMetaObject *mo = &myAdw::staticMetaObject;
-        const int first = mo->indexOfSlot("scanDevices(QList<DeviceInfo>&)");
-        QVERIFY(first >= 0);
-        QCOMPARE(mo->indexOfSlot("report()"), first + 19);
+        const QByteArray text = "# devsim\n\n"
+                                "/dev/pts/7\t1a86\t7523\tkestr0001\tUSB Serial\tQinHeng\t0\r\n"
+                                "/dev/pts/8\t10C4\tEA60\t  00_b12\tCP2102\tSilabs\t1\n"
+                                "only\tthree\tfields\n"
+                                "/dev/x\tzz\t7523\tsn\td\tm\t0\n"        // vendor not hex
+                                "/dev/x\t1a86\t17523\tsn\td\tm\t0\n"     // product too large
+                                "/dev/x\t1a86\t7523\tsn\td\tm\t2\n"      // busy not 0/1
+                                "\t1a86\t7523\tsn\td\tm\t0\n"            // no path
+                                + QByteArray(3, '\0') + "\n";
+        const auto ports = SerialPortList::parseDeclarations(text);
+        QCOMPARE(ports.size(), 2);
+        QCOMPARE(ports[0].systemLocation, QString("/dev/pts/7"));
+        QCOMPARE(ports[0].portName, QString("pts/7"));
+        QCOMPARE(ports[0].vendorId, quint16(0x1a86));
+        QCOMPARE(ports[0].productId, quint16(0x7523));
+        QCOMPARE(ports[0].serialNumber, QString("kestr0001"));
+        QCOMPARE(ports[0].manufacturer, QString("QinHeng"));
+        QVERIFY(!ports[0].busy && ports[0].isVirtual && ports[0].hasVendorIdentifier);
+        QCOMPARE(ports[1].vendorId, quint16(0x10c4));
+        QCOMPARE(ports[1].serialNumber, QString("  00_b12"));
+        QVERIFY(ports[1].busy);
     }
 };
 

@@ -3,7 +3,6 @@
 #include "startupoptions.h"
 
 #include <QDir>
-#include <QFile>
 
 const QStringList DeviceRig::devsimChannels = {"--counts", "4,0,1,2", "--seed", "7"};
 
@@ -23,15 +22,12 @@ DeviceRig::~DeviceRig()
 QByteArray DeviceRig::configText(int adc24, int imus, int aux, const QByteArray &maxDuration)
 {
     const int size = (adc24 ? 4 + 4 * adc24 : 0) + 12 * imus + 2 * qMax(aux, 0);
-    QByteArray t = "timeline=10\nmaxDuration=" + maxDuration + "\nsampleRate=1000\nsampleSize="
-                   + QByteArray::number(size) + "\n";
+    QByteArray t = "timeline=10\nmaxDuration=" + maxDuration + "\nsampleRate=1000\nsampleSize=" + QByteArray::number(size) + "\n";
     for (int k = 0; k < adc24; ++k)
         t += "adc24\t2\t-2.4\t2.4\t1\t0\tch" + QByteArray::number(k) + "\n";
     for (int i = 0; i < imus; ++i)
         t += "imu6\t6\t500\timu" + QByteArray::number(i) + "\n";
-    if (aux >= 0)
-        t += "aux\t" + QByteArray::number(aux) + "\n";
-    return t;
+    return aux >= 0 ? t + "aux\t" + QByteArray::number(aux) + "\n" : t;
 }
 
 QString DeviceRig::writeConfig(const QString &name, const QByteArray &text)
@@ -44,15 +40,12 @@ QString DeviceRig::writeConfig(const QString &name, const QByteArray &text)
 
 bool DeviceRig::start(const QStringList &devsimArgs, bool overUdp, const QString &configFile)
 {
-    QStringList args = devsimArgs;
-    args << (overUdp ? QStringList{"--udp", "127.0.0.1:0"} : QStringList{"--pty"});
-    if (!sim.start(args, 1))
+    if (!sim.start(devsimArgs + (overUdp ? QStringList{"--udp", "127.0.0.1:0"} : QStringList{"--pty"}), 1))
         return false;
     if (overUdp)
         qputenv("LUMETRIX_WIFI_DEVICE", sim.udpEndpoint().toLocal8Bit());
     else
         qputenv("LUMETRIX_VIRTUAL_PORTS", sim.portsFile().toLocal8Bit());
-
     StartupOptions &o = startupOptions();
     o = StartupOptions();
     o.useWifi = overUdp;

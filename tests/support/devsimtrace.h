@@ -2,28 +2,23 @@
 
 #include "h5reader.h"
 
-#include <QList>
-#include <QString>
-#include <QVector>
-
-// A trace file recorded from devsim with DeviceRig::devsimChannels and the configuration
-// DeviceRig::configText(4, 1, 2): the stream frame each row holds (from its AUX counter,
-// counted on past 65535), and the gaps and markers.
+// A trace recorded from devsim with DeviceRig::devsimChannels and DeviceRig::configText(4, 1, 2).
 struct DevsimTrace
 {
-    QString problem;            // empty when every row holds the values devsim sent for its frame
-    // Every values dataset has the same rows. A kill in the middle of a commit may leave
-    // some a commit behind the others; only the rows all of them hold are read.
-    bool sameRows = true;
-    QVector<quint64> frames;    // per row
+    QString problem;            // empty when every row holds what devsim sent for its frame
+    bool sameRows = true;       // a kill inside a commit may leave some datasets a commit behind
+    QVector<quint64> frames;    // the stream frame of each row (rows all datasets hold)
     QVector<quint64> gaps;      // three numbers a row
     QList<TraceMarker> markers;
 };
 DevsimTrace readDevsimTrace(const QString &file);
 
-// Checks such a file: `rows` is the number of rows expected (-1: any); without
-// `contiguous`, frames may be missing between rows but rows only go forward. Returns
-// what is wrong, or an empty text.
+// What is wrong with such a file (empty: nothing): `rows` expected (-1: any); without
+// `contiguous` frames may be missing between rows, which only go forward.
 QString checkDevsimTrace(const QString &file, int rows, bool contiguous = true);
-// Rows of the trace's AUX dataset, -1 when it cannot be read.
-int devsimTraceRows(const QString &file);
+int devsimTraceRows(const QString &file);   // -1 when the file cannot be read
+// Every jump between the frames of two rows is a loss booked in gaps at the row after it,
+// and nothing else is booked; a counted loss matches the jump. `counted`: the losses are
+// counted (1), estimates (0) or either (2). With `fromStreamStart` the recording began
+// at frame 0. `lost` gets the frames booked.
+QString checkGaps(const DevsimTrace &t, int counted, quint64 *lost, bool fromStreamStart = true);

@@ -26,14 +26,10 @@ QString runPython(const QString &script, const QStringList &arguments, QByteArra
 QString readableByTools(const QString &file)
 {
     const QString problem = runTool(QStringLiteral("h5dump"), {"-o", "/dev/null", file});
-    if (!problem.isEmpty())
-        return problem;
-    return runPython(QStringLiteral("import h5py, sys\n"
-                                    "def read(name, item):\n"
-                                    "    if isinstance(item, h5py.Dataset):\n"
-                                    "        item[...]\n"
-                                    "f = h5py.File(sys.argv[1], 'r')\n"
-                                    "f['gaps'][...]\n"
-                                    "f.visititems(read)\n"),
-                     {file});
+    return !problem.isEmpty() ? problem
+                              : runPython(QStringLiteral("import h5py, sys\n"
+                                                         "f = h5py.File(sys.argv[1], 'r')\n"
+                                                         "f['gaps'][...]\n"
+                                                         "f.visititems(lambda name, item: item[...] if isinstance(item, h5py.Dataset) else None)\n"),
+                                          {file});
 }

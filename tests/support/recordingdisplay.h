@@ -6,9 +6,8 @@
 class RecordingDisplay : public DisplaySink
 {
 public:
-    int graphs = 0;
+    int graphs = 0, restarts = 0;
     unsigned window = 0;
-    int restarts = 0;
     quint64 rows = 0;
     QString logo;
 
