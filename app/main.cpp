@@ -51,6 +51,8 @@ static void openLogFile(StartupOptions &options)
     logFile = std::fopen("orvatel.log", "wb");
     if (!logFile)
         options.logToFile = false;
+    else
+        std::setvbuf(logFile, nullptr, _IOLBF, BUFSIZ);   // a crash keeps every line written before it
 }
 
 int main(int argc, char *argv[])

@@ -41,7 +41,7 @@ void tst_tracefile_e2e::killedWhileRecording_data()
     QTest::addColumn<bool>("window");
     QTest::addColumn<int>("commitDelayUs");
     for (const bool window : {true, false}) {
-        for (int round = 1; round <= 3; ++round) {
+        for (int round = 1; round <= (window ? 10 : 2); ++round) {
             const int delayUs = round % 2 == 0 ? 20000 : 0;
             QTest::addRow("%s %d%s", window ? "Kestrova" : "kestrova-record", round, delayUs ? ", slow commits" : "")
                 << window << delayUs;

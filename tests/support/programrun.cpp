@@ -35,17 +35,31 @@ ProgramRun::~ProgramRun()
     }
 }
 
+bool ProgramRun::startDisplay()
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        display.kill();
+        display.waitForFinished(5000);
+        // Xvfb picks a free display and writes its number once it accepts clients.
+        display.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+        QByteArray number;
+        const bool up = QTest::qWaitFor([&] {
+            display.waitForReadyRead(20);
+            number += display.readAllStandardOutput();
+            return number.contains('\n') || display.state() == QProcess::NotRunning;
+        }, 30000) && number.contains('\n');
+        displayName = ":" + QString::fromLatin1(number.trimmed());
+        // Other tests' X servers come and go beside this one: a client must get through
+        // before the window starts, or the display is made anew.
+        if (up && QTest::qWaitFor([&] { return xdotool({"getdisplaygeometry"}); }, 5000))
+            return true;
+    }
+    return false;
+}
+
 bool ProgramRun::startWindow(const QStringList &arguments)
 {
-    // Xvfb picks a free display and writes its number once it accepts clients.
-    display.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-    QByteArray number;
-    const bool up = QTest::qWaitFor([&] {
-        display.waitForReadyRead(20);
-        number += display.readAllStandardOutput();
-        return number.contains('\n') || display.state() == QProcess::NotRunning;
-    }, 30000) && number.contains('\n');
-    displayName = ":" + QString::fromLatin1(number.trimmed());
+    const bool up = startDisplay();
     QProcessEnvironment env = process.processEnvironment();
     env.insert("DISPLAY", displayName);
     env.insert("QT_QPA_PLATFORM", "xcb");   // a real window, also when the tests run offscreen

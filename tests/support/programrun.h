@@ -31,6 +31,7 @@ public:
     QByteArray output, error;
 
 private:
+    bool startDisplay();
     bool xdotool(const QStringList &arguments, QString *output = nullptr) const;
 
     QString home, displayName, window, problem;
