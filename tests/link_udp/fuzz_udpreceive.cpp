@@ -1,6 +1,5 @@
-// Feeds the UDP receive path (header parsing, keep-alive and answer handling, the reorder
-// buffer with its loss booking, and the frame cutting of readBlocks) with datagrams made
-// from arbitrary bytes, and checks what must hold whatever arrives.
+// The UDP receive path (parsing, reordering, loss booking, frame cutting) fed with
+// datagrams made from arbitrary bytes: what must hold whatever arrives.
 #include "link/streamloss.h"
 #include "link/streamlossbook.h"
 #include "link/udppacketcodec.h"
@@ -24,10 +23,9 @@ static void check(bool condition)
 
 namespace {
 
-// Reads the input as a run of records: an opcode byte, a length byte and that many bytes.
-// Odd opcodes toggle streaming; opcodes with bit 1 make a data datagram with a small index
-// taken from the next byte (so that gaps, reordering and resyncs happen), the others send
-// the record's bytes as they are.
+// Records of an opcode, a length and that many bytes. Bit 0 toggles streaming; bit 1 makes
+// a data datagram with an index near the last (gaps, reordering, resyncs); bit 2 flushes,
+// bit 3 reads frames.
 struct Reader
 {
     const uint8_t *data;
@@ -108,7 +106,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (const StreamLoss &loss : losses)
             book.book(loss);
         if (op & 8) {
-            // What readBlocks does: whole frames only, from the queue's front.
             QByteArray &queue = reorder.dataQueue();
             const int before = queue.size();
             QByteArray out;

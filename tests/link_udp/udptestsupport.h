@@ -23,18 +23,5 @@ inline std::unique_ptr<udp_com> loopbackLink(const QString &endpoint)
 
 inline bool startDevsim(DevsimProcess &sim, const QStringList &extra = {})
 {
-    return sim.start(QStringList{"--udp", "127.0.0.1:0"} + extra, 1)
-           && sim.udpEndpoint().startsWith("127.");
-}
-
-// One counter from devsim's "stats" line, -1 when missing.
-inline qint64 devsimStat(DevsimProcess &sim, const QByteArray &name)
-{
-    sim.command("stats");
-    const QByteArray line = sim.waitForLine("stats");
-    for (const QByteArray &field : line.split(' ')) {
-        if (field.startsWith(name + '='))
-            return field.mid(name.size() + 1).toLongLong();
-    }
-    return -1;
+    return sim.start(QStringList{"--udp", "127.0.0.1:0"} + extra, 1) && sim.udpEndpoint().startsWith("127.");
 }

@@ -7,8 +7,7 @@
 
 DevsimProcess::DevsimProcess()
 {
-    // devsim's diagnostics go straight to the test's own stderr: they help when a test
-    // fails, and an unread pipe could otherwise fill up and stall the simulator.
+    // Diagnostics go to the test's stderr: an unread pipe could stall the simulator.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setReadChannel(QProcess::StandardOutput);
 }
@@ -21,11 +20,6 @@ DevsimProcess::~DevsimProcess()
 QString DevsimProcess::portsFile() const
 {
     return m_dir.path() + "/ports";
-}
-
-QString DevsimProcess::commandLogFile() const
-{
-    return m_dir.path() + "/commands";
 }
 
 static QList<QByteArray> linesOf(const QString &fileName)
@@ -41,7 +35,7 @@ static QList<QByteArray> linesOf(const QString &fileName)
 
 QList<QByteArray> DevsimProcess::commandLines() const
 {
-    return linesOf(commandLogFile());
+    return linesOf(m_dir.path() + "/commands");
 }
 
 QString DevsimProcess::dataLogFile() const
@@ -74,7 +68,7 @@ bool DevsimProcess::start(const QStringList &arguments, int expectedLines, int t
 {
 #ifdef DEVSIM_EXECUTABLE
     QStringList args = arguments;
-    args << "--ports-file" << portsFile() << "--command-log" << commandLogFile();
+    args << "--ports-file" << portsFile() << "--command-log" << m_dir.path() + "/commands";
     m_process.start(DEVSIM_EXECUTABLE, args);
     if (!m_process.waitForStarted(timeoutMs))
         return false;
@@ -113,11 +107,19 @@ bool DevsimProcess::sync(int timeoutMs)
     return !waitForLine("stats ", timeoutMs).isEmpty();
 }
 
+qint64 DevsimProcess::stat(const QByteArray &name)
+{
+    command("stats");
+    for (const QByteArray &field : waitForLine("stats ").split(' ')) {
+        if (field.startsWith(name + '='))
+            return field.mid(name.size() + 1).toLongLong();
+    }
+    return -1;
+}
+
 void DevsimProcess::collect()
 {
-    const QByteArray data = m_process.readAllStandardOutput();
-    m_output += data;
-    m_pending += data;
+    m_pending += m_process.readAllStandardOutput();
 }
 
 bool DevsimProcess::takeLine(const QByteArray &prefix, QByteArray &line)
