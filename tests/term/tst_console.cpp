@@ -37,13 +37,8 @@ private:
     }
 
 private slots:
-    void appearance()
+    void printableAndHex()
     {
-        Console c(nullptr, &keys);
-        QCOMPARE(c.document()->maximumBlockCount(), Console::historyLines);
-        QCOMPARE(c.palette().color(QPalette::Base), QColor(Qt::black));
-        QCOMPARE(c.palette().color(QPalette::Text), QColor(Qt::white));
-        QCOMPARE(c.font().family(), QFont("Courier New").family());
         QCOMPARE(Console::printable(QByteArray("ab\r\n\xc3\x00\t~", 8)), QByteArray("ab.\r...~"));
         QCOMPARE(Console::hexText("A\n"), QString(" 0x41 0x0a"));
     }
@@ -117,14 +112,9 @@ private slots:
     {
         Console c(nullptr, &keys);
         QSignalSpy spy(&c, &Console::getData);
-        QTest::keyClick(&c, Qt::Key_F1);
-        QTest::keyClick(&c, Qt::Key_F3);
-        QTest::keyClick(&c, Qt::Key_F10);
-        QCOMPARE(spy.count(), 3);
-        QCOMPARE(spy.at(0).at(0).toByteArray(), QByteArray("*idn?\r"));
-        QCOMPARE(spy.at(1).at(0).toByteArray(), QByteArray("\r"));
-        QCOMPARE(spy.at(2).at(0).toByteArray(), QByteArray("F10\r"));
-
+        for (Qt::Key k : {Qt::Key_F1, Qt::Key_F3, Qt::Key_F10})
+            QTest::keyClick(&c, k);
+        QCOMPARE(spy, (QList<QVariantList>{{QByteArray("*idn?\r")}, {QByteArray("\r")}, {QByteArray("F10\r")}}));
         QStringList shortList{"only"};
         Console shortConsole(nullptr, &shortList);
         QSignalSpy shortSpy(&shortConsole, &Console::getData);
@@ -167,7 +157,6 @@ private slots:
         QFETCH(bool, hex);
         QFETCH(QString, keys);
         QFETCH(QByteArray, sent);
-        QFETCH(QString, shown);
         QFETCH(QString, colour);
         QStringList macros{"<x>"};
         Console c(nullptr, &macros);
@@ -180,7 +169,7 @@ private slots:
         for (const QList<QVariant> &args : qAsConst(spy))
             all += args.at(0).toByteArray();
         QCOMPARE(all, sent);
-        QCOMPARE(blocks(c), shown);
+        QTEST(blocks(c), "shown");
         QVERIFY(c.document()->toHtml().contains(colour));
     }
 
@@ -206,7 +195,6 @@ private slots:
         QCOMPARE(LineEnds::toPort("AT\r", false), QByteArray("AT\n"));
         QCOMPARE(LineEnds::toPort("AT\r", true), QByteArray("AT\r\n"));
         QCOMPARE(LineEnds::toPort("a\nb\r\rc\b", false), QByteArray("a\nb\n\nc\b"));
-        QCOMPARE(LineEnds::toPort("", true), QByteArray());
     }
 };
 
