@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+#include <QMetaType>
 #include <QtEndian>
 #include <cmath>
 
@@ -100,3 +101,4 @@ struct StreamCheck
         return payload;
     }
 };
+Q_DECLARE_METATYPE(StreamCheck)
