@@ -47,32 +47,27 @@ private slots:
     void receivedLines_data()
     {
         QTest::addColumn<QList<QByteArray>>("chunks");
-        QTest::addColumn<bool>("hex");
-        QTest::addColumn<bool>("stamps");
+        QTest::addColumn<QString>("mode");   // "h": hex, "s": time stamps
         QTest::addColumn<QString>("shown");
-        QTest::newRow("lines, CR as dot") << QList<QByteArray>{"ab\r\ncd\n"} << false << false << "ab.|cd|";
-        QTest::newRow("one line in pieces") << QList<QByteArray>{"ab", "c", "d\n", "e"} << false << false << "abcd|e";
-        QTest::newRow("spaces and mark-up kept") << QList<QByteArray>{"a  <b>&amp; <i\n"} << false << false
-                                                 << "a  <b>&amp; <i|";
-        QTest::newRow("non-ASCII as dot") << QList<QByteArray>{"x\xc3y"} << false << false << "x.y";
-        QTest::newRow("nothing") << QList<QByteArray>{""} << false << false << "";
-        QTest::newRow("hex, every byte") << QList<QByteArray>{"A\n", "\xc3"} << true << false
-                                         << " 0x41 0x0a| 0xc3";
-        QTest::newRow("stamp of the first byte") << QList<QByteArray>{"a\nb", "c\n", "d"} << false << true
+        QTest::newRow("lines, CR as dot") << QList<QByteArray>{"ab\r\ncd\n"} << "" << "ab.|cd|";
+        QTest::newRow("one line in pieces") << QList<QByteArray>{"ab", "c", "d\n", "e"} << "" << "abcd|e";
+        QTest::newRow("spaces and mark-up kept") << QList<QByteArray>{"a  <b>&amp; <i\n"} << "" << "a  <b>&amp; <i|";
+        QTest::newRow("non-ASCII as dot") << QList<QByteArray>{"x\xc3y"} << "" << "x.y";
+        QTest::newRow("nothing") << QList<QByteArray>{""} << "" << "";
+        QTest::newRow("hex, every byte") << QList<QByteArray>{"A\n", "\xc3"} << "h" << " 0x41 0x0a| 0xc3";
+        QTest::newRow("stamp of the first byte") << QList<QByteArray>{"a\nb", "c\n", "d"} << "s"
                                                  << "12:00:00.000 a|12:00:00.000 bc|12:00:02.000 d";
-        QTest::newRow("hex stamped") << QList<QByteArray>{"\n", "A"} << true << true
-                                     << "12:00:00.000  0x0a|12:00:01.000  0x41";
+        QTest::newRow("hex stamped") << QList<QByteArray>{"\n", "A"} << "hs" << "12:00:00.000  0x0a|12:00:01.000  0x41";
     }
 
     void receivedLines()
     {
         QFETCH(QList<QByteArray>, chunks);
-        QFETCH(bool, hex);
-        QFETCH(bool, stamps);
+        QFETCH(QString, mode);
         QFETCH(QString, shown);
         Console c(nullptr, &keys);
-        c.setHexMode(hex);
-        c.setTimeStamps(stamps);
+        c.setHexMode(mode.contains('h'));
+        c.setTimeStamps(mode.contains('s'));
         for (int i = 0; i < chunks.size(); ++i)
             c.putData(chunks.at(i), QTime(12, 0, i));
         QCOMPARE(blocks(c), shown);
@@ -122,54 +117,43 @@ private slots:
         QCOMPARE(shortSpy.at(0).at(0).toByteArray(), QByteArray("\r"));
     }
 
-    // What typing sends, and what the local echo shows after the received text.
+    // What typing sends, and what the local echo ("e"; "h": in hex) shows after the text received.
     void typing_data()
     {
         QTest::addColumn<QByteArray>("received");
-        QTest::addColumn<bool>("echo");
-        QTest::addColumn<bool>("hex");
+        QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("colour");
-        QTest::newRow("no echo") << QByteArray() << false << false << "AT\r" << QByteArray("AT\r") << ""
-                                 << "";
-        QTest::newRow("echo") << QByteArray() << true << false << "ok\r" << QByteArray("ok\r") << "ok|"
-                              << "#00ff00";
-        QTest::newRow("backspace takes back typed") << QByteArray("> ") << true << false << "ab\b"
-                                                    << QByteArray("ab\x08") << "> a" << "#00ff00";
-        QTest::newRow("backspace keeps received") << QByteArray("rx") << true << false << "\b\b"
-                                                  << QByteArray("\x08\x08") << "rx" << "#ffff00";
-        QTest::newRow("backspace unechoed") << QByteArray() << false << false << "\b" << QByteArray("\x08")
-                                            << "" << "";
-        QTest::newRow("hex echo") << QByteArray() << true << true << "Z\b" << QByteArray("Z\x08")
-                                  << " 0x5a 0x08" << "#ff0000";
-        QTest::newRow("macro echo") << QByteArray("rx") << true << false << "\x01" << QByteArray("<x>\r")
-                                    << "rx|<x>|" << "#00ff00";
-        QTest::newRow("hex macro echo") << QByteArray() << true << true << "\x01" << QByteArray("<x>\r")
-                                        << " 0x3c 0x78 0x3e 0x0d|" << "#ff0000";
+        QTest::newRow("no echo") << QByteArray() << "" << "AT\r" << QByteArray("AT\r") << "" << "";
+        QTest::newRow("echo") << QByteArray() << "e" << "ok\r" << QByteArray("ok\r") << "ok|" << "#00ff00";
+        QTest::newRow("backspace takes back typed") << QByteArray("> ") << "e" << "ab\b" << QByteArray("ab\x08") << "> a" << "#00ff00";
+        QTest::newRow("backspace keeps received") << QByteArray("rx") << "e" << "\b\b" << QByteArray("\x08\x08") << "rx" << "#ffff00";
+        QTest::newRow("backspace unechoed") << QByteArray() << "" << "\b" << QByteArray("\x08") << "" << "";
+        QTest::newRow("hex echo") << QByteArray() << "eh" << "Z\b" << QByteArray("Z\x08") << " 0x5a 0x08" << "#ff0000";
+        QTest::newRow("macro echo") << QByteArray("rx") << "e" << "\x01" << QByteArray("<x>\r") << "rx|<x>|" << "#00ff00";
+        QTest::newRow("hex macro echo") << QByteArray() << "eh" << "\x01" << QByteArray("<x>\r") << " 0x3c 0x78 0x3e 0x0d|" << "#ff0000";
     }
 
     void typing()
     {
         QFETCH(QByteArray, received);
-        QFETCH(bool, echo);
-        QFETCH(bool, hex);
+        QFETCH(QString, mode);
         QFETCH(QString, keys);
-        QFETCH(QByteArray, sent);
-        QFETCH(QString, colour);
         QStringList macros{"<x>"};
         Console c(nullptr, &macros);
         c.putData(received);
-        c.setLocalEchoEnabled(echo);
-        c.setHexMode(hex);
+        c.setLocalEchoEnabled(mode.contains('e'));
+        c.setHexMode(mode.contains('h'));
         QSignalSpy spy(&c, &Console::getData);
         press(c, keys);
         QByteArray all;
         for (const QList<QVariant> &args : qAsConst(spy))
             all += args.at(0).toByteArray();
-        QCOMPARE(all, sent);
+        QTEST(all, "sent");
         QTEST(blocks(c), "shown");
+        QFETCH(QString, colour);
         QVERIFY(c.document()->toHtml().contains(colour));
     }
 
