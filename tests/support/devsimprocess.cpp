@@ -3,23 +3,12 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QThread>
 
 DevsimProcess::DevsimProcess()
 {
     // Diagnostics go to the test's stderr: an unread pipe could stall the simulator.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setReadChannel(QProcess::StandardOutput);
-}
-
-DevsimProcess::~DevsimProcess()
-{
-    stop();
-}
-
-QString DevsimProcess::portsFile() const
-{
-    return m_dir.path() + "/ports";
 }
 
 static QList<QByteArray> linesOf(const QString &fileName)
@@ -38,11 +27,6 @@ QList<QByteArray> DevsimProcess::commandLines() const
     return linesOf(m_dir.path() + "/commands");
 }
 
-QString DevsimProcess::dataLogFile() const
-{
-    return m_dir.path() + "/data";
-}
-
 QList<DevsimProcess::DataUnit> DevsimProcess::dataUnits(const QByteArray &side) const
 {
     QList<DataUnit> units;
@@ -57,11 +41,6 @@ QList<DevsimProcess::DataUnit> DevsimProcess::dataUnits(const QByteArray &side) 
         units.append({f[1].toULongLong(), f[2].toULongLong(), f[3].toULongLong(), f[4]});
     }
     return units;
-}
-
-quint16 DevsimProcess::udpPort() const
-{
-    return quint16(m_udpEndpoint.section(':', -1).toUInt());
 }
 
 bool DevsimProcess::start(const QStringList &arguments, int expectedLines, int timeoutMs)

@@ -13,7 +13,7 @@ class DevsimProcess
 {
 public:
     DevsimProcess();
-    ~DevsimProcess();
+    ~DevsimProcess() { stop(); }
 
     // Starts devsim with `arguments` plus its ports file and command log in a private
     // folder, and waits for `expectedLines` port lines. False if it did not start.
@@ -31,8 +31,8 @@ public:
 
     QString serialPath() const { return m_serialPath; }   // latest "serial" path
     QString udpEndpoint() const { return m_udpEndpoint; } // "127.0.0.1:port"
-    quint16 udpPort() const;
-    QString portsFile() const;                            // the declaration file devsim writes
+    quint16 udpPort() const { return quint16(m_udpEndpoint.section(':', -1).toUInt()); }
+    QString portsFile() const { return m_dir.path() + "/ports"; }   // the declaration file devsim writes
     QString recordFile() const { return portsFile() + ".record"; } // stored network record
     // The command lines devsim received, as "serial<TAB>line" or "udp<TAB>txId<TAB>line".
     QList<QByteArray> commandLines() const;
@@ -46,7 +46,7 @@ public:
         quint64 count;
         QByteArray fate;
     };
-    QString dataLogFile() const;
+    QString dataLogFile() const { return m_dir.path() + "/data"; }
     QList<DataUnit> dataUnits(const QByteArray &side) const;
     QProcess &process() { return m_process; }
 
