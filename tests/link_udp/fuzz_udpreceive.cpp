@@ -6,8 +6,6 @@
 #include "link/udpreceiver.h"
 
 #include <QtEndian>
-
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -15,11 +13,7 @@
 static void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
 static const QtMessageHandler previousHandler = qInstallMessageHandler(quiet);
 
-static void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+static void check(bool condition) { condition ? void() : std::abort(); }
 
 namespace {
 
@@ -29,9 +23,7 @@ namespace {
 struct Reader
 {
     const uint8_t *data;
-    size_t size;
-    size_t at = 0;
-
+    size_t size, at = 0;
     bool more() const { return at < size; }
     uint8_t byte() { return at < size ? data[at++] : 0; }
     QByteArray bytes(size_t n)
