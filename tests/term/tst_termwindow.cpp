@@ -1,4 +1,5 @@
 #include "console.h"
+#include "devsimprocess.h"
 #include "mainwindow.h"
 #include "serialportlist.h"
 #include "termfixture.h"
@@ -6,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
@@ -18,7 +20,7 @@ static bool sameIcon(const QIcon &a, const char *resource)
     return a.pixmap(16, 16).toImage() == QIcon(QLatin1String(resource)).pixmap(16, 16).toImage();
 }
 
-// The terminal window against pseudo-terminals this test makes itself.
+// The terminal window against pseudo-terminals this test makes itself, then against devsim.
 class tst_TermWindow : public QObject
 {
     Q_OBJECT
@@ -29,6 +31,7 @@ class tst_TermWindow : public QObject
     // Declares "path sn" pairs as ports with the device's ids.
     void declare(const QStringList &ports)
     {
+        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(dir.path() + "/ports"));
         QFile f(dir.path() + "/ports");
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         SerialPortEntry e;
@@ -48,11 +51,22 @@ class tst_TermWindow : public QObject
         return o;
     }
     static QAction *action(MainWindow &w, const char *name) { return w.findChild<QAction *>(QLatin1String(name)); }
+    static void typeLine(MainWindow &w, const QString &text)
+    {
+        QTest::keyClicks(w.consoleView(), text);
+        QTest::keyClick(w.consoleView(), Qt::Key_Return);
+    }
+    static TermOptions byIds()
+    {
+        TermOptions o;
+        o.filterVid = 0x1a86;
+        o.filterPid = 0x7523;
+        return o;
+    }
 
 private slots:
     void initTestCase()
     {
-        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(dir.path() + "/ports"));
         qInstallMessageHandler(captureLog);
         QSettings("lumetrix", "corvun").clear();
     }
@@ -236,6 +250,103 @@ private slots:
         QCOMPARE(w.statusBar()->currentMessage(), QString("Open Error on serial port"));
         QTest::qWait(1500);
         QCOMPARE(loggedCount("onTryToReconnect()"), 1);   // no retries after a failed open
+    }
+
+    void connectBySettingsAndType()
+    {
+        DevsimProcess sim;
+        QVERIFY(sim.start({"--pty", "--idn", "ACME<x>,T1"}));
+        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(sim.portsFile()));
+        const QString path = sim.serialPath();
+        ModalHandler modal;
+        QString listedAs;
+        modal.expect([path, &listedAs](QWidget *d) {
+            auto *ports = d->findChild<QComboBox *>("portBox");
+            for (int i = 0; i < ports->count(); ++i) {
+                if (ports->itemData(i).toStringList().value(4) == path)
+                    ports->setCurrentIndex(i);
+            }
+            listedAs = ports->currentText();
+            d->findChild<QComboBox *>("dataBitsBox")->setCurrentIndex(2);
+            d->findChild<QComboBox *>("parityBox")->setCurrentIndex(1);
+            d->findChild<QCheckBox *>("localEchoBox")->setChecked(false);
+            ModalHandler::accept(d);
+        });
+        MainWindow w(nullptr, qApp, TermOptions());
+        QCOMPARE(listedAs, QString(path).remove("/dev/"));   // "pts/N", as the port calls itself
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
+        QCOMPARE(w.port()->portName(), listedAs);
+        QCOMPARE(w.port()->dataBits(), QSerialPort::Data7);
+        QCOMPARE(w.port()->parity(), QSerialPort::EvenParity);
+
+        typeLine(w, "*idn?");
+        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("ACME<x>,T1."), 10000);
+        // Backspace reaches the device as BS.
+        QTest::keyClicks(w.consoleView(), "ab");
+        QTest::keyClick(w.consoleView(), Qt::Key_Backspace);
+        QTest::keyClick(w.consoleView(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(sim.commandLines().contains("serial\tab\x08"), 5000);
+    }
+
+    void unplugAndPlugReconnects()
+    {
+        DevsimProcess sim;
+        QVERIFY(sim.start({"--pty", "--serial", "KESTR0042"}));
+        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(sim.portsFile()));
+        const QString firstPath = sim.serialPath();
+        MainWindow w(nullptr, qApp, byIds());
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
+        typeLine(w, "*idn?");
+        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("KESTR0042"), 10000);
+
+        sim.command("unplug");
+        QTRY_VERIFY_WITH_TIMEOUT(!w.port()->isOpen(), 5000);
+        QVERIFY(!w.consoleView()->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(w.statusBar()->currentMessage(), QString("Try to autoconnect"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(loggedCount("onTryToReconnect()") >= 2, 5000);   // a fruitless search
+        QVERIFY(!w.port()->isOpen());
+
+        sim.command("plug");
+        QVERIFY(!sim.waitForLine("serial ").isEmpty());
+        QElapsedTimer sincePlug;
+        sincePlug.start();
+        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
+        QVERIFY2(sincePlug.elapsed() < 2000, qPrintable(QString::number(sincePlug.elapsed())));
+        QVERIFY(sim.serialPath() != firstPath);
+        QCOMPARE(w.portSettings().name, sim.serialPath());
+        QVERIFY(w.consoleView()->isEnabled());
+        // The answer from before the unplug is still there; the new one follows it.
+        typeLine(w, "*idn?");
+        QTRY_COMPARE_WITH_TIMEOUT(w.consoleView()->toPlainText().count("KESTR0042"), 2, 10000);
+    }
+
+    void twoIdenticalDevicesStopAutomaticReconnect()
+    {
+        DevsimProcess first, second;
+        QVERIFY(first.start({"--pty", "--serial", "twin01"}));
+        QVERIFY(second.start({"--pty", "--serial", "TWIN01"}));
+        QTemporaryDir dir;
+        QFile both(dir.path() + "/ports");
+        QVERIFY(both.open(QIODevice::WriteOnly));
+        for (DevsimProcess *sim : {&first, &second}) {
+            QFile f(sim->portsFile());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            both.write(f.readAll());
+        }
+        both.close();
+        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(both.fileName()));
+        ModalHandler modal;
+        modal.expect(ModalHandler::accept);   // the warning
+        modal.expect(ModalHandler::reject);   // the settings dialog it opens
+        MainWindow w(nullptr, qApp, byIds());
+        QTRY_COMPARE_WITH_TIMEOUT(modal.handled(), 2, 10000);
+        QVERIFY2(modal.texts.at(0).startsWith(
+                     "QMessageBox:automatic reconnect found more than one device.\nNow configure manually."),
+                 qPrintable(modal.texts.join('|')));
+        QCOMPARE(modal.texts.at(1), QString("settingsdialog"));
+        QTest::qWait(1500);
+        QCOMPARE(loggedCount("onTryToReconnect()"), 1);
+        QVERIFY(!w.port()->isOpen());
     }
 };
 
