@@ -1,8 +1,6 @@
-#include "link/devicedialog.h"
 #include "link/serialcom.h"
 #include "link/serialportlist.h"
 
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,7 +25,6 @@ private slots:
     void scanKeepsKnownPairsOnly();
     void serialNumberCleanup_data();
     void serialNumberCleanup();
-    void dialogChecksFirstFreeDevice();
 };
 
 void tst_serialdiscovery::scanKeepsKnownPairsOnly()
@@ -68,27 +65,5 @@ void tst_serialdiscovery::serialNumberCleanup()
     QTEST(SerialCom::cleanSerialNumber(raw), "clean");
 }
 
-void tst_serialdiscovery::dialogChecksFirstFreeDevice()
-{
-    DeviceInfo a, b;
-    a.serialNumber = "g1";
-    a.busy = true;
-    b.serialNumber = "g2";
-    devicedialog dialog(nullptr, {a, b});
-    const auto buttons = dialog.findChildren<QRadioButton *>();
-    QCOMPARE(buttons.size(), 2);
-    QCOMPARE(buttons.at(0)->text() + '|' + buttons.at(1)->text(), QString("SN = g1   BUSY!!!|SN = g2"));
-    QCOMPARE(dialog.selectedIndex(), 1);
-    buttons.at(0)->setChecked(true);   // busy ones stay selectable
-    QCOMPARE(dialog.selectedIndex(), 0);
-
-    b.busy = true;
-    devicedialog allBusy(nullptr, {a, b});
-    const auto busy = allBusy.findChildren<QRadioButton *>();
-    QVERIFY(std::none_of(busy.begin(), busy.end(), [](QRadioButton *r) { return r->isChecked(); }));
-    QCOMPARE(allBusy.selectedIndex(), 0);
-    QCOMPARE(devicedialog(nullptr, {}).selectedIndex(), 0);
-}
-
-QTEST_MAIN(tst_serialdiscovery)
+QTEST_GUILESS_MAIN(tst_serialdiscovery)
 #include "tst_serialdiscovery.moc"

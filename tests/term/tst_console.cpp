@@ -37,12 +37,6 @@ private:
     }
 
 private slots:
-    void printableAndHex()
-    {
-        QCOMPARE(Console::printable(QByteArray("ab\r\n\xc3\x00\t~", 8)), QByteArray("ab.\r...~"));
-        QCOMPARE(Console::hexText("A\n"), QString(" 0x41 0x0a"));
-    }
-
     // Chunk i arrives at 12:00:0i; every line feed ends a paragraph.
     void receivedLines_data()
     {
@@ -155,23 +149,6 @@ private slots:
         QTEST(blocks(c), "shown");
         QFETCH(QString, colour);
         QVERIFY(c.document()->toHtml().contains(colour));
-    }
-
-    void keysThatSendNothing()
-    {
-        Console c(nullptr, &keys);
-        c.setLocalEchoEnabled(true);
-        c.putData("abc");
-        QSignalSpy sent(&c, &Console::getData);
-        QSignalSpy hex(&c, &Console::hexModeChanged);
-        for (Qt::Key k : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_F11, Qt::Key_F11})
-            QTest::keyClick(&c, k);
-        QVERIFY(c.isHexMode());
-        QTest::keyClick(&c, Qt::Key_F12);
-        QVERIFY(!c.isHexMode());
-        QCOMPARE(sent.count(), 0);
-        QCOMPARE(hex.count(), 2);  // a repeated F11 changes nothing
-        QCOMPARE(blocks(c), QString("abc"));
     }
 
     void lineEndsToPort()

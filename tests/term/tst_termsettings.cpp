@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QSerialPortInfo>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -103,18 +102,6 @@ private slots:
 
         QCOMPARE(settingsdialog(nullptr, 19200, QIcon(), false).findChild<QComboBox *>("baudBox")->currentText(), QString("19200"));
         QCOMPARE(settingsdialog(nullptr, 12345, QIcon(), false).findChild<QComboBox *>("baudBox")->currentIndex(), 0);
-    }
-
-    void noDevicePresent()
-    {
-        if (!SerialPortList::systemPorts().isEmpty())
-            QSKIP("this machine lists real serial ports");
-        declarePorts("");
-        settingsdialog none(nullptr, 9600, QIcon(), false);
-        QCOMPARE(none.fillPortsInfo(), 0);
-        QVERIFY(none.findChild<QLabel *>("infoLabel")->text().contains("No Device present."));
-        PortSettings s;
-        QVERIFY(!none.updateSettings(s));
     }
 
     // Which port the reconnect search takes: the first match by ids, then only the same
