@@ -260,6 +260,13 @@ void TestUdpLink::againstDevsim()
     sim.command("silent off");
     QTRY_VERIFY_WITH_TIMEOUT(!link->isDeviceDisconnected() && link->isOpen(), Generous);
 
+    // A busy device answers the keep-alive but does not open.
+    link->close();
+    sim.command("busy on");
+    QTRY_VERIFY_WITH_TIMEOUT(!link->receiveState().available(), Generous);
+    opened.clear();
+    QVERIFY(link->open(DeviceInfo()) && opened.wait(Generous));
+    QCOMPARE(opened.first().first().toBool(), false);
 }
 
 QTEST_GUILESS_MAIN(TestUdpLink)
