@@ -114,21 +114,13 @@ private:
 };
 
 // The window's log, kept for the checks and still shown when a test fails.
-inline QStringList &capturedLog()
+static QStringList logLines;
+static void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
 {
-    static QStringList lines;
-    return lines;
-}
-inline void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    capturedLog() << text;
+    logLines << text;
     std::fprintf(stderr, "%s\n", qPrintable(text));
 }
-inline int loggedCount(const QString &needle)
-{
-    return int(std::count_if(capturedLog().cbegin(), capturedLog().cend(),
-                             [&](const QString &line) { return line.contains(needle); }));
-}
+static int loggedCount(const QString &needle) { return logLines.filter(needle).size(); }
 
 static bool sameIcon(const QIcon &a, const char *resource)
 {
@@ -158,11 +150,13 @@ class tst_TermWindow : public QObject
             f.write(SerialPortList::formatDeclaration(e) + '\n');
         }
     }
-    static TermOptions bySerial(const QString &sn, bool log = false)
+    static TermOptions bySerial(const QString &sn, bool log = false, bool byIds = false)
     {
         TermOptions o;
         o.filterSn = sn;
         o.forceLog = log;
+        o.filterVid = byIds ? 0x1a86 : -1;
+        o.filterPid = byIds ? 0x7523 : -1;
         return o;
     }
     static QAction *action(MainWindow &w, const char *name) { return w.findChild<QAction *>(QLatin1String(name)); }
@@ -171,21 +165,13 @@ class tst_TermWindow : public QObject
         QTest::keyClicks(w.consoleView(), text);
         QTest::keyClick(w.consoleView(), Qt::Key_Return);
     }
-    static TermOptions byIds()
-    {
-        TermOptions o;
-        o.filterVid = 0x1a86;
-        o.filterPid = 0x7523;
-        return o;
-    }
-
 private slots:
     void initTestCase()
     {
         qInstallMessageHandler(captureLog);
         QSettings("lumetrix", "corvun").clear();
     }
-    void init() { capturedLog().clear(); }
+    void init() { logLines.clear(); }
 
     // What keys send, what the window keeps, stamped lines on screen and raw ones in the log.
     void typingSettingsAndLog()
@@ -409,7 +395,7 @@ private slots:
         QVERIFY(sim.start({"--pty", "--serial", "KESTR0042"}));
         qputenv(SerialPortList::environmentVariable(), QFile::encodeName(sim.portsFile()));
         const QString firstPath = sim.serialPath();
-        MainWindow w(nullptr, qApp, byIds());
+        MainWindow w(nullptr, qApp, bySerial(QString(), false, true));
         QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
         typeLine(w, "*idn?");
         QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("KESTR0042"), 10000);
@@ -453,7 +439,7 @@ private slots:
         ModalHandler modal;
         modal.expect(ModalHandler::accept);   // the warning
         modal.expect(ModalHandler::reject);   // the settings dialog it opens
-        MainWindow w(nullptr, qApp, byIds());
+        MainWindow w(nullptr, qApp, bySerial(QString(), false, true));
         QTRY_COMPARE_WITH_TIMEOUT(modal.handled(), 2, 10000);
         QVERIFY2(modal.texts.at(0).startsWith(
                      "QMessageBox:automatic reconnect found more than one device.\nNow configure manually."),
