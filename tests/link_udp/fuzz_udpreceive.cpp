@@ -44,17 +44,6 @@ QByteArray dataDatagram(quint32 index, quint16 txId, const QByteArray &payload)
     return d + payload;
 }
 
-void checkLosses(const QVector<StreamLoss> &losses, quint64 position, quint32 frameSize)
-{
-    quint64 last = 0;
-    for (const StreamLoss &loss : losses) {
-        check(loss.position >= last && loss.position <= position && loss.lostUnits > 0);
-        const LostFrames frames = lostFrames(loss, frameSize);
-        check(frameSize != 0 || frames.frames == 0);
-        last = loss.position;
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -93,10 +82,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         if (op & 4)
             reorder.flush(streaming);
-        const QVector<StreamLoss> losses = reorder.takeLosses();
-        checkLosses(losses, reorder.streamPosition(), frameSize);
-        for (const StreamLoss &loss : losses)
+        quint64 last = 0;
+        for (const StreamLoss &loss : reorder.takeLosses()) {
+            check(loss.position >= last && loss.position <= reorder.streamPosition() && loss.lostUnits > 0);
+            check(frameSize != 0 || lostFrames(loss, frameSize).frames == 0);
             book.book(loss);
+            last = loss.position;
+        }
         if (op & 8) {
             QByteArray &queue = reorder.dataQueue();
             const int before = queue.size();

@@ -132,7 +132,7 @@ void TestUdpCodec::reorder()
             r.resetIncoming();
     });
     QByteArray expected;
-    forEachPacket(delivered, [&expected](int, const QByteArray &bytes) { expected += bytes; });
+    forEachPacket(delivered, [&](int, const QByteArray &bytes) { expected += bytes; });
     QCOMPARE(r.dataQueue(), expected);
     QStringList booked;
     for (const StreamLoss &l : r.takeLosses()) {

@@ -15,8 +15,8 @@ public:
     DevsimProcess();
     ~DevsimProcess() { stop(); }
 
-    // Starts devsim with `arguments` plus its ports file and command log in a private
-    // folder, and waits for `expectedLines` port lines. False if it did not start.
+    // Starts devsim with its ports file and command log in a private folder; waits for
+    // `expectedLines` port lines.
     bool start(const QStringList &arguments, int expectedLines = 1, int timeoutMs = 10000);
     void stop();
 
@@ -26,7 +26,7 @@ public:
     // One counter of devsim's "stats" line, -1 when missing.
     qint64 stat(const QByteArray &name);
 
-    // Waits for a further stdout line beginning with prefix; returns it, or empty on time-out.
+    // The next stdout line beginning with prefix, or empty on time-out.
     QByteArray waitForLine(const QByteArray &prefix, int timeoutMs = 10000);
 
     QString serialPath() const { return m_serialPath; }   // latest "serial" path

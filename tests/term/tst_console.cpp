@@ -24,16 +24,9 @@ private:
     // '\b' is Backspace, '\r' Return, '\x01' F1; every other character is typed as it is.
     static void press(Console &c, const QString &keys)
     {
-        for (QChar k : keys) {
-            if (k == '\b')
-                QTest::keyClick(&c, Qt::Key_Backspace);
-            else if (k == '\r')
-                QTest::keyClick(&c, Qt::Key_Return);
-            else if (k == '\x01')
-                QTest::keyClick(&c, Qt::Key_F1);
-            else
-                QTest::keyClicks(&c, QString(k));
-        }
+        const QMap<QChar, Qt::Key> special{{'\b', Qt::Key_Backspace}, {'\r', Qt::Key_Return}, {'\x01', Qt::Key_F1}};
+        for (QChar k : keys)
+            special.contains(k) ? QTest::keyClick(&c, special[k]) : QTest::keyClicks(&c, QString(k));
     }
 
 private slots:
@@ -74,8 +67,7 @@ private slots:
         for (int i = 0; i < Console::historyLines + 50; ++i)
             c.putData(QByteArray("line") + QByteArray::number(i) + '\n');
         QCOMPARE(c.document()->blockCount(), Console::historyLines);
-        QVERIFY(!blocks(c).contains("|line49|"));
-        QVERIFY(blocks(c).endsWith(QString("|line%1|").arg(Console::historyLines + 49)));
+        QVERIFY(!blocks(c).contains("|line49|") && blocks(c).endsWith(QString("|line%1|").arg(Console::historyLines + 49)));
         QCOMPARE(c.verticalScrollBar()->value(), c.verticalScrollBar()->maximum());
 
         c.clear();
