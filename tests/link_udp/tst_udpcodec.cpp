@@ -73,28 +73,21 @@ void TestUdpCodec::buildsAndParsesPackets()
     QCOMPARE(h.blockIndex, quint32(0x01020304));
 }
 
+// What the link test cannot put on the wire: a lying length field, data outside a stream,
+// keep-alive names with junk or of the wrong form.
 void TestUdpCodec::answersAndKeepAlives()
 {
     UdpReceiver rx;
-    QCOMPARE(rx.parse(QByteArray(11, '\x01'), true).kind, UdpReceiver::Kind::Dropped);
-    QCOMPARE(rx.parse(datagram(3, 7, 0, "??"), true).kind, UdpReceiver::Kind::Other);
-    // The length field is not trusted; data outside a stream is counted, not queued.
     QByteArray part = datagram(1, UdpPacketCodec::Command, 0, "kestr,");
     qToLittleEndian<quint16>(999, part.data() + 4);
     QCOMPARE(rx.parse(part, false).kind, UdpReceiver::Kind::Answer);
     QCOMPARE(rx.answerBytes(), QByteArray("kestr,"));
     rx.parse(dataPacket(0), false);
     rx.parse(dataPacket(1), true);
-    QCOMPARE(rx.reorder().packetsReceived(), 2u);
-    QCOMPARE(rx.reorder().dataQueue(), payload(1));
-    // A keep-alive answer names the device; one without a valid name keeps the last.
-    rx.setMissedPings(3);
+    QVERIFY(rx.reorder().packetsReceived() == 2 && rx.reorder().dataQueue() == payload(1));
     rx.parse(datagram(0, UdpPacketCodec::KeepAlive, 0, QByteArray("available,kestr0042\0junk", 24)), false);
     rx.parse(datagram(1, UdpPacketCodec::KeepAlive, 0, "available,a,b"), false);
-    QVERIFY(rx.available() && rx.pingAnswered() && rx.missedPings() == 0);
     QCOMPARE(rx.deviceId(), QString("kestr0042"));
-    rx.parse(datagram(3, UdpPacketCodec::KeepAlive, 0, "busy,kestr0099"), false);
-    QVERIFY(!rx.available());
 }
 
 // Packets in arrival order ("F": the stream ends, "R": a new stream starts); what is

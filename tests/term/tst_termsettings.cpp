@@ -88,8 +88,6 @@ private slots:
         auto *ports = d.findChild<QComboBox *>("portBox");
         ports->setCurrentIndex(ports->findText("pts/78"));
         QCOMPARE(ports->currentData().toStringList().value(3), QString("N/A"));
-        d.findChild<QComboBox *>("dataBitsBox")->setCurrentIndex(2);
-        d.findChild<QComboBox *>("parityBox")->setCurrentIndex(1);
         d.findChild<QComboBox *>("stopBitsBox")->setCurrentIndex(1);
         d.findChild<QComboBox *>("flowBox")->setCurrentIndex(1);
         PortSettings s;
@@ -97,7 +95,7 @@ private slots:
         QVERIFY(d.updateSettings(s));
         QCOMPARE(s.name, QString("/dev/pts/78"));
         QVERIFY(s.baudRate == 250000 && s.localEcho);   // echo ticked initially
-        QVERIFY(s.dataBits == QSerialPort::Data7 && s.parity == QSerialPort::EvenParity && s.stopBits == QSerialPort::TwoStop);
+        QCOMPARE(s.stopBits, QSerialPort::TwoStop);   // data bits and parity: the window test
         QCOMPARE(s.flowControl, QSerialPort::SoftwareControl);   // not taken from the dialog
 
         QCOMPARE(settingsdialog(nullptr, 19200, QIcon(), false).findChild<QComboBox *>("baudBox")->currentText(), QString("19200"));
