@@ -5,6 +5,7 @@
 #include "link/wifiendpoint.h"
 
 #include <QElapsedTimer>
+#include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -25,36 +26,29 @@ std::unique_ptr<udp_com> loopbackLink(const QString &endpoint)
 struct WirePeer
 {
     QUdpSocket socket;
-    QList<QByteArray> commands;     // payloads of the command datagrams
-    QList<QByteArray> keepAlives;
-    QHostAddress linkAddress;
-    quint16 linkPort = 0;
+    QList<QByteArray> commands, keepAlives;   // payloads
+    QNetworkDatagram last;
 
-    bool bind()
+    WirePeer()
     {
-        QObject::connect(&socket, &QUdpSocket::readyRead, [this] { drain(); });
-        return socket.bind(QHostAddress(QHostAddress::LocalHost), quint16(0));
+        socket.bind(QHostAddress(QHostAddress::LocalHost), quint16(0));
+        QObject::connect(&socket, &QUdpSocket::readyRead, [this] {
+            while (socket.hasPendingDatagrams()) {
+                last = socket.receiveDatagram();
+                const quint16 type = qFromLittleEndian<quint16>(last.data().constData() + 2);
+                if (type == UdpPacketCodec::Command || type == UdpPacketCodec::KeepAlive)
+                    (type == UdpPacketCodec::Command ? commands : keepAlives) << last.data().mid(12);
+            }
+        });
     }
     QString endpoint() const { return QStringLiteral("127.0.0.1:%1").arg(socket.localPort()); }
-    void drain()
-    {
-        while (socket.hasPendingDatagrams()) {
-            QByteArray d(int(socket.pendingDatagramSize()), '\0');
-            socket.readDatagram(d.data(), d.size(), &linkAddress, &linkPort);
-            UdpPacketCodec::Header h;
-            if (UdpPacketCodec::parseHeader(d, h) && h.packetType == UdpPacketCodec::Command)
-                commands << d.mid(12);
-            else if (h.packetType == UdpPacketCodec::KeepAlive)
-                keepAlives << d.mid(12);
-        }
-    }
     void reply(quint16 type, const QByteArray &payload, quint32 index = 0)
     {
         QByteArray d(12, '\0');
         qToLittleEndian<quint16>(type, d.data() + 2);
         qToLittleEndian<quint16>(quint16(payload.size()), d.data() + 4);
         qToLittleEndian<quint32>(index, d.data() + 8);
-        socket.writeDatagram(d + payload, linkAddress, linkPort);
+        socket.writeDatagram(d + payload, last.senderAddress(), quint16(last.senderPort()));
     }
 };
 
@@ -86,7 +80,6 @@ void TestUdpLink::initTestCase()
 void TestUdpLink::init()
 {
     owned = std::make_unique<WirePeer>();
-    QVERIFY(peer().bind());
     link = loopbackLink(peer().endpoint());
     QVERIFY(link);
     // The constructor sends a keep-alive at once.
