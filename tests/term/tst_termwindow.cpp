@@ -382,10 +382,7 @@ private slots:
 
         typeLine(w, "*idn?");
         QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("ACME<x>,T1."), 10000);
-        // Backspace reaches the device as BS.
-        QTest::keyClicks(w.consoleView(), "ab");
-        QTest::keyClick(w.consoleView(), Qt::Key_Backspace);
-        QTest::keyClick(w.consoleView(), Qt::Key_Return);
+        typeLine(w, "ab\b");   // Backspace reaches the device as BS
         QTRY_VERIFY_WITH_TIMEOUT(sim.commandLines().contains("serial\tab\x08"), 5000);
     }
 
@@ -426,16 +423,7 @@ private slots:
         DevsimProcess first, second;
         QVERIFY(first.start({"--pty", "--serial", "twin01"}));
         QVERIFY(second.start({"--pty", "--serial", "TWIN01"}));
-        QTemporaryDir dir;
-        QFile both(dir.path() + "/ports");
-        QVERIFY(both.open(QIODevice::WriteOnly));
-        for (DevsimProcess *sim : {&first, &second}) {
-            QFile f(sim->portsFile());
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            both.write(f.readAll());
-        }
-        both.close();
-        qputenv(SerialPortList::environmentVariable(), QFile::encodeName(both.fileName()));
+        declare({first.serialPath(), "twin01", second.serialPath(), "TWIN01"});
         ModalHandler modal;
         modal.expect(ModalHandler::accept);   // the warning
         modal.expect(ModalHandler::reject);   // the settings dialog it opens
