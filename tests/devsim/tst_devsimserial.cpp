@@ -24,10 +24,8 @@ static QByteArray exchange(QSerialPort &port, const QByteArray &lines)
 {
     port.write(lines + "\n*idn?\n");
     QByteArray answer;
-    QElapsedTimer t;
-    t.start();
-    while (!answer.contains("lumetrix") && t.elapsed() < 3000)
-        answer += readFor(port, 3000, 50);
+    for (int i = 0; i < 60 && !answer.contains("lumetrix"); ++i)
+        answer += readFor(port, 50);
     return answer.left(answer.indexOf("lumetrix"));
 }
 
@@ -46,8 +44,8 @@ private slots:
         DevsimProcess sim;
         // Another writer's port stays declared; a vanished one's leftover goes.
         QFile before(sim.portsFile());
-        QVERIFY(before.open(QIODevice::WriteOnly));
-        before.write("/dev/null\t0403\t6001\tFT01\tother\tx\t0\n/dev/pts/987654\t1a86\t7523\tk9\tgone\tx\t0\n");
+        QVERIFY(before.open(QIODevice::WriteOnly) && before.write("/dev/null\t0403\t6001\tFT01\tother\tx\t0\n"
+                                                                  "/dev/pts/987654\t1a86\t7523\tk9\tgone\tx\t0\n") > 0);
         before.close();
         QVERIFY(sim.start({"--pty", "--counts", "4,0,1,2", "--serial", "kestr0042"}));
         QList<SerialPortEntry> ports = declaredPorts(sim.portsFile());

@@ -2,8 +2,6 @@
 #include "link/serialcom.h"
 #include "link/serialportlist.h"
 
-#include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QtEndian>
 #include <QtTest>
 #include <ctime>

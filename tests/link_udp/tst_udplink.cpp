@@ -4,7 +4,6 @@
 #include "link/udppacketcodec.h"
 #include "link/wifiendpoint.h"
 
-#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QtTest>

@@ -2,7 +2,6 @@
 #include "lineends.h"
 
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTextBlock>
 #include <QtTest>
 

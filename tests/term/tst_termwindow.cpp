@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
