@@ -137,8 +137,8 @@ void SerialComWorker::runBody()
         return;
     resourceErrorReported = false;
     while (!stopRequested) {
-        if (!checkDevice()) {
-            // The device has gone: touch the port no more, only wait for the stop.
+        if (!checkDevice() && !streamingMode) {
+            // The device has gone (a stream reports its end first): touch the port no more.
             msleep(20);
             continue;
         }

@@ -1,372 +1,142 @@
-// devsim's serial side, driven from outside over a real pseudo-terminal.
+// devsim driven from outside: its serial side over a real pseudo-terminal, its ports file.
 #include "devsimprocess.h"
 #include "link/serialportlist.h"
-#include "streamcheck.h"
 
 #include <QElapsedTimer>
-#include <QDir>
-#include <QFile>
-#include <QLocalSocket>
 #include <QSerialPort>
 #include <QtTest>
 
-namespace {
-
-// Collects what arrives until the line has been quiet for quietMs (or nothing came
-// within firstMs).
-QByteArray collect(QSerialPort &port, int firstMs, int quietMs = 150)
+// What arrives within `ms`, or with `quietMs` until the line has been quiet that long.
+static QByteArray readFor(QSerialPort &port, int ms, int quietMs = 0)
 {
     QByteArray data;
-    QElapsedTimer sinceLast;
-    sinceLast.start();
-    int wait = firstMs;
-    while (sinceLast.elapsed() < wait) {
-        if (port.waitForReadyRead(20)) {
-            data += port.readAll();
-            sinceLast.restart();
-            wait = quietMs;
-        }
-    }
-    return data + port.readAll();
-}
-
-// Everything that arrives within ms.
-QByteArray readFor(QSerialPort &port, int ms)
-{
-    QByteArray data;
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
+    QElapsedTimer total, quiet;
+    total.start();
+    while (total.elapsed() < ms && (quietMs == 0 || data.isEmpty() || quiet.elapsed() < quietMs)) {
         if (port.waitForReadyRead(20))
-            data += port.readAll();
+            data += port.readAll(), quiet.start();
     }
     return data + port.readAll();
 }
 
-QByteArray exchange(QSerialPort &port, const QByteArray &command, int firstMs = 3000)
+// Sends the lines and "*idn?": what comes before the identification answers the lines.
+static QByteArray exchange(QSerialPort &port, const QByteArray &lines)
 {
-    port.write(command + '\n');
-    port.waitForBytesWritten(1000);
-    return collect(port, firstMs);
+    port.write(lines + "\n*idn?\n");
+    QByteArray answer;
+    for (int i = 0; i < 60 && !answer.contains("lumetrix"); ++i)
+        answer += readFor(port, 50);
+    return answer.left(answer.indexOf("lumetrix"));
 }
 
-bool openPort(QSerialPort &port, const QString &path)
-{
-    port.setPortName(path);
-    if (!port.open(QIODevice::ReadWrite))
-        return false;
-    port.setBaudRate(500000);
-    return true;
-}
-
-// The ports as the programs see them through their port listing layer.
-QList<SerialPortEntry> declaredPorts(const QString &file)
+static QList<SerialPortEntry> declaredPorts(const QString &file)
 {
     qputenv(SerialPortList::environmentVariable(), QFile::encodeName(file));
     return SerialPortList::virtualPorts();
 }
 
-QByteArray blockPayload(const QByteArray &answer)
-{
-    QByteArray payload;
-    int blocks = 0;
-    QString error;
-    if (!StreamCheck::splitBlocks(answer, payload, blocks, error) || blocks != 1)
-        return QByteArray();
-    return payload;
-}
-
-} // namespace
-
 class tst_devsimserial : public QObject
 {
     Q_OBJECT
 private slots:
-    void identificationAndDeclaration();
-    void configurationAcceptedAndRejected();
-    void streamDecodesToDocumentedSignals_data();
-    void streamDecodesToDocumentedSignals();
-    void memoryReadWriteRoundTrip();
-    void badBlocksOnRequest();
-    void lineRatePacing();
-    void silentAndStall();
-    void unplugAndPlugUnderNewPath();
+    void protocolAndPorts()
+    {
+        DevsimProcess sim;
+        // Another writer's port stays declared; a vanished one's leftover goes.
+        QFile before(sim.portsFile());
+        QVERIFY(before.open(QIODevice::WriteOnly) && before.write("/dev/null\t0403\t6001\tFT01\tother\tx\t0\n"
+                                                                  "/dev/pts/987654\t1a86\t7523\tk9\tgone\tx\t0\n") > 0);
+        before.close();
+        QVERIFY(sim.start({"--pty", "--counts", "4,0,1,2", "--serial", "kestr0042"}));
+        QList<SerialPortEntry> ports = declaredPorts(sim.portsFile());
+        QCOMPARE(ports.size(), 2);
+        QCOMPARE(ports[0].systemLocation + ports[1].systemLocation, "/dev/null" + sim.serialPath());
+        QVERIFY(ports[1].vendorId == 0x1a86 && ports[1].productId == 0x7523 && ports[1].serialNumber == "kestr0042");
+        QSerialPort port(sim.serialPath());
+        QVERIFY(port.open(QIODevice::ReadWrite));
+        QCOMPARE(exchange(port, "CONF:SCA:NUM?\nbogus").left(14), QByteArray("4,0,1,2\r\nerror"));
+        const QByteArray good = "conf:sca:rat 500\nconf:sca:hea 1\nconf:imu:para 0,6,500\nconf:sca:ove 2\nconf:dev 2,0,0";
+        QCOMPARE(exchange(port, good + "\n*rst\nabort"), QByteArray());
+        // A nonsense rate, an IMU the device lacks, more channels than it has.
+        QCOMPARE(exchange(port, "conf:sca:rat fast\nconf:imu:para 1,6,500\nconf:dev 5,0,1").count("error"), 3);
+        sim.command("conferror on");
+        QTRY_COMPARE_WITH_TIMEOUT(exchange(port, good).count("error"), 5, 5000);
+        sim.command("conferror off");
+        sim.command("busy on");
+        sim.command("counts 2,0,1,0");
+        QTRY_VERIFY_WITH_TIMEOUT(declaredPorts(sim.portsFile()).value(1).busy, 5000);
+        QCOMPARE(exchange(port, "conf:sca:num?"), QByteArray("2,0,1,0\r\n"));
+        sim.command("silent on");
+        QVERIFY(sim.sync());
+        port.write("*idn?\n");
+        QCOMPARE(readFor(port, 400), QByteArray());
+        sim.command("silent off");
+
+        // Unplugged, the terminal hangs up as a vanishing USB port does; it comes back under
+        // a new path, still configured (500 frames/s: blocks of five 12-byte frames).
+        const QString first = sim.serialPath();
+        sim.command("unplug");
+        QTRY_VERIFY_WITH_TIMEOUT(port.error() == QSerialPort::ResourceError || port.error() == QSerialPort::ReadError, 5000);
+        QCOMPARE(declaredPorts(sim.portsFile()).size(), 1);
+        port.close();
+        sim.command("plug");
+        QVERIFY(!sim.waitForLine("serial ").isEmpty() && sim.serialPath() != first);
+        QCOMPARE(declaredPorts(sim.portsFile()).value(1).systemLocation, sim.serialPath());
+        port.setPortName(sim.serialPath());
+        QVERIFY(port.open(QIODevice::ReadWrite));
+        port.write("init\n");
+        QVERIFY(readFor(port, 300).startsWith("#260"));
+        port.write("abort\n");
+        // The controlling program going away (its pipe closing) ends devsim and its declaration.
+        sim.process().closeWriteChannel();
+        QVERIFY(sim.process().waitForFinished(5000));
+        QCOMPARE(declaredPorts(sim.portsFile()).size(), 1);
+    }
+
+    // Blocks of whole frames (4,0,1,2: status word, four 24-bit values, an IMU, two AUX
+    // words), frame n numbered n in its status word and n, n + 1 in its AUX words, paced
+    // in real time, and counted by devsim as they arrived.
+    void streamIsFramedNumberedAndPaced()
+    {
+        DevsimProcess sim;
+        QVERIFY(sim.start({"--pty", "--counts", "4,0,1,2", "--unaligned", "--seed", "7"}));
+        QSerialPort port(sim.serialPath());
+        QVERIFY(port.open(QIODevice::ReadWrite));
+        QCOMPARE(exchange(port, "conf:sca:rat 2000\nconf:dev 4,0,1,2"), QByteArray());
+        QElapsedTimer timer;
+        timer.start();
+        port.write("init\n");
+        QByteArray stream = readFor(port, 700);
+        const qint64 elapsed = timer.elapsed();
+        port.write("abort\n");
+        stream += readFor(port, 1000, 200);
+        QByteArray payload;
+        int blocks = 0;
+        for (int i = 0; i < stream.size(); ++blocks) {
+            const int digits = stream[i + 1] - '0', length = stream.mid(i + 2, digits).toInt();
+            QVERIFY2(stream[i] == '#' && digits > 0 && stream.mid(i + 2 + digits + length, 1) == "\n", qPrintable(QString::number(i)));
+            payload += stream.mid(i + 2 + digits, length);
+            i += 3 + digits + length;
+        }
+        const int size = 4 + 16 + 12 + 4, frames = payload.size() / size;
+        QCOMPARE(payload.size() % size, 0);
+        QVERIFY2(frames >= 1000 && frames <= (elapsed + 500) * 2, qPrintable(QString::number(frames)));
+        for (int n = 0; n < frames; ++n) {
+            const char *f = payload.constData() + n * size;
+            QVERIFY(qFromLittleEndian<quint32>(f) == quint32(n) && qFromLittleEndian<quint16>(f + size - 4) == quint16(n)
+                    && qFromLittleEndian<quint16>(f + size - 2) == quint16(n + 1));
+        }
+        QVERIFY(sim.stat("frames") == frames && sim.stat("blocks") == blocks);
+    }
+
+    void udpRefusesNonLoopback()
+    {
+        QProcess p;
+        p.start(DEVSIM_EXECUTABLE, {"--udp", "192.168.4.1:1234"});
+        QVERIFY(p.waitForFinished(10000) && p.exitCode() != 0);
+        QCOMPARE(p.readAllStandardOutput(), QByteArray());
+    }
 };
-
-void tst_devsimserial::identificationAndDeclaration()
-{
-    DevsimProcess sim;
-    // Another writer's port stays declared; a vanished one's leftover goes.
-    QFile before(sim.portsFile());
-    QVERIFY(before.open(QIODevice::WriteOnly));
-    before.write("# other ports\n/dev/null\t0403\t6001\tFT01\tother\tx\t0\n"
-                 "/dev/pts/987654\t1a86\t7523\tkestr9999\tgone\tx\t0\n");
-    before.close();
-    QVERIFY(sim.start({"--pty", "--counts", "4,2,1,3", "--serial", "kestr0042", "--idn", "Test,Device,1"}));
-    QList<SerialPortEntry> ports = declaredPorts(sim.portsFile());
-    QCOMPARE(ports.size(), 2);
-    QCOMPARE(ports.takeFirst().systemLocation, QString("/dev/null"));
-    QCOMPARE(ports[0].systemLocation, sim.serialPath());
-    QCOMPARE(ports[0].vendorId, quint16(0x1a86));
-    QCOMPARE(ports[0].productId, quint16(0x7523));
-    QCOMPARE(ports[0].serialNumber, QString("kestr0042"));
-    QVERIFY(!ports[0].busy);
-
-    QSerialPort port;
-    QVERIFY(openPort(port, sim.serialPath()));
-    QCOMPARE(exchange(port, "*idn?"), QByteArray("Test,Device,1\r\n"));
-    QCOMPARE(exchange(port, "CONF:SCA:NUM?"), QByteArray("4,2,1,3\r\n"));
-    QVERIFY(exchange(port, "bogus").startsWith("error"));
-    QCOMPARE(exchange(port, "*rst", 400), QByteArray());
-    QCOMPARE(exchange(port, "abort", 400), QByteArray());
-
-    // A device in use elsewhere, then one that changed its channels.
-    sim.command("busy on");
-    QTRY_VERIFY_WITH_TIMEOUT(declaredPorts(sim.portsFile()).value(1).busy, 5000);
-    sim.command("counts 2,0,1,0");
-    QTRY_COMPARE_WITH_TIMEOUT(exchange(port, "conf:sca:num?"), QByteArray("2,0,1,0\r\n"), 5000);
-}
-
-void tst_devsimserial::configurationAcceptedAndRejected()
-{
-    DevsimProcess sim;
-    QVERIFY(sim.start({"--pty", "--counts", "4,0,1,2"}));
-    QSerialPort port;
-    QVERIFY(openPort(port, sim.serialPath()));
-    const QByteArray good = "conf:sca:rat 1000\nconf:sca:hea 1\nconf:imu:para 0,6,500\nconf:sca:ove 2\nconf:dev 4,0,1,2";
-    QCOMPARE(exchange(port, good, 400), QByteArray());
-    QCOMPARE(sim.commandLines().join('\n'), QByteArray("serial\t" + good).replace("\n", "\nserial\t"));
-    QCOMPARE(exchange(port, "conf:sca:gai 0,1\nconf:sca:gai 3,1", 400), QByteArray());
-
-    // More channels than the device has, an IMU it lacks, a nonsense rate.
-    const QByteArray bad = exchange(port, "conf:sca:rat fast\nconf:imu:para 1,6,500\nconf:dev 5,0,1");
-    QCOMPARE(bad.count("error"), 3);
-    QVERIFY(bad.endsWith("\r\n"));
-
-    sim.command("conferror on");
-    QTRY_VERIFY_WITH_TIMEOUT(exchange(port, good).count("error") == 5, 5000);
-    sim.command("conferror off");
-    QTRY_COMPARE_WITH_TIMEOUT(exchange(port, good, 400), QByteArray(), 5000);
-}
-
-void tst_devsimserial::streamDecodesToDocumentedSignals_data()
-{
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<QByteArray>("configuration");
-    QTest::addColumn<int>("n24");
-    QTest::addColumn<int>("n16");
-    QTest::addColumn<int>("nImu");
-    QTest::addColumn<int>("nAux");
-    QTest::newRow("24-bit, IMU, AUX") << QStringList{"--counts", "4,0,2,2"}
-                                      << QByteArray("conf:sca:rat 2000\nconf:imu:para 0,12,1000\nconf:dev 4,0,1,2")
-                                      << 4 << 0 << 1 << 2;
-    QTest::newRow("16-bit, unaligned blocks") << QStringList{"--counts", "0,3,1,0", "--unaligned", "--seed", "7"}
-                                              << QByteArray("conf:sca:rat 1000\nconf:dev 0,3,1")
-                                              << 0 << 3 << 1 << 0;
-}
-
-void tst_devsimserial::streamDecodesToDocumentedSignals()
-{
-    QFETCH(QStringList, options);
-    QFETCH(QByteArray, configuration);
-    DevsimProcess sim;
-    QVERIFY(sim.start(QStringList{"--pty"} + options));
-    QSerialPort port;
-    QVERIFY(openPort(port, sim.serialPath()));
-    QCOMPARE(exchange(port, configuration, 400), QByteArray());
-
-    StreamCheck check;
-    QFETCH(int, n24);
-    QFETCH(int, n16);
-    QFETCH(int, nImu);
-    QFETCH(int, nAux);
-    check.n24 = n24;
-    check.n16 = n16;
-    check.nImu = nImu;
-    check.nAux = nAux;
-    check.rate = configuration.contains("2000") ? 2000 : 1000;
-    check.accRange = {configuration.contains("0,12,1000") ? 12.0 : 6.0};
-    check.gyroRange = {configuration.contains("0,12,1000") ? 1000.0 : 500.0};
-
-    QElapsedTimer timer;
-    timer.start();
-    port.write("init\n");
-    QByteArray stream = readFor(port, 2300 * 1000 / check.rate);
-    const qint64 elapsed = timer.elapsed();
-    port.write("abort\n");
-    stream += collect(port, 1000, 200);
-
-    QByteArray payload;
-    int blocks = 0;
-    QString error;
-    QVERIFY2(StreamCheck::splitBlocks(stream, payload, blocks, error), qPrintable(error));
-    QVERIFY(blocks > 10);
-    QVERIFY2(payload.size() % check.frameSize() == 0, "abort leaves whole frames");
-    const int frames = payload.size() / check.frameSize();
-    QVERIFY(frames >= 2100);
-    // Paced in real time, not faster.
-    QVERIFY2(frames <= (elapsed + 1000) * check.rate / 1000, qPrintable(QString::number(frames)));
-    const QString verdict = check.check(payload.left(2000 * check.frameSize()), 0);
-    QVERIFY2(verdict.isEmpty(), qPrintable(verdict));
-
-    // devsim's own count agrees with what arrived.
-    sim.command("stats");
-    const QByteArray stats = sim.waitForLine("stats");
-    QVERIFY2(stats.contains(" frames=" + QByteArray::number(frames) + ' '), stats.constData());
-    QVERIFY(stats.contains(" blocks=" + QByteArray::number(blocks) + ' '));
-}
-
-void tst_devsimserial::memoryReadWriteRoundTrip()
-{
-    DevsimProcess sim;
-    QVERIFY(sim.start({"--pty"}));
-    QSerialPort port;
-    QVERIFY(openPort(port, sim.serialPath()));
-    const QByteArray answer = exchange(port, "mem:raw? 580264,512");
-    QVERIFY(answer.startsWith("#3512"));
-    const QByteArray memory = blockPayload(answer);
-    QCOMPARE(memory.size(), 512);
-    QCOMPARE(memory.left(4), QByteArray("\x78\x56\x34\x12", 4));
-    QCOMPARE(memory.mid(378, 11), QByteArray("192.168.4.1"));
-
-    QByteArray record = memory.left(425);
-    record.replace(282, 8, "testssid");
-    QCOMPARE(exchange(port, "mem:raw 580264\n#3425" + record, 400), QByteArray());
-    QTRY_COMPARE_WITH_TIMEOUT(blockPayload(exchange(port, "mem:raw? 580264,512")).left(425), record, 5000);
-    QFile file(sim.recordFile());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), record);
-    QVERIFY(exchange(port, "mem:raw? 111111,512").startsWith("error"));
-}
-
-void tst_devsimserial::badBlocksOnRequest()
-{
-    DevsimProcess sim;
-    QVERIFY(sim.start({"--pty", "--counts", "1,0,0,0", "--block-frames", "5"}));
-    QSerialPort port;
-    QVERIFY(openPort(port, sim.serialPath()));
-    QCOMPARE(exchange(port, "conf:dev 1,0,0", 400), QByteArray());
-    sim.command("badheader");
-    sim.command("badterminator");
-    QVERIFY(sim.sync());
-    port.write("init\n");
-    QVERIFY(port.waitForReadyRead(3000));
-    const QByteArray stream = readFor(port, 300).left(200);
-    port.write("abort\n");
-    // 5 frames of 8 bytes: "#240", payload, terminator.
-    QVERIFY2(stream.startsWith("#X40"), stream.left(8).toHex().constData());
-    QCOMPARE(stream[44], 'X');
-    QVERIFY(stream.mid(45).startsWith("#240"));
-}
-
-// At 100000 baud the line carries 10000 bytes/s, less than the stream needs: the device
-// drops frames rather than falling behind, and what arrives stays well framed.
-void tst_devsimserial::lineRatePacing()
-{
-    DevsimProcess sim;
-    QVERIFY(sim.start({"--pty", "--counts", "8,0,2,2", "--line-rate", "100000"}));
-    QSerialPort port;
-    QVERIFY(openPort(port, sim.serialPath()));
-    QCOMPARE(exchange(port, "conf:sca:rat 1000", 300), QByteArray());
-    port.write("init\n");
-    QVERIFY(port.waitForReadyRead(3000));
-    QElapsedTimer t;
-    t.start();
-    const QByteArray stream = readFor(port, 1500);
-    const qint64 elapsed = t.elapsed();
-    port.write("abort\n");
-    QVERIFY2(stream.size() <= 10000 * (elapsed + 300) / 1000, qPrintable(QString::number(stream.size())));
-    QVERIFY(stream.size() >= 2000);
-    QByteArray payload;
-    int blocks = 0;
-    QString error;
-    const int end = stream.lastIndexOf("\n#");
-    QVERIFY2(StreamCheck::splitBlocks(stream.left(end + 1), payload, blocks, error), qPrintable(error));
-}
-
-void tst_devsimserial::silentAndStall()
-{
-    DevsimProcess sim;
-    QVERIFY(sim.start({"--pty", "--counts", "1,0,0,0"}));
-    QSerialPort port;
-    QVERIFY(openPort(port, sim.serialPath()));
-    sim.command("silent on");
-    QTRY_COMPARE_WITH_TIMEOUT(exchange(port, "*idn?", 500), QByteArray(), 5000);
-    sim.command("silent off");
-    QTRY_VERIFY_WITH_TIMEOUT(exchange(port, "*idn?").startsWith("lumetrix"), 5000);
-
-    QCOMPARE(exchange(port, "conf:dev 1,0,0", 300), QByteArray());
-    port.write("init\n");
-    QVERIFY(port.waitForReadyRead(3000));
-    sim.command("stall on");
-    QVERIFY(sim.sync());
-    readFor(port, 100);   // drain what was under way
-    QCOMPARE(readFor(port, 500), QByteArray());
-    sim.command("stall off");
-    QVERIFY(port.waitForReadyRead(3000));
-    port.write("abort\n");
-    const QByteArray resumed = collect(port, 3000, 300);
-    QByteArray payload;
-    int blocks = 0;
-    QString error;
-    QVERIFY(!resumed.isEmpty());
-    QVERIFY2(StreamCheck::splitBlocks(resumed, payload, blocks, error), qPrintable(error));
-}
-
-void tst_devsimserial::unplugAndPlugUnderNewPath()
-{
-    DevsimProcess sim;
-    const QString control = QDir(QDir::tempPath()).filePath(QString("devsim-test-%1.ctl").arg(QCoreApplication::applicationPid()));
-    QVERIFY(sim.start({"--pty", "--serial", "kestr0077", "--control", control}));
-    const QString first = sim.serialPath();
-    QSerialPort port;
-    QVERIFY(openPort(port, first));
-    QVERIFY(exchange(port, "*idn?").startsWith("lumetrix"));
-    QCOMPARE(exchange(port, "conf:sca:rat 500\nconf:dev 2,0,0\n*rst", 300), QByteArray());
-
-    // Through the control socket this time; it answers every command.
-    QLocalSocket socket;
-    socket.connectToServer(control);
-    QVERIFY(socket.waitForConnected(5000));
-    socket.write("unplug\n");
-    QTRY_VERIFY_WITH_TIMEOUT(socket.canReadLine(), 5000);
-    QCOMPARE(socket.readLine(), QByteArray("ok\n"));
-    QTRY_VERIFY_WITH_TIMEOUT(declaredPorts(sim.portsFile()).isEmpty(), 5000);
-    // The terminal hangs up as a real USB port does when it vanishes; Qt reports the
-    // failed read as a read or resource error.
-    QTRY_VERIFY_WITH_TIMEOUT(port.error() == QSerialPort::ResourceError || port.error() == QSerialPort::ReadError,
-                             5000);
-    port.close();
-
-    sim.command("plug");
-    const QByteArray line = sim.waitForLine("serial ");
-    QVERIFY(!line.isEmpty());
-    const QString second = sim.serialPath();
-    QVERIFY(second != first);
-    const QList<SerialPortEntry> ports = declaredPorts(sim.portsFile());
-    QCOMPARE(ports.size(), 1);
-    QCOMPARE(ports[0].systemLocation, second);
-    QCOMPARE(ports[0].serialNumber, QString("kestr0077"));
-    QSerialPort again;
-    QVERIFY(openPort(again, second));
-    QVERIFY(exchange(again, "*idn?").startsWith("lumetrix"));
-    // The configuration outlived *rst and the unplugging: frames of 4 + 2 * 4 bytes.
-    again.write("init\n");
-    QVERIFY(again.waitForReadyRead(3000));
-    const QByteArray stream = readFor(again, 300);
-    again.write("abort\n");
-    QVERIFY(stream.startsWith('#'));
-    const int digits = stream[1] - '0';
-    const int length = stream.mid(2, digits).toInt();
-    QVERIFY(length > 0);
-    QCOMPARE(length % 12, 0);   // 500 frames/s: 5 frames per block
-    again.close();
-
-    // The controlling program going away (its pipe closing) ends devsim and its declaration.
-    sim.process().closeWriteChannel();
-    QVERIFY(sim.process().waitForFinished(5000));
-    QVERIFY(declaredPorts(sim.portsFile()).isEmpty());
-}
 
 QTEST_GUILESS_MAIN(tst_devsimserial)
 #include "tst_devsimserial.moc"

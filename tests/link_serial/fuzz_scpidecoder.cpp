@@ -3,9 +3,8 @@
 // losses are booked in stream order at positions the stream has reached.
 #include "link/scpidecoder.h"
 
-#include <cstdlib>
 #include <cstdint>
-#include <cstddef>
+#include <cstdlib>
 
 // The decoder traces every skipped run; at fuzzing rates that is only noise.
 static void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
@@ -31,9 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (single.feed(bytes[i]))
             byByte += bytes[i];
         const quint32 rejected = single.takeRejected();
-        if (rejected > quint32(byByte.size()))
-            std::abort();
-        byByte.chop(int(rejected));
+        rejected > quint32(byByte.size()) ? std::abort() : byByte.chop(int(rejected));
     }
     scpiDecoder chunked;
     QByteArray byChunk;

@@ -1,14 +1,11 @@
-// Feeds the UDP receive path (header parsing, keep-alive and answer handling, the reorder
-// buffer with its loss booking, and the frame cutting of readBlocks) with datagrams made
-// from arbitrary bytes, and checks what must hold whatever arrives.
+// The UDP receive path (parsing, reordering, loss booking, frame cutting) fed with
+// datagrams made from arbitrary bytes: what must hold whatever arrives.
 #include "link/streamloss.h"
 #include "link/streamlossbook.h"
 #include "link/udppacketcodec.h"
 #include "link/udpreceiver.h"
 
 #include <QtEndian>
-
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -16,24 +13,17 @@
 static void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
 static const QtMessageHandler previousHandler = qInstallMessageHandler(quiet);
 
-static void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+static void check(bool condition) { condition ? void() : std::abort(); }
 
 namespace {
 
-// Reads the input as a run of records: an opcode byte, a length byte and that many bytes.
-// Odd opcodes toggle streaming; opcodes with bit 1 make a data datagram with a small index
-// taken from the next byte (so that gaps, reordering and resyncs happen), the others send
-// the record's bytes as they are.
+// Records of an opcode, a length and that many bytes. Bit 0 toggles streaming; bit 1 makes
+// a data datagram with an index near the last (gaps, reordering, resyncs); bit 2 flushes,
+// bit 3 reads frames.
 struct Reader
 {
     const uint8_t *data;
-    size_t size;
-    size_t at = 0;
-
+    size_t size, at = 0;
     bool more() const { return at < size; }
     uint8_t byte() { return at < size ? data[at++] : 0; }
     QByteArray bytes(size_t n)
@@ -52,17 +42,6 @@ QByteArray dataDatagram(quint32 index, quint16 txId, const QByteArray &payload)
     qToLittleEndian<quint16>(UdpPacketCodec::Data, d.data() + 2);
     qToLittleEndian<quint32>(index, d.data() + 8);
     return d + payload;
-}
-
-void checkLosses(const QVector<StreamLoss> &losses, quint64 position, quint32 frameSize)
-{
-    quint64 last = 0;
-    for (const StreamLoss &loss : losses) {
-        check(loss.position >= last && loss.position <= position && loss.lostUnits > 0);
-        const LostFrames frames = lostFrames(loss, frameSize);
-        check(frameSize != 0 || frames.frames == 0);
-        last = loss.position;
-    }
 }
 
 } // namespace
@@ -103,12 +82,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         if (op & 4)
             reorder.flush(streaming);
-        const QVector<StreamLoss> losses = reorder.takeLosses();
-        checkLosses(losses, reorder.streamPosition(), frameSize);
-        for (const StreamLoss &loss : losses)
+        quint64 last = 0;
+        for (const StreamLoss &loss : reorder.takeLosses()) {
+            check(loss.position >= last && loss.position <= reorder.streamPosition() && loss.lostUnits > 0);
+            check(frameSize != 0 || lostFrames(loss, frameSize).frames == 0);
             book.book(loss);
+            last = loss.position;
+        }
         if (op & 8) {
-            // What readBlocks does: whole frames only, from the queue's front.
             QByteArray &queue = reorder.dataQueue();
             const int before = queue.size();
             QByteArray out;

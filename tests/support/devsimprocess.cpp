@@ -3,29 +3,12 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QThread>
 
 DevsimProcess::DevsimProcess()
 {
-    // devsim's diagnostics go straight to the test's own stderr: they help when a test
-    // fails, and an unread pipe could otherwise fill up and stall the simulator.
+    // Diagnostics go to the test's stderr: an unread pipe could stall the simulator.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setReadChannel(QProcess::StandardOutput);
-}
-
-DevsimProcess::~DevsimProcess()
-{
-    stop();
-}
-
-QString DevsimProcess::portsFile() const
-{
-    return m_dir.path() + "/ports";
-}
-
-QString DevsimProcess::commandLogFile() const
-{
-    return m_dir.path() + "/commands";
 }
 
 static QList<QByteArray> linesOf(const QString &fileName)
@@ -41,12 +24,7 @@ static QList<QByteArray> linesOf(const QString &fileName)
 
 QList<QByteArray> DevsimProcess::commandLines() const
 {
-    return linesOf(commandLogFile());
-}
-
-QString DevsimProcess::dataLogFile() const
-{
-    return m_dir.path() + "/data";
+    return linesOf(m_dir.path() + "/commands");
 }
 
 QList<DevsimProcess::DataUnit> DevsimProcess::dataUnits(const QByteArray &side) const
@@ -65,16 +43,11 @@ QList<DevsimProcess::DataUnit> DevsimProcess::dataUnits(const QByteArray &side) 
     return units;
 }
 
-quint16 DevsimProcess::udpPort() const
-{
-    return quint16(m_udpEndpoint.section(':', -1).toUInt());
-}
-
 bool DevsimProcess::start(const QStringList &arguments, int expectedLines, int timeoutMs)
 {
 #ifdef DEVSIM_EXECUTABLE
     QStringList args = arguments;
-    args << "--ports-file" << portsFile() << "--command-log" << commandLogFile();
+    args << "--ports-file" << portsFile() << "--command-log" << m_dir.path() + "/commands";
     m_process.start(DEVSIM_EXECUTABLE, args);
     if (!m_process.waitForStarted(timeoutMs))
         return false;
@@ -113,11 +86,19 @@ bool DevsimProcess::sync(int timeoutMs)
     return !waitForLine("stats ", timeoutMs).isEmpty();
 }
 
+qint64 DevsimProcess::stat(const QByteArray &name)
+{
+    command("stats");
+    for (const QByteArray &field : waitForLine("stats ").split(' ')) {
+        if (field.startsWith(name + '='))
+            return field.mid(name.size() + 1).toLongLong();
+    }
+    return -1;
+}
+
 void DevsimProcess::collect()
 {
-    const QByteArray data = m_process.readAllStandardOutput();
-    m_output += data;
-    m_pending += data;
+    m_pending += m_process.readAllStandardOutput();
 }
 
 bool DevsimProcess::takeLine(const QByteArray &prefix, QByteArray &line)

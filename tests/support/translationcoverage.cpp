@@ -5,31 +5,6 @@
 #include <QTranslator>
 #include <QXmlStreamReader>
 
-namespace {
-// One <message> of a .ts file: its source, disambiguation and plural flag.
-struct Message
-{
-    QByteArray source;
-    QByteArray comment;
-    bool numerus = false;
-};
-
-Message readMessage(QXmlStreamReader &xml)
-{
-    Message m;
-    m.numerus = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
-    while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("source"))
-            m.source = xml.readElementText().toUtf8();
-        else if (xml.name() == QLatin1String("comment"))
-            m.comment = xml.readElementText().toUtf8();
-        else
-            xml.skipCurrentElement();
-    }
-    return m;
-}
-}
-
 TranslationCoverage TranslationCoverage::check(const QStringList &sources, const QTranslator &catalogue,
                                                const QString &scratchFolder)
 {
@@ -53,13 +28,24 @@ TranslationCoverage TranslationCoverage::check(const QStringList &sources, const
             continue;
         if (xml.name() == QLatin1String("name")) {
             context = xml.readElementText().toUtf8();
-        } else if (xml.name() == QLatin1String("message")) {
-            const Message m = readMessage(xml);
-            ++result.texts;
-            if (catalogue.translate(context, m.source, m.comment.isEmpty() ? nullptr : m.comment.constData(),
-                                    m.numerus ? 1 : -1).isEmpty())
-                result.missing << QString::fromUtf8(context + ": " + m.source);
+            continue;
         }
+        if (xml.name() != QLatin1String("message"))
+            continue;
+        // A message: its source, disambiguation and plural flag.
+        const bool numerus = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
+        QByteArray source, comment;
+        while (xml.readNextStartElement()) {
+            if (xml.name() == QLatin1String("source"))
+                source = xml.readElementText().toUtf8();
+            else if (xml.name() == QLatin1String("comment"))
+                comment = xml.readElementText().toUtf8();
+            else
+                xml.skipCurrentElement();
+        }
+        ++result.texts;
+        if (catalogue.translate(context, source, comment.isEmpty() ? nullptr : comment.constData(), numerus ? 1 : -1).isEmpty())
+            result.missing << QString::fromUtf8(context + ": " + source);
     }
     if (xml.hasError())
         result.error = "unreadable " + listed + ": " + xml.errorString();
