@@ -93,42 +93,6 @@ private slots:
         QCOMPARE(declaredPorts(sim.portsFile()).size(), 1);
     }
 
-    // Blocks of whole frames (4,0,1,2: status word, four 24-bit values, an IMU, two AUX
-    // words), frame n numbered n in its status word and n, n + 1 in its AUX words, paced
-    // in real time, and counted by devsim as they arrived.
-    void streamIsFramedNumberedAndPaced()
-    {
-        DevsimProcess sim;
-        QVERIFY(sim.start({"--pty", "--counts", "4,0,1,2", "--unaligned", "--seed", "7"}));
-        QSerialPort port(sim.serialPath());
-        QVERIFY(port.open(QIODevice::ReadWrite));
-        QCOMPARE(exchange(port, "conf:sca:rat 2000\nconf:dev 4,0,1,2"), QByteArray());
-        QElapsedTimer timer;
-        timer.start();
-        port.write("init\n");
-        QByteArray stream = readFor(port, 700);
-        const qint64 elapsed = timer.elapsed();
-        port.write("abort\n");
-        stream += readFor(port, 1000, 200);
-        QByteArray payload;
-        int blocks = 0;
-        for (int i = 0; i < stream.size(); ++blocks) {
-            const int digits = stream[i + 1] - '0', length = stream.mid(i + 2, digits).toInt();
-            QVERIFY2(stream[i] == '#' && digits > 0 && stream.mid(i + 2 + digits + length, 1) == "\n", qPrintable(QString::number(i)));
-            payload += stream.mid(i + 2 + digits, length);
-            i += 3 + digits + length;
-        }
-        const int size = 4 + 16 + 12 + 4, frames = payload.size() / size;
-        QCOMPARE(payload.size() % size, 0);
-        QVERIFY2(frames >= 1000 && frames <= (elapsed + 500) * 2, qPrintable(QString::number(frames)));
-        for (int n = 0; n < frames; ++n) {
-            const char *f = payload.constData() + n * size;
-            QVERIFY(qFromLittleEndian<quint32>(f) == quint32(n) && qFromLittleEndian<quint16>(f + size - 4) == quint16(n)
-                    && qFromLittleEndian<quint16>(f + size - 2) == quint16(n + 1));
-        }
-        QVERIFY(sim.stat("frames") == frames && sim.stat("blocks") == blocks);
-    }
-
     void udpRefusesNonLoopback()
     {
         QProcess p;

@@ -517,17 +517,6 @@ private slots:
         area.applyGraphOptions(0, conf, -1);
         QVERIFY(area.yMin(0) == -1.0f && area.yMax(0) == 1.0f && area.history().autoscaleState() == 0);
 
-        // A flat range is widened: both flat traces sit mid-band, the later channel on top.
-        area.clearGraphs();
-        setUp(area, {2}, 400);
-        area.history().setAutoscaleState(1);
-        feedConstant(area, {0.0f, 0.3f}, 400);
-        area.applyScales(true);
-        QVERIFY(area.yMin(0) < 0.0f && area.yMax(0) > 0.0f && area.yMax(0) - area.yMin(0) < 1e-11f);
-        QVERIFY(area.yMin(1) < 0.3f && area.yMax(1) > 0.3f);
-        const QImage image = snap(area);
-        QCOMPARE(rowsOf(image, left + 301, colour(area, 1)), Rows{150});
-        QCOMPARE(rowsOf(image, left + 301, colour(area, 0)), Rows{});
     }
 
     // The picture on screen, built by scrolling and painting only the exposed strips,
@@ -729,62 +718,6 @@ private slots:
             const quint64 own = spike * width / longWindow;
             QVERIFY2(std::find(hits.begin(), hits.end(), own) != hits.end(), qPrintable(QString::number(width)));
             QVERIFY(hits.front() + 1 >= own && hits.back() <= own + 1);
-        }
-    }
-
-    // Any range is answered with at least its own extremes and at most those of the
-    // level-0 blocks it touches, whatever the block size.
-    void envelopeAnswersAreBounded_data()
-    {
-        QTest::addColumn<unsigned>("block");
-        QTest::newRow("single rows") << 1u;
-        QTest::newRow("blocks of 4") << 4u;
-        QTest::newRow("blocks of 64") << 64u;
-    }
-
-    void envelopeAnswersAreBounded()
-    {
-        QFETCH(unsigned, block);
-        const unsigned channels = 3;
-        const quint64 retained = 5000;
-        // The budget that gives the wanted base block: blocks of 2 * channels floats.
-        const std::size_t budget = ((retained + block - 1) / block + 2) * 2 * channels * sizeof(float);
-        MinMaxEnvelope e;
-        e.configure(channels, retained, budget);
-        QCOMPARE(e.baseBlock(), block);
-        std::mt19937 random(99);
-        std::uniform_real_distribution<float> value(-1.0f, 1.0f);
-        std::vector<float> rows;
-        const quint64 total = 13000;
-        for (quint64 r = 0; r < total; ++r) {
-            for (unsigned c = 0; c < channels; ++c)
-                rows.push_back(value(random) * (r % 97 == 0 ? 10.0f : 1.0f));
-            e.append(&rows[r * channels]);
-        }
-        QCOMPARE(e.oldestRow(), total - retained);
-        std::uniform_int_distribution<quint64> pick(e.oldestRow(), total - 1);
-        auto extremesOf = [&](quint64 first, quint64 last, unsigned c) {
-            Bar b{INFINITY, -INFINITY};
-            for (quint64 r = first; r < last; ++r)
-                b = {std::min(b.first, rows[r * channels + c]), std::max(b.second, rows[r * channels + c])};
-            return b;
-        };
-        for (int i = 0; i < 2000; ++i) {
-            quint64 first = pick(random), last = pick(random) + 1;
-            if (first >= last)
-                std::swap(first, last);
-            float lo[channels], hi[channels];
-            QVERIFY(e.extremes(first, last, lo, hi) == (first < last));
-            if (first >= last)
-                continue;
-            const quint64 outerFirst = std::max(first / block * block, e.oldestRow());
-            const quint64 outerLast = std::min((last + block - 1) / block * block, total);
-            for (unsigned c = 0; c < channels; ++c) {
-                const Bar inner = extremesOf(first, last, c);
-                const Bar outer = extremesOf(outerFirst, outerLast, c);
-                QVERIFY(lo[c] <= inner.first && hi[c] >= inner.second);
-                QVERIFY(lo[c] >= outer.first && hi[c] <= outer.second);
-            }
         }
     }
 };

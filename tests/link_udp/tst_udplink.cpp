@@ -1,5 +1,4 @@
 #include "devsimprocess.h"
-#include "link/lossframeindex.h"
 #include "link/udp_com.h"
 #include "link/udppacketcodec.h"
 #include "link/wifiendpoint.h"
@@ -67,7 +66,6 @@ private slots:
     void cleanup() { link.reset(); owned.reset(); }
     void wireKeepAliveOpenAndBinary();
     void wireCommandQueue();
-    void wireReadingCutsAtEachLoss();
     void againstDevsim();
 };
 
@@ -154,49 +152,6 @@ void TestUdpLink::wireCommandQueue()
 // Datagrams of two 4-byte frames; index 1 never comes, and the stream ends behind a second
 // gap (index 64) that no 61 packets follow. A datagram of 6 bytes (a frame and a half)
 // shows that no frame is put together across a loss.
-void TestUdpLink::wireReadingCutsAtEachLoss()
-{
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(".*"));
-    link->sendCommand("init", false, true, false, 0);
-    QTRY_COMPARE_WITH_TIMEOUT(peer().commands.size(), 3, Generous);
-    auto frames = [](quint32 index) { return QByteArray::number(10000000 + index).right(8); };
-    for (quint32 i = 0; i < 63; ++i) {
-        if (i != 1)
-            peer().reply(UdpPacketCodec::Data, frames(i), i);
-    }
-    peer().reply(UdpPacketCodec::Data, "abcdef", 63);
-    for (quint32 i = 65; i < 70; ++i)
-        peer().reply(UdpPacketCodec::Data, frames(i), i);
-
-    // The first loss is booked once 61 datagrams wait behind it.
-    QVector<StreamLoss> losses;
-    QTRY_VERIFY_WITH_TIMEOUT((losses += link->takeStreamLosses(), !losses.isEmpty()), Generous);
-    QVERIFY(losses.size() == 1 && losses[0].position == 8 && losses[0].lostUnits == 1);
-    QCOMPARE(::lostFrames(losses[0], 4).frames, 2u);
-    QVERIFY(::lostFrames(losses[0], 4).exact);
-    QByteArray out;
-    QCOMPARE(link->readBlocks(out, 4), 125u);   // "ef" waits for the rest of its frame
-    QCOMPARE(out.left(16), frames(0) + frames(2));
-    QVERIFY(out.endsWith("abcd"));
-    LossFrameIndex index(4);
-    QCOMPARE(index.indexOf(losses[0]), 2u);
-
-    // Silence ends the stream: what waits behind the last gap comes out, the gap is booked.
-    QTRY_VERIFY_WITH_TIMEOUT(link->dataTimedOut(), Generous);
-    losses = link->takeStreamLosses();
-    QVERIFY(losses.size() == 1 && losses[0].position == 8u * 62 + 6 && !losses[0].uniform);
-    QCOMPARE(index.indexOf(losses[0]), 125u);
-    QCOMPARE(link->readBlocks(out, 4), 10u);    // "ef" never completes: dropped
-    QCOMPARE(out.left(8), frames(65));
-
-    // A new stream starts from index 0 with nothing booked.
-    link->sendCommand("init", false, true, false, 0);
-    peer().reply(UdpPacketCodec::Data, frames(0), 0);
-    QByteArray fresh;
-    QTRY_COMPARE_WITH_TIMEOUT((link->readBlocks(out, 4), fresh += out), frames(0), Generous);
-    QVERIFY(link->takeStreamLosses().isEmpty());
-}
-
 void TestUdpLink::againstDevsim()
 {
     DevsimProcess sim;

@@ -3,7 +3,6 @@
 #include "orientation/madgwick.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -158,35 +157,6 @@ private slots:
         }
     }
 
-    // Several IMUs share the filter's working set: steps interleaved give what each alone gives.
-    void interleavedImusStayIndependent()
-    {
-        const auto input = [](int imu, int i, float *in) {
-            const float t = float(i) * 0.01f * float(imu + 1);
-            const float values[2][6] = {{0.1f * std::sin(t), 0.05f, 0.3f, 0.2f, -0.1f * std::cos(t), 0.05f},
-                                        {-0.2f, 0.1f * std::cos(t), 0.1f, -0.3f, 0.0f, 0.4f * std::sin(t)}};
-            std::copy(values[imu], values[imu] + 6, in);
-        };
-        MadgwickState alone[2], mixed[2];
-        for (MadgwickState *s : {alone, mixed}) {
-            madgwickInit(&s[0], 6.0, 500.0, 1000u, 1.0f, 0);
-            madgwickInit(&s[1], 12.0, 2000.0, 500u, 0.5f, 0);
-        }
-        float in[6];
-        for (int imu = 0; imu < 2; ++imu)
-            for (int i = 0; i < 500; ++i) {
-                input(imu, i, in);
-                madgwickStep(&alone[imu], in);
-            }
-        for (int i = 0; i < 500; ++i)
-            for (int imu = 0; imu < 2; ++imu) {
-                input(imu, i, in);
-                madgwickStep(&mixed[imu], in);
-            }
-        for (int imu = 0; imu < 2; ++imu)
-            QVERIFY(std::memcmp(&alone[imu].q, &mixed[imu].q, sizeof(Quaternion)) == 0);
-        QVERIFY(!Quaternion_equal(&mixed[0].q, &mixed[1].q));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_Orientation)

@@ -1,17 +1,14 @@
 // Kestrova's command line, usage, exit codes, log format and languages: the parser
 // directly, the programs as built, started as a user starts them, and the German
 // catalogues, which must hold every text Kestrova marks for translation.
-#include "mainwindow.h"
 #include "messagelog.h"
 #include "startupoptions.h"
 #include "translationcoverage.h"
 #include "translations.h"
-#include "windowsystemoptions.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QToolBar>
 #include <QtTest>
 
 #include <csignal>
@@ -26,14 +23,10 @@ class tst_commandline : public QObject
 private slots:
     void parse_data();
     void parse();
-    void usageText();
-    void windowSystemOptions_data();
-    void windowSystemOptions();
     void binariesWithoutDisplay_data();
     void binariesWithoutDisplay();
     void logLinesFromSeveralThreads();
     void logFileAndLanguage();
-    void windowLanguage();
     void germanCatalogue();
 };
 
@@ -70,31 +63,6 @@ void tst_commandline::parse()
     QTEST(int(o.useWifi) | int(o.logToFile) << 1, "options");
     QTEST(o.configFileName, "config");
     QTEST(int(r.language), "language");
-}
-
-void tst_commandline::usageText()
-{
-    const QStringList u = usageLines();
-    QVERIFY(u.size() == 10 && u.first() == "\nUsage: orvatel [options]" && u.last() == "\n");
-    QCOMPARE(u.at(6), QString("    --language  <argument> : set GUI-Language (\"en\" \"de\")"));
-}
-
-void tst_commandline::windowSystemOptions_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<bool>("named");
-    QTest::newRow("own options") << QStringList{"--help", "-c", "a.conf", "--log"} << false;
-    QTest::newRow("-platform") << QStringList{"-platform", "offscreen", "-h"} << true;
-    QTest::newRow("--style=") << QStringList{"--wifiPort", "--style=fusion"} << true;
-    QTest::newRow("-reverse") << QStringList{"-reverse"} << true;
-    QTest::newRow("case matters to Qt") << QStringList{"-Platform", "x"} << false;
-    QTest::newRow("a value, not an option") << QStringList{"-c", "style"} << false;
-}
-
-void tst_commandline::windowSystemOptions()
-{
-    QFETCH(QStringList, args);
-    QTEST(namesWindowSystemOption(QStringList{"Kestrova"} + args), "named");
 }
 
 // Help and command-line errors need no display, for either program.
@@ -198,21 +166,6 @@ void tst_commandline::logFileAndLanguage()
              qPrintable(text));
     QVERIFY(text.contains("qtTranslator installed") && text.contains("my translator installed"));
     QVERIFY(!p.readAllStandardError().contains("locale:"));
-}
-
-// The German catalogues turn the window and Qt's own texts German; English loads nothing.
-void tst_commandline::windowLanguage()
-{
-    for (const bool german : {true, false}) {
-        QTranslator qt, mine;
-        installTranslations(*qApp, german ? LanguageChoice::German : LanguageChoice::English, KESTROVA_BIN_DIR, qt, mine);
-        QCOMPARE(mine.isEmpty(), !german);
-        MainWindow w(nullptr, qApp);
-        QCOMPARE(w.findChildren<QToolBar *>().first()->windowTitle(), QString(german ? "Datei" : "File"));
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString(german ? "&Ja" : "&Yes"));
-        qApp->removeTranslator(&mine);
-        qApp->removeTranslator(&qt);
-    }
 }
 
 void tst_commandline::germanCatalogue()

@@ -292,29 +292,6 @@ private slots:
         QFile::remove(homeLog);
     }
 
-    // A lost port schedules one reconnect; the history stays, the gap marked once.
-    void lossReconnectsOnceAndKeepsTheConsole()
-    {
-        PtyPair pty;
-        declare({pty.slavePath(), "win0004"});
-        MainWindow w(nullptr, qApp, bySerial("win0004"));
-        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
-        pty.write("before\n");
-        QTRY_VERIFY_WITH_TIMEOUT(w.consoleView()->toPlainText().contains("before"), 5000);
-        w.handleError(QSerialPort::ResourceError);
-        w.handleError(QSerialPort::ResourceError);
-        QVERIFY(!w.port()->isOpen() && !w.consoleView()->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
-        QTest::qWait(1500);
-        QCOMPARE(loggedCount("onTryToReconnect()"), 2);
-        QVERIFY2(w.consoleView()->toPlainText().contains(
-                     "before\n--- connection lost, waiting for the device ---\n--- connected to "),
-                 qPrintable(w.consoleView()->toPlainText()));
-        w.onDisconnect();
-        QVERIFY(!w.port()->isOpen() && !w.consoleView()->isEnabled() && action(w, "actionConnect")->isEnabled());
-        QCOMPARE(w.statusBar()->currentMessage(), QString("Disconnected"));
-    }
-
     // Chosen by hand, lost, and another device with the same ids present: the window
     // waits for its own device instead of taking the other one.
     void reconnectWaitsForTheSameSerialNumber()
