@@ -59,22 +59,31 @@ bool ProgramRun::startDisplay()
 
 bool ProgramRun::startWindow(const QStringList &arguments)
 {
-    const bool up = startDisplay();
-    QProcessEnvironment env = process.processEnvironment();
-    env.insert("DISPLAY", displayName);
-    env.insert("QT_QPA_PLATFORM", "xcb");   // a real window, also when the tests run offscreen
-    process.setProcessEnvironment(env);
-    start(program("Kestrova"), arguments);
-    const QStringList search{"search", "--onlyvisible", "--pid", QString::number(process.processId()), "--name", "Kestrova"};
-    if (up && QTest::qWaitFor([&] {
-            xdotool(search, &window);
-            window = window.section('\n', 0, 0);
-            return !window.isEmpty() || process.state() == QProcess::NotRunning;
-        }, 30000) && !window.isEmpty())
-        return true;
-    error += process.readAllStandardError();
-    problem = "Kestrova's window did not show on display " + displayName + (display.state() == QProcess::Running ? "" : " (Xvfb ended: "
-              + QString::fromLocal8Bit(display.readAllStandardError().right(400)) + ")");
+    // Now and then a fresh Xvfb refuses the program's first connection although it took
+    // xdotool's a moment before; a new display then serves.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const bool up = startDisplay();
+        QProcessEnvironment env = process.processEnvironment();
+        env.insert("DISPLAY", displayName);
+        env.insert("QT_QPA_PLATFORM", "xcb");   // a real window, also when the tests run offscreen
+        process.setProcessEnvironment(env);
+        start(program("Kestrova"), arguments);
+        const QStringList search{"search", "--onlyvisible", "--pid", QString::number(process.processId()), "--name", "Kestrova"};
+        if (up && QTest::qWaitFor([&] {
+                xdotool(search, &window);
+                window = window.section('\n', 0, 0);
+                return !window.isEmpty() || process.state() == QProcess::NotRunning;
+            }, 30000) && !window.isEmpty())
+            return true;
+        process.waitForFinished(1000);
+        const QByteArray said = process.readAllStandardError();
+        error += said;
+        problem = "Kestrova's window did not show on display " + displayName + (display.state() == QProcess::Running ? "" : " (Xvfb ended: "
+                  + QString::fromLocal8Bit(display.readAllStandardError().right(400)) + ")");
+        if (!said.contains("could not connect to display"))
+            return false;
+        qWarning("display %s refused Kestrova, attempt %d", qPrintable(displayName), attempt + 1);
+    }
     return false;
 }
 
