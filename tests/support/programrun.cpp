@@ -40,8 +40,9 @@ bool ProgramRun::startDisplay()
     for (int attempt = 0; attempt < 3; ++attempt) {
         display.kill();
         display.waitForFinished(5000);
-        // Xvfb picks a free display and writes its number once it accepts clients.
-        display.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+        // Xvfb picks a free display and writes its number once it accepts clients; without
+        // -noreset it starts over whenever its last client leaves, refusing new ones meanwhile.
+        display.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
         QByteArray number;
         const bool up = QTest::qWaitFor([&] {
             display.waitForReadyRead(20);
@@ -59,8 +60,7 @@ bool ProgramRun::startDisplay()
 
 bool ProgramRun::startWindow(const QStringList &arguments)
 {
-    // Now and then a fresh Xvfb refuses the program's first connection although it took
-    // xdotool's a moment before; a new display then serves.
+    // Should a display still refuse the program's first connection, a new one serves.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const bool up = startDisplay();
         QProcessEnvironment env = process.processEnvironment();
