@@ -1,15 +1,12 @@
 #include "admindialog.h"
+#include "folderrow.h"
 
 #include <QDebug>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -26,20 +23,15 @@ QString identity(const QString &path)
 
 adminDialog::adminDialog(QWidget *parent, const QString &folder, bool singleSelection, const QString &header,
                          const QStringList &nameFilters, const QStringList &excluded)
-    : QDialog(parent), folderPath(folder), filters(nameFilters), single(singleSelection)
+    : QDialog(parent), filters(nameFilters), single(singleSelection)
 {
     setWindowTitle("Kestrova");
     for (const QString &path : excluded)
         excludedPaths << identity(path);
 
-    folderEdit = new QLineEdit(this);
-    folderEdit->setReadOnly(true);
-    auto *browseButton = new QPushButton(tr("Browse..."), this);
-    connect(browseButton, &QPushButton::clicked, this, &adminDialog::browse);
-    auto *folderRow = new QHBoxLayout;
-    folderRow->addWidget(new QLabel(tr("Folder:"), this));
-    folderRow->addWidget(folderEdit, 1);
-    folderRow->addWidget(browseButton);
+    folderRow = new FolderRow(this);
+    folderRow->setFolder(folder);
+    connect(folderRow, &FolderRow::folderChosen, this, &adminDialog::listFiles);
 
     model = new QStandardItemModel(0, 1, this);
     table = new QTableView(this);
@@ -59,7 +51,7 @@ adminDialog::adminDialog(QWidget *parent, const QString &folder, bool singleSele
     auto *layout = new QVBoxLayout(this);
     if (!header.isEmpty())
         layout->addWidget(new QLabel(header, this));
-    layout->addLayout(folderRow);
+    layout->addWidget(folderRow);
     layout->addWidget(table);
     layout->addSpacing(25);
     layout->addWidget(buttons);
@@ -67,24 +59,21 @@ adminDialog::adminDialog(QWidget *parent, const QString &folder, bool singleSele
     listFiles();
 }
 
-void adminDialog::setFolder(const QString &path)
+QString adminDialog::folder() const
 {
-    folderPath = path;
-    listFiles();
+    return folderRow->folder();
 }
 
-void adminDialog::browse()
+void adminDialog::setFolder(const QString &path)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(this, tr("Choose a folder"), folderPath);
-    if (!chosen.isEmpty())
-        setFolder(chosen);
+    folderRow->setFolder(path);
+    listFiles();
 }
 
 void adminDialog::listFiles()
 {
-    folderEdit->setText(QDir::toNativeSeparators(folderPath));
     files.clear();
-    const QDir dir(folderPath);
+    const QDir dir(folder());
     for (const QString &name : dir.entryList(filters, QDir::Files, QDir::Name))
         if (!excludedPaths.contains(identity(dir.filePath(name))))
             files << name;
@@ -104,7 +93,7 @@ QStringList adminDialog::getparams() const
     for (const QModelIndex &index : rows) {
         const QString name = model->item(index.row(), 0)->text();
         qDebug() << "selected were " << index.row() << "value = " << name;
-        paths << folderPath + "/" + name;
+        paths << folder() + "/" + name;
     }
     qDebug() << "getparams returns " << paths;
     return paths;

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QStringList>
 
-class QLineEdit;
+class FolderRow;
 class QStandardItemModel;
 class QTableView;
 
@@ -21,22 +21,20 @@ public:
 
     // Folder + "/" + name of every selected row, in selection order.
     QStringList getparams() const;
-    QString folder() const { return folderPath; }
+    QString folder() const;
 
 public slots:
     // Lists `path` instead (what Browse... leads to).
     void setFolder(const QString &path);
 
 private:
-    void browse();
     void listFiles();
 
-    QString folderPath;
     QStringList filters;
     QStringList excludedPaths;
     bool single = false;
     QStringList files;
-    QLineEdit *folderEdit = nullptr;
+    FolderRow *folderRow = nullptr;
     QTableView *table = nullptr;
     QStandardItemModel *model = nullptr;
 };

@@ -1,27 +1,17 @@
 #include "outfiledialog.h"
+#include "folderrow.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFileDialog>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 outfiledialog::outfiledialog(QWidget *parent, const QString &folder)
     : QDialog(parent)
 {
     setWindowTitle("Kestrova");
-    folderEdit = new QLineEdit(this);
-    folderEdit->setReadOnly(true);
-    auto *browseButton = new QPushButton(tr("Browse..."), this);
-    connect(browseButton, &QPushButton::clicked, this, &outfiledialog::browse);
-    auto *folderRow = new QHBoxLayout;
-    folderRow->addWidget(new QLabel(tr("Folder:"), this));
-    folderRow->addWidget(folderEdit, 1);
-    folderRow->addWidget(browseButton);
-    setFolder(folder);
+    folderRow = new FolderRow(this);
+    folderRow->setFolder(folder);
 
     edit = new QLineEdit("untitled", this);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -31,24 +21,21 @@ outfiledialog::outfiledialog(QWidget *parent, const QString &folder)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Save Config"), this));
     layout->addSpacing(25);
-    layout->addLayout(folderRow);
+    layout->addWidget(folderRow);
     layout->addWidget(edit);
     layout->addSpacing(25);
     layout->addWidget(buttons);
     resize(520, sizeHint().height());
 }
 
-void outfiledialog::setFolder(const QString &path)
+QString outfiledialog::folder() const
 {
-    folderPath = path;
-    folderEdit->setText(QDir::toNativeSeparators(path));
+    return folderRow->folder();
 }
 
-void outfiledialog::browse()
+void outfiledialog::setFolder(const QString &path)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(this, tr("Choose a folder"), folderPath);
-    if (!chosen.isEmpty())
-        setFolder(chosen);
+    folderRow->setFolder(path);
 }
 
 bool outfiledialog::getparams(QString &name) const

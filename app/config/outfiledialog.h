@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class FolderRow;
 class QLineEdit;
 
 // Asks for the name of a configuration file to save, in the folder shown above the
@@ -17,7 +18,7 @@ public:
     // folder part or is empty.
     bool getparams(QString &name) const;
     // Where the file goes.
-    QString folder() const { return folderPath; }
+    QString folder() const;
 
     QLineEdit *nameEdit() const { return edit; }
 
@@ -25,9 +26,6 @@ public slots:
     void setFolder(const QString &path);
 
 private:
-    void browse();
-
-    QString folderPath;
-    QLineEdit *folderEdit = nullptr;
+    FolderRow *folderRow = nullptr;
     QLineEdit *edit = nullptr;
 };

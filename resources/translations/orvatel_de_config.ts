@@ -362,18 +362,21 @@ Bitte eine andere wählen.</translation>
 </context>
 <context>
     <name>adminDialog</name>
+</context>
+<context>
+    <name>FolderRow</name>
     <message>
-        <location filename="../../app/config/admindialog.cpp" line="27"/>
+        <location filename="../../app/config/folderrow.cpp" line="14"/>
         <source>Browse...</source>
         <translation>Durchsuchen...</translation>
     </message>
     <message>
-        <location filename="../../app/config/admindialog.cpp" line="30"/>
+        <location filename="../../app/config/folderrow.cpp" line="18"/>
         <source>Folder:</source>
         <translation>Ordner:</translation>
     </message>
     <message>
-        <location filename="../../app/config/admindialog.cpp" line="68"/>
+        <location filename="../../app/config/folderrow.cpp" line="31"/>
         <source>Choose a folder</source>
         <translation>Ordner wählen</translation>
     </message>

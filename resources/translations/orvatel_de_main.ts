@@ -306,21 +306,6 @@ Möglicherweise ist AUX nicht richtig konfiguriert.</translation>
         <source>Save Config</source>
         <translation>Konfiguration speichern</translation>
     </message>
-    <message>
-        <location filename="../../app/config/outfiledialog.cpp" line="18"/>
-        <source>Browse...</source>
-        <translation>Durchsuchen...</translation>
-    </message>
-    <message>
-        <location filename="../../app/config/outfiledialog.cpp" line="21"/>
-        <source>Folder:</source>
-        <translation>Ordner:</translation>
-    </message>
-    <message>
-        <location filename="../../app/config/outfiledialog.cpp" line="49"/>
-        <source>Choose a folder</source>
-        <translation>Ordner wählen</translation>
-    </message>
 </context>
 <context>
     <name>MainWindowStatus</name>
