@@ -391,7 +391,7 @@ private slots:
         QElapsedTimer sincePlug;
         sincePlug.start();
         QTRY_VERIFY_WITH_TIMEOUT(w.port()->isOpen(), 10000);
-        QVERIFY2(sincePlug.elapsed() < 2000, qPrintable(QString::number(sincePlug.elapsed())));
+        QVERIFY2(sincePlug.elapsed() < 3000, qPrintable(QString::number(sincePlug.elapsed())));
         QVERIFY(sim.serialPath() != firstPath);
         QCOMPARE(w.portSettings().name, sim.serialPath());
         QVERIFY(w.consoleView()->isEnabled());
