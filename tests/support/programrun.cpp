@@ -109,13 +109,13 @@ bool ProgramRun::press(const QString &key)
     return ok;
 }
 
-bool ProgramRun::waitForError(const QByteArray &text, int timeoutMs)
+bool ProgramRun::waitForError(const QByteArray &text, int timeoutMs, int times)
 {
     return QTest::qWaitFor([&] {
         process.waitForReadyRead(20);
         error += process.readAllStandardError();
-        return error.contains(text) || process.state() == QProcess::NotRunning;
-    }, timeoutMs) && error.contains(text);
+        return error.count(text) >= times || process.state() == QProcess::NotRunning;
+    }, timeoutMs) && error.count(text) >= times;
 }
 
 void ProgramRun::signal(int number)

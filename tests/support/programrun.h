@@ -17,8 +17,8 @@ public:
     void start(const QString &program, const QStringList &arguments) { process.start(program, arguments); }
     void startRecord(const QStringList &arguments) { start(program("kestrova-record"), arguments); }
     bool startWindow(const QStringList &arguments);   // false when Kestrova's window did not show
-    // Waits until standard error holds `text`; false when it does not in time or the program ended.
-    bool waitForError(const QByteArray &text, int timeoutMs);
+    // Waits until standard error holds `text` `times` times; false when not in time or the program ended.
+    bool waitForError(const QByteArray &text, int timeoutMs, int times = 1);
     bool press(const QString &key);   // xdotool's name of the key, "F7"
     void signal(int number);
     int finish(int timeoutMs = 60000);   // the exit code; -1 when it did not end in time or crashed
