@@ -3,6 +3,7 @@
 #include "acquisition/acquisitioncontroller.h"
 #include "devicerig.h"
 #include "devsimtrace.h"
+#include "filebytes.h"
 #include "hdf5tools.h"
 #include "recordingdisplay.h"
 #include "translations.h"
@@ -36,12 +37,6 @@ int countSent(const DevsimProcess &sim, const QByteArray &command = "conf:sca:nu
 {
     const QList<QByteArray> lines = sim.commandLines();
     return int(std::count_if(lines.cbegin(), lines.cend(), [&](const QByteArray &l) { return l.endsWith(command); }));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A network record with another network name.
@@ -459,7 +454,7 @@ void tst_controller::serialFaults()
     QSignalSpy question(c, &AcquisitionController::wifiRecordQuestion);
     c->startWifiConfiguration();
     QVERIFY(question.wait(5000));
-    const QByteArray record = readFile(rig->sim.recordFile());
+    const QByteArray record = fileBytes(rig->sim.recordFile());
     rig->sim.command("unplug");   // the idle serial line cannot tell; the write after the answer does
     QVERIFY(rig->sim.sync());
     c->answerWifiRecord(withSsid(record, "late"));
@@ -471,7 +466,7 @@ void tst_controller::serialFaults()
     QTRY_VERIFY_WITH_TIMEOUT(countSent(rig->sim) > polls + 1, 10000);
     c->answerWifiRecord(withSsid(record, "late"));   // far too late: nobody asked
     QVERIFY(!question.wait(500));
-    QVERIFY(readFile(rig->sim.recordFile()) == record && !QFile::exists(rig->configFolder() + "/config.wifi"));
+    QVERIFY(fileBytes(rig->sim.recordFile()) == record && !QFile::exists(rig->configFolder() + "/config.wifi"));
     QVERIFY(countOf(messages, Event::DeviceDisconnected) == 2 && messages.size() == 2);
 }
 
@@ -536,7 +531,7 @@ void tst_controller::wifiTask()
     QFETCH(bool, udp);
     AcquisitionController *c = connectTo({}, udp);
     QVERIFY(c && waitReady());
-    const QByteArray record = readFile(rig->sim.recordFile()), memory = record + QByteArray(512 - 425, char(0xff));
+    const QByteArray record = fileBytes(rig->sim.recordFile()), memory = record + QByteArray(512 - 425, char(0xff));
     const QString configWifi = rig->configFolder() + "/config.wifi";
     QSignalSpy question(c, &AcquisitionController::wifiRecordQuestion);
     QSignalSpy messages(c, &AcquisitionController::message);
@@ -546,8 +541,8 @@ void tst_controller::wifiTask()
     c->answerWifiRecord(QByteArray());
     QTRY_VERIFY_WITH_TIMEOUT(!c->wifiTaskRunning(), 10000);
     QVERIFY(rig->sim.sync());   // every command the task sent has reached devsim
-    QVERIFY(readFile(configWifi) == memory && countSent(rig->sim, "mem:raw 580264") == 0 && c->countPollOn());
-    QCOMPARE(readFile(rig->sim.recordFile()), record);
+    QVERIFY(fileBytes(configWifi) == memory && countSent(rig->sim, "mem:raw 580264") == 0 && c->countPollOn());
+    QCOMPARE(fileBytes(rig->sim.recordFile()), record);
 
     c->startWifiConfiguration();
     QVERIFY(question.wait(5000));
@@ -557,8 +552,8 @@ void tst_controller::wifiTask()
     QCOMPARE(countSent(rig->sim), polls);
     const QByteArray edited = withSsid(record, "fieldnet");
     c->answerWifiRecord(edited);
-    QTRY_VERIFY_WITH_TIMEOUT(!c->wifiTaskRunning() && readFile(rig->sim.recordFile()) == edited, 10000);
-    QVERIFY(readFile(configWifi) == edited && c->wifiTaskStep() == 0 && c->countPollOn());
+    QTRY_VERIFY_WITH_TIMEOUT(!c->wifiTaskRunning() && fileBytes(rig->sim.recordFile()) == edited, 10000);
+    QVERIFY(fileBytes(configWifi) == edited && c->wifiTaskStep() == 0 && c->countPollOn());
     QTRY_VERIFY_WITH_TIMEOUT(countSent(rig->sim) > polls, 10000);
 
     QFile::remove(configWifi);

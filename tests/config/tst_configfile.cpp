@@ -24,6 +24,7 @@
 #include "config/generaltab.h"
 #include "config/imu6tab.h"
 #include "config/tabdialog.h"
+#include "filebytes.h"
 
 // Lines 1-4 general, 5-6 adc16, 7 imu6.
 static const QByteArray workedExample =
@@ -48,12 +49,6 @@ static daqConfig exampleConfig()
     cfg.imu6 = {imuChannel(6, 500, "wrist")};
     cfg.sampleSize = 20;
     return cfg;
-}
-
-static QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 Q_DECLARE_METATYPE(daqConfig)
@@ -108,7 +103,7 @@ private slots:
         const daqConfig cfg = exampleConfig();
         const QString path = dir.filePath(QStringLiteral("example.conf"));
         QVERIFY(saveConfiguration(cfg, path));
-        QCOMPARE(readAll(path), workedExample);
+        QCOMPARE(fileBytes(path), workedExample);
         daqConfig loaded;
         loaded.aux = {7};   // must be reset by the loader
         QCOMPARE(loadConfiguration(loaded, path), QString());
@@ -125,7 +120,7 @@ private slots:
         odd.sampleSize = odd.expectedSampleSize();
         QCOMPARE(odd.sampleSize, 16);
         QVERIFY(saveConfiguration(odd, path));
-        QCOMPARE(readAll(path), QString::fromUtf8("timeline=2.5\nmaxDuration=999999.99\nsampleRate=4000\nsampleSize=16\n"
+        QCOMPARE(fileBytes(path), QString::fromUtf8("timeline=2.5\nmaxDuration=999999.99\nsampleRate=4000\nsampleSize=16\n"
                                                   "adc24\t2\t-2.4\t2.4\t1\t0\tKraft_Süd\nadc24\t2\t-2.4\t2.4\t1e-07\t0\t\naux\t2\n").toUtf8());
         QCOMPARE(loadConfiguration(loaded, path), QString());
         QVERIFY(loaded == odd);
@@ -138,7 +133,7 @@ private slots:
         daqConfig aux;
         aux.aux = {0, 2};
         QVERIFY(saveConfiguration(aux, path));
-        QCOMPARE(readAll(path), QByteArray("timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=0\naux\t0\n"));
+        QCOMPARE(fileBytes(path), QByteArray("timeline=10\nmaxDuration=0\nsampleRate=1000\nsampleSize=0\naux\t0\n"));
     }
 
     // Whether a changed configuration still equals the example: the dialog and the

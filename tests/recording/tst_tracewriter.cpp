@@ -2,6 +2,7 @@
 
 #include "acquisition/frameconverter.h"
 #include "config/daqconfig.h"
+#include "filebytes.h"
 #include "h5reader.h"
 #include "hdf5tools.h"
 #include "recording/metadataoverlay.h"
@@ -163,12 +164,6 @@ TraceContents readTrace(const QString &fileName, const daqConfig &conf)
 }
 
 const QDateTime startTime(QDate(2024, 4, 5), QTime(14, 7, 9));
-
-QByteArray fileBytes(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // h5dump's text of a file on one line, without where and how well the chunks were
 // stored. Empty when h5dump fails.

@@ -1,6 +1,7 @@
 // Kestrova's command line, usage, exit codes, log format and languages: the parser
 // directly, the programs as built, started as a user starts them, and the German
 // catalogues, which must hold every text Kestrova marks for translation.
+#include "filebytes.h"
 #include "messagelog.h"
 #include "startupoptions.h"
 #include "translationcoverage.h"
@@ -150,8 +151,7 @@ void tst_commandline::logFileAndLanguage()
     // Once Kestrova catches SIGTERM its window is up; SIGTERM then ends the event loop in
     // order, so the log file is written out and closed.
     const auto catchesTerm = [&p] {
-        QFile status(QString("/proc/%1/status").arg(p.processId()));
-        const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+        const QByteArray text = fileBytes(QString("/proc/%1/status").arg(p.processId()));
         const int at = text.indexOf("SigCgt:");
         return at >= 0 && (text.mid(at + 7, 17).trimmed().toULongLong(nullptr, 16) & (1ULL << (SIGTERM - 1)));
     };
