@@ -45,23 +45,6 @@ QByteArray withSsid(const QByteArray &record, const QByteArray &ssid)
     return QByteArray(record).replace(186, 32, ssid.leftJustified(32, '\0'));
 }
 
-// Both simulators' port declarations in one file, as the programs read them.
-bool declareBoth(const QString &path, const DevsimProcess &a, const DevsimProcess &b)
-{
-    QFile out(path + ".new");
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    for (const QString &ports : {a.portsFile(), b.portsFile()}) {
-        QFile f(ports);
-        if (!f.open(QIODevice::ReadOnly))
-            return false;
-        out.write(f.readAll());
-    }
-    out.close();
-    QFile::remove(path);
-    return QFile::rename(out.fileName(), path);
-}
-
 } // namespace
 
 class tst_controller : public QObject
@@ -479,7 +462,7 @@ void tst_controller::deviceQuestions()
     QVERIFY(second.sim.start({"--pty", "--serial", "kestr0002", "--busy"}));
     QVERIFY(first.start({}, false));
     const QString both = first.folder() + "/both";
-    QVERIFY(declareBoth(both, first.sim, second.sim));
+    QVERIFY(DevsimProcess::declareTogether(both, {&first.sim, &second.sim}));
     qputenv("LUMETRIX_VIRTUAL_PORTS", both.toLocal8Bit());
 
     controller = std::make_unique<AcquisitionController>();
@@ -503,7 +486,7 @@ void tst_controller::deviceQuestions()
 
     second.sim.command("busy off");
     QVERIFY(second.sim.sync());
-    QVERIFY(declareBoth(both, first.sim, second.sim));
+    QVERIFY(DevsimProcess::declareTogether(both, {&first.sim, &second.sim}));
     QTRY_COMPARE_WITH_TIMEOUT(c->connectionState(), 4, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(c->deviceIdentification().contains("kestr0002"), 10000);
     QVERIFY(busy.size() == 1 && choice.size() == 1);

@@ -135,14 +135,9 @@ void tst_record_devsim::failures()
     QVERIFY(rig.start(DeviceRig::devsimChannels + faults, false));
     if (devices == 2)
         QVERIFY(second.sim.start({"--pty", "--serial", "kestr0002"}));
-    QFile ports(rig.folder() + "/ports");
-    QVERIFY(ports.open(QIODevice::WriteOnly));
-    for (int d = 0; d < devices; ++d) {
-        QFile f(d == 0 ? rig.sim.portsFile() : second.sim.portsFile());
-        QVERIFY(f.open(QIODevice::ReadOnly) && ports.write(f.readAll()) > 0);
-    }
-    ports.close();
-    qputenv("LUMETRIX_VIRTUAL_PORTS", QFile::encodeName(ports.fileName()));
+    const QString ports = rig.folder() + "/ports";
+    QVERIFY(DevsimProcess::declareTogether(ports, QList<const DevsimProcess *>{&rig.sim, &second.sim}.mid(0, devices)));
+    qputenv("LUMETRIX_VIRTUAL_PORTS", QFile::encodeName(ports));
     if (!config.isEmpty())
         QFile::copy(rig.writeConfig("run.conf", config), rig.folder() + "/run.conf");
     ProgramRun run(rig.folder());

@@ -1,4 +1,5 @@
 #include "devsimprocess.h"
+#include "filebytes.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -13,10 +14,7 @@ DevsimProcess::DevsimProcess()
 
 static QList<QByteArray> linesOf(const QString &fileName)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArray> lines = f.readAll().split('\n');
+    QList<QByteArray> lines = fileBytes(fileName).split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
@@ -139,4 +137,19 @@ QByteArray DevsimProcess::waitForLine(const QByteArray &prefix, int timeoutMs)
     collect();
     takeLine(prefix, line);
     return line;
+}
+
+bool DevsimProcess::declareTogether(const QString &path, const QList<const DevsimProcess *> &sims)
+{
+    QFile out(path + ".new");
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    for (const DevsimProcess *sim : sims) {
+        const QByteArray ports = fileBytes(sim->portsFile());
+        if (ports.isEmpty() || out.write(ports) != ports.size())
+            return false;
+    }
+    out.close();
+    QFile::remove(path);
+    return QFile::rename(out.fileName(), path);
 }

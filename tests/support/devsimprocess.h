@@ -34,6 +34,9 @@ public:
     quint16 udpPort() const { return quint16(m_udpEndpoint.section(':', -1).toUInt()); }
     QString portsFile() const { return m_dir.path() + "/ports"; }   // the declaration file devsim writes
     QString recordFile() const { return portsFile() + ".record"; } // stored network record
+    // The port declarations of `sims` in one file at `path`, as the programs read them;
+    // replaced in one step, so that a reader never sees half of it.
+    static bool declareTogether(const QString &path, const QList<const DevsimProcess *> &sims);
     // The command lines devsim received, as "serial<TAB>line" or "udp<TAB>txId<TAB>line".
     QList<QByteArray> commandLines() const;
     // With "--data-log" dataLogFile(): one entry per data datagram ("udp") or stream block
